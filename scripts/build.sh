@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Configures and builds into the folder given (default: build).
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+dir=${1:-build}; shift || true
+cmake -S "$here" -B "$here/$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+cmake --build "$here/$dir" -j"$(nproc)"

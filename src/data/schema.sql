@@ -1,0 +1,75 @@
+-- The 17 tables of the personnel database. Column order is fixed: every insert
+-- lists no columns. STRICT makes a value a column cannot hold fail the statement.
+-- Dates are ISO "yyyy-MM-dd" text, checked to be real calendar dates.
+
+CREATE TABLE 人事表 (
+  bh TEXT, xm TEXT, xb TEXT, sfzh TEXT,
+  csrq TEXT CHECK (csrq IS NULL OR date(csrq, '+0 days') IS csrq),
+  mz TEXT, hyzk TEXT, zzmm TEXT, jg TEXT, lxdh TEXT, sjhm TEXT, dzyx TEXT, jtdz TEXT,
+  byyx TEXT, zy TEXT, whcd TEXT, tc TEXT, cjgzsj TEXT, gl INTEGER, zp BLOB,
+  ssbm TEXT, gz TEXT, zw TEXT, zc TEXT,
+  drsj TEXT CHECK (drsj IS NULL OR date(drsj, '+0 days') IS drsj),
+  jl TEXT,
+  djrq TEXT CHECK (djrq IS NULL OR date(djrq, '+0 days') IS djrq),
+  djr TEXT, sflz TEXT,
+  lzrq TEXT CHECK (lzrq IS NULL OR date(lzrq, '+0 days') IS lzrq),
+  fzrq TEXT CHECK (fzrq IS NULL OR date(fzrq, '+0 days') IS fzrq),
+  lzfydjr TEXT
+) STRICT;
+CREATE INDEX 人事表_bh ON 人事表 (bh);
+
+CREATE TABLE 应聘信息表 (
+  编号 TEXT, 姓名 TEXT, 性别 TEXT, 出生日期 TEXT, 民族 TEXT, 联系电话 TEXT, 电子信箱 TEXT,
+  通信地址 TEXT, 毕业院校 TEXT, 专业 TEXT, 文化程度 TEXT, 特长 TEXT, 兴趣爱好 TEXT,
+  专业技能 TEXT, 工作经历 TEXT
+) STRICT;
+
+CREATE TABLE 考核表 (
+  员工编号 TEXT, 出勤天数 REAL, 请假天数 REAL, 迟到次数 REAL, 早退次数 REAL, 旷工天数 REAL,
+  加班时数 REAL, 考核等级 TEXT, 考核分值 TEXT, 考核人 TEXT, 考核月份 TEXT, 考核评价 TEXT
+) STRICT;
+CREATE INDEX 考核表_考核月份 ON 考核表 (考核月份);
+
+CREATE TABLE 合同表 (
+  合同编号 TEXT, 员工编号 TEXT,
+  登记日期 TEXT CHECK (登记日期 IS NULL OR date(登记日期, '+0 days') IS 登记日期),
+  合同开始日期 TEXT CHECK (合同开始日期 IS NULL OR date(合同开始日期, '+0 days') IS 合同开始日期),
+  合同结束日期 TEXT CHECK (合同结束日期 IS NULL OR date(合同结束日期, '+0 days') IS 合同结束日期),
+  合同期限 TEXT, 合同期工资 TEXT, 状态 TEXT, 备注 TEXT
+) STRICT;
+
+CREATE TABLE 部门表 (部门编号 TEXT, 部门名称 TEXT) STRICT;
+CREATE TABLE 工种表 (工种 TEXT) STRICT;
+CREATE TABLE 职务表 (职务名称 TEXT) STRICT;
+CREATE TABLE 职称表 (职称名称 TEXT) STRICT;
+CREATE TABLE 文化程度表 (文化程度 TEXT) STRICT;
+CREATE TABLE 政治面貌表 (政治面貌 TEXT) STRICT;
+CREATE TABLE 民族表 (民族 TEXT) STRICT;
+
+CREATE TABLE 个人所得税税率表 (
+  级别号 INTEGER, 应纳所得税金额下限 REAL, 应纳所得税金额上限 REAL, 税率 REAL
+) STRICT;
+CREATE INDEX 个人所得税税率表_级别号 ON 个人所得税税率表 (级别号);
+
+CREATE TABLE 考勤表 (
+  全勤奖 REAL, 出勤天数 REAL, 迟到早退次数 REAL, 月平均工作天数 REAL, 几倍 REAL
+) STRICT;
+
+CREATE TABLE 工资模板 (
+  员工编号 TEXT, 员工姓名 TEXT, 基本工资 REAL, 全勤奖 REAL, 职务津贴 REAL,
+  养老保险 REAL, 失业保险 REAL, 医疗保险 REAL, 扣税级别 INTEGER
+) STRICT;
+CREATE INDEX 工资模板_员工编号 ON 工资模板 (员工编号);
+
+CREATE TABLE 工资表 (
+  gzyf TEXT, ygbh TEXT, ygxm TEXT, jbgz REAL, jbf REAL, qqj REAL, zwjt REAL, qtje REAL,
+  kgf REAL, ylbx REAL, sybx REAL, ylx REAL, ks REAL, qtke REAL,
+  yfgz INTEGER, ykgz INTEGER, sfgz INTEGER, bz TEXT
+) STRICT;
+CREATE INDEX 工资表_gzyf ON 工资表 (gzyf);
+
+CREATE TABLE 操作员信息表 (操作员名称 TEXT, 操作员密码 TEXT) STRICT;
+
+CREATE TABLE 单位信息表 (
+  单位名称 TEXT, 法人 TEXT, 创建日期 TEXT, 单位电话 TEXT, 单位邮箱 TEXT, 单位地址 TEXT, 单位介绍 TEXT
+) STRICT;

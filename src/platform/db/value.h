@@ -1,0 +1,55 @@
+#pragma once
+#include <QByteArray>
+#include <QDate>
+#include <QString>
+#include <QVariant>
+#include <cstdint>
+
+namespace db {
+
+// A value as it travels between dialogs and the database: what a parameter is
+// given and what a field holds. Dates travel as Date and are stored as
+// ISO "yyyy-MM-dd" text; bitmaps as the BMP file bytes.
+class Value {
+public:
+    enum class Kind { Null, Integer, Real, Text, Date, Blob };
+
+    Value() = default;                      // Null
+    static Value null() { return Value(); }
+    static Value integer(int64_t v);
+    static Value real(double v);
+    static Value text(const QString& v);    // "" stays "", never Null
+    static Value date(const QDate& v);      // invalid date -> Error at bind time
+    static Value blob(const QByteArray& v); // empty array = no bytes (stored as zero-length blob)
+
+    Kind kind() const { return kind_; }
+    bool isNull() const { return kind_ == Kind::Null; }
+
+    // Display text: Null -> "", REAL without a spurious ".0" (200.0 -> "200"),
+    // dates "yyyy-MM-dd", blobs "(BLOB)".
+    QString toText() const;
+    // Numeric reading; Null and non-numeric text raise Error.
+    double toReal() const;
+    int64_t toInteger() const;   // a REAL is truncated toward zero only if whole; else Error
+    QDate toDate() const;        // from Date or ISO text; Error otherwise
+    QByteArray toBlob() const;   // Null -> empty
+    bool toBool() const;
+
+    // Raw access
+    int64_t asInteger() const { return i_; }
+    double asReal() const { return d_; }
+    const QString& asText() const { return s_; }
+    const QByteArray& asBlob() const { return b_; }
+
+    bool operator==(const Value& o) const;
+    bool operator!=(const Value& o) const { return !(*this == o); }
+
+private:
+    Kind kind_ = Kind::Null;
+    int64_t i_ = 0;
+    double d_ = 0;
+    QString s_;
+    QByteArray b_;
+};
+
+}

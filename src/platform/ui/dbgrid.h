@@ -1,0 +1,37 @@
+#pragma once
+#include <QTableView>
+#include <QVector>
+#include <functional>
+
+namespace db { class Query; }
+
+namespace ui {
+
+class QueryModel;
+
+// Read-only grid bound to a shared query: follows its open, close, re-open,
+// post and delete; the current row follows clicks and keys before onCellClick runs.
+// Columns in the query's order, titled with the column names unless given.
+class DBGrid : public QTableView {
+    Q_OBJECT
+public:
+    explicit DBGrid(QWidget* parent = nullptr);
+    void setQuery(db::Query* q);
+    db::Query* query() const { return query_; }
+
+    struct Column { QString field; QString title; int width = -1; };
+    // Fixed columns (field names, titles, widths); empty = all columns of the query.
+    void setColumns(const QVector<Column>& cols);
+
+    std::function<void()> onCellClick;   // runs under the default error handler
+    std::function<void()> onDblClick;
+
+    // For tests: click the given row as the operator would.
+    void clickRow(int row);
+
+private:
+    db::Query* query_ = nullptr;
+    QueryModel* model_ = nullptr;
+};
+
+}

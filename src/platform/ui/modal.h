@@ -1,0 +1,64 @@
+#pragma once
+#include <QString>
+#include <functional>
+
+class QWidget;
+class QDialog;
+
+// Every modal interaction of the program goes through this seam, so tests can
+// answer message boxes, file dialogs and nested dialogs without blocking.
+namespace ui {
+
+enum class Icon { None, Information, Warning, Error, Question };
+enum class Buttons { Ok, YesNo, OkCancel };
+enum class Answer { Ok, Cancel, Yes, No };
+
+struct MessageRequest {
+    QWidget* owner = nullptr;
+    QString caption;
+    QString text;
+    Icon icon = Icon::None;
+    Buttons buttons = Buttons::Ok;
+};
+
+struct FileRequest {
+    QWidget* owner = nullptr;
+    QString title;
+    QString filter;       // in the original form "BMP|*.bmp|JPG|*.jpg"
+    QString defaultExt;
+    QString fileName;     // initial
+    bool save = false;
+};
+
+class ModalHandler {
+public:
+    virtual ~ModalHandler() = default;
+    virtual Answer message(const MessageRequest& r) = 0;
+    virtual QString file(const FileRequest& r) = 0;   // "" when cancelled
+    // Shows the dialog modally; returns its result code when it closes.
+    virtual int execDialog(QDialog* dlg) = 0;
+    // Ends the application (the message loop stops).
+    virtual void quit() = 0;
+};
+
+// The handler in force; the default one shows real windows.
+ModalHandler& modal();
+// Installs a handler (tests); nullptr restores the default. Returns the previous.
+ModalHandler* setModalHandler(ModalHandler* h);
+
+// The application title, caption of plain message boxes.
+QString applicationTitle();   // "人力资源管理系统"
+
+// Conveniences in the system's own forms.
+void info(const QString& text, QWidget* owner = nullptr);         // "提示", information icon
+void warning(const QString& text, QWidget* owner = nullptr);      // "警告", warning icon
+void plain(const QString& text, QWidget* owner = nullptr);        // application title, no icon
+// Yes/No with question icon, caption "提示" unless given; true on Yes.
+bool ask(const QString& text, QWidget* owner = nullptr, const QString& caption = QStringLiteral("提示"));
+Answer message(const MessageRequest& r);
+QString openFileName(QWidget* owner, const QString& title, const QString& filter);
+QString saveFileName(QWidget* owner, const QString& title, const QString& filter, const QString& defaultExt = {});
+int execDialog(QDialog* dlg);
+void quitApplication();
+
+}
