@@ -1,5 +1,49 @@
 #pragma once
+#include "platform/ui/form.h"
+#include <QHash>
 #include <QMainWindow>
+#include <QVector>
+#include <functional>
+
+class QAction;
+class QFrame;
+class QLabel;
+class QMenu;
+class QMenuBar;
+class QStatusBar;
+class QToolButton;
+class PictureBox;
+
+// What a menu item (or the tool button standing for it) does: usually opens
+// one task dialog in the standard way, owned by the main window.
+using TaskOpener = std::function<void(QWidget* owner)>;
+
+// Wires the menu item named menuItemName ("N7", "N59", ...) and the tool
+// button mapped to it. An item without an opener stays visible and disabled.
+// Takes effect at once, also on a main window that already exists.
+void setTaskOpener(const QString& menuItemName, TaskOpener f);
+TaskOpener taskOpener(const QString& menuItemName);
+void clearTaskOpeners();
+
+// The opener of a dialog class with its global instance variable, e.g.
+//   setTaskOpener("N59", dialogOpener(frm_about));
+template <class T>
+TaskOpener dialogOpener(T*& global)
+{
+    T** g = &global;
+    return [g](QWidget* owner) { ui::openDialog(*g, owner); };
+}
+
+// Registers the openers of every task dialog of the program. Defined in
+// dialogs.cpp, which only the program and the application tests link.
+void registerTaskDialogs();
+
+// Ends the program through the modal seam, once. Remembered, so that a start-up
+// that has not reached the message loop yet stops there, the main window is
+// never shown and no close question follows.
+void endApplication();
+bool applicationEnding();
+void resetApplicationEnding();   // tests start each run afresh
 
 // The application's main window. OpenMode tells the applicant and employee
 // dialogs why they were opened: 0 new record, 1 a browse's current row, 2 hire.
@@ -10,6 +54,51 @@ public:
     ~Tfrm_main() override;
 
     int OpenMode = 0;
+
+    static QString caption();    // "澄岚人力资源管理系统"
+
+    // Status bar panels 0..6.
+    void setStatusText(int panel, const QString& text);
+    QString statusText(int panel) const;
+
+    // Menu items by name ("N7"; separators too), tool buttons by number 1..11.
+    QAction* menuItem(const QString& name) const;
+    QToolButton* toolButton(int n) const;
+    // The menu item a tool button stands for ("N7" for 1, ...; "N11" for 11).
+    static QString toolButtonItem(int n);
+
+    // Enables exactly the items that have something to do.
+    void refreshTasks();
+
+    void FormShow();
+    void N11Click();
+    void ToolButton11Click() { N11Click(); }
+    void N57Click();
+    void N58Click();
+    // Any menu item by name, as a click on it would (disabled items do nothing).
+    void runMenuItem(const QString& name);
+
+    QMenuBar* MainMenu1 = nullptr;
+    QFrame* Panel1 = nullptr;
+    QWidget* ToolBar1 = nullptr;
+    PictureBox* Image1 = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+
+    void setVisible(bool visible) override;
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    void buildMenu();
+    void buildToolBar();
+    void buildStatusBar();
+    bool hasBuiltInHandler(const QString& name) const;
+
+    QHash<QString, QAction*> items_;
+    QVector<QToolButton*> buttons_;
+    QVector<QLabel*> panels_;
+    bool shownOnce_ = false;
 };
 
 extern Tfrm_main* frm_main;

@@ -3,6 +3,7 @@
 #include "data/schema.h"
 #include <QApplication>
 #include <QDir>
+#include <QKeyEvent>
 #include <QTest>
 #include <sqlite3.h>
 
@@ -163,6 +164,16 @@ void pressKey(QWidget* w, int key, Qt::KeyboardModifiers mods)
     QTest::keyClick(w, static_cast<Qt::Key>(key), mods);
 }
 
-void typeText(QWidget* w, const QString& text) { QTest::keyClicks(w, text); }
+// QTest::keyClicks aborts on non-ASCII text, so each character goes as a key
+// event carrying its text, as an input method would deliver it.
+void typeText(QWidget* w, const QString& text)
+{
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(w, &press);
+        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(w, &release);
+    }
+}
 
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <QString>
 #include <memory>
+#include <vector>
 
 struct sqlite3;
 
@@ -11,6 +12,16 @@ namespace db {
 // the file and the cause. WAL journal, synchronous=FULL, busy timeout.
 class Connection {
 public:
+    // Something that keeps prepared statements of this connection (a query).
+    // Closing the connection finalizes them first, so the engine never sees a
+    // statement outlive its database handle.
+    class StatementHolder {
+    public:
+        virtual void releaseStatements() = 0;
+    protected:
+        ~StatementHolder() = default;
+    };
+
     static constexpr const char* kDefaultPath = "./db_corvelin_Data.mdb";
 
     explicit Connection(QString path = QString::fromLatin1(kDefaultPath));
@@ -26,7 +37,9 @@ public:
     // Statements that return no rows, run directly (no parameters).
     void exec(const QString& sql);
 
-    // Transactions. Nested use goes through savepoints.
+    // Transactions (begin takes the write lock at once, waiting up to the busy
+    // timeout). begin() inside a transaction is an Error: nested use goes
+    // through savepoints, which also work outside a transaction.
     void begin();
     void commit();
     void rollback();
@@ -38,9 +51,14 @@ public:
     // Last error text of the engine, for messages.
     QString lastError() const;
 
+    void attach(StatementHolder* h);
+    void detach(StatementHolder* h);
+
 private:
+    void run(const QString& sql);
     QString path_;
     sqlite3* db_ = nullptr;
+    std::vector<StatementHolder*> holders_;
 };
 
 // Commits on commit(), rolls back if destroyed before.

@@ -17,6 +17,12 @@ class Snapshot;
 // Usage, the one way of running a statement:
 //   q.close(); q.clearSql(); q.addSql("select * from 部门表 where 部门名称=:a");
 //   q.setParam("a", Value::text(name)); q.open();
+//
+// Every failure is a db::Error whose message starts with the query's name
+// ("ADOQuery1: 字段 'xyz' 不存在"); engine refusals carry the engine's text.
+// Rows can be changed only for a plain SELECT on one table (no DISTINCT,
+// grouping, aggregate, join or compound): the snapshot then carries each
+// row's rowid, hidden from the fields.
 class Query : public QObject {
     Q_OBJECT
 public:
@@ -28,8 +34,10 @@ public:
     const QString& name() const { return name_; }
     Connection& connection() { return conn_; }
 
-    // SQL text. Changing it closes nothing by itself (callers close first)
-    // and drops the parameter values.
+    // SQL text (lines joined with "\n", one statement). Changing it closes
+    // nothing by itself (callers close first) and drops the parameter values.
+    // The statement prepared for a text is kept and reused when the same
+    // text runs again.
     void clearSql();
     void addSql(const QString& line);
     void setSql(const QString& text);       // clearSql + addSql
@@ -37,47 +45,65 @@ public:
     QStringList paramNames() const;         // lower-case, in order of first use
 
     // Parameter by name; Error if the name is not in the current text.
+    // Opening or executing with a parameter never given a value is an Error.
     void setParam(const QString& name, const Value& v);
-    Value param(const QString& name) const;
+    Value param(const QString& name) const;   // Null if not given yet
 
-    // Open a SELECT into a snapshot; current row is the first. Error on failure,
-    // leaving the query closed.
+    // Open a SELECT into a snapshot; current row is the first. Closes first
+    // if open. Error on failure (also for a statement that returns no rows,
+    // which is then not run), leaving the query closed.
     void open();
-    // Run a statement that returns no rows; returns the rows changed.
+    // Run a statement that returns no rows; returns the rows changed. The
+    // snapshot of an open query is left as it is.
     int execSql();
     void close();                            // discards a pending edit
     bool isOpen() const;
     bool active() const { return isOpen(); }
     State state() const { return state_; }
 
-    // Navigation (Error when closed).
+    // Navigation (Error when closed). Moving while a row is being edited
+    // posts it first (or drops it if nothing was set).
     int recordCount() const;
     bool isEmpty() const { return recordCount() == 0; }
-    int recNo() const;                       // 0-based current row, -1 if none
-    void setRecNo(int row);
-    bool eof() const;                        // past the last row (or empty)
+    int recNo() const;                       // 0-based current row, -1 if none or closed
+    void setRecNo(int row);                  // Error if out of range
+    // eof: next() found no further row (the last row stays current), after
+    // last(), or empty. bof: first(), prior() found no earlier row, or empty.
+    bool eof() const;
     bool bof() const;
     void first();
     void next();
     void prior();
     void last();
 
-    // Fields of the current row (Error when closed, unknown name, or no row).
+    // Fields of the current row (Error when closed or unknown name). A query
+    // with no rows reads Null; while editing, a field reads its pending value.
     QStringList fieldNames() const;
     int fieldCount() const;
-    int fieldIndex(const QString& name) const;   // -1 if unknown; case-insensitive
+    int fieldIndex(const QString& name) const;   // -1 if unknown or closed; case-insensitive
     Value field(const QString& name) const;      // Null-aware
     QString fieldText(const QString& name) const { return field(name).toText(); }
-    Value value(int row, int col) const;         // for grids
+    Value value(int row, int col) const;         // for grids; Error out of range
 
     // Changing the current row. edit() on a query with no rows starts a new
-    // row (state Insert) and post() inserts it.
+    // row (state Insert) and post() inserts it; the new row joins the
+    // snapshot at the end and becomes current. Error if the rows cannot be
+    // changed (see above).
     void edit();
     void append();                               // explicit new row
+    // Only in Edit/Insert, and only a column of the table (not a computed one).
     void setField(const QString& name, const Value& v);
-    void post();      // Error if it fails (state stays Edit, values pending) or reaches no row
+    // Writes only the fields set, to the row with the snapshot's rowid and only
+    // while it still holds the values read in those columns; then shows what
+    // the table holds. Error if it fails (state stays Edit/Insert, values
+    // pending) or reaches no row. Nothing to do in Browse.
+    void post();
     void cancel();
-    void deleteRow(); // Error if no current row or no table row was deleted; next row becomes current
+    // Deletes the table row with the snapshot's rowid while it still holds the
+    // values read. Error if no current row or no table row was deleted; the
+    // next row becomes current (the previous one after the last). In Insert
+    // state it just drops the new row.
+    void deleteRow();
 
 signals:
     // Observers (grids): structure or all rows changed (open, close, re-open).

@@ -28,7 +28,7 @@ public:
     // Display text: Null -> "", REAL without a spurious ".0" (200.0 -> "200"),
     // dates "yyyy-MM-dd", blobs "(BLOB)".
     QString toText() const;
-    // Numeric reading; Null and non-numeric text raise Error.
+    // Numeric reading; Null and non-numeric text raise Error (parsed as parseNumber does).
     double toReal() const;
     int64_t toInteger() const;   // a REAL is truncated toward zero only if whole; else Error
     QDate toDate() const;        // from Date or ISO text; Error otherwise
@@ -38,8 +38,9 @@ public:
     // Raw access
     int64_t asInteger() const { return i_; }
     double asReal() const { return d_; }
-    const QString& asText() const { return s_; }
+    const QString& asText() const { return s_; }   // a Date gives its ISO text
     const QByteArray& asBlob() const { return b_; }
+    const QDate& asDate() const { return dt_; }
 
     bool operator==(const Value& o) const;
     bool operator!=(const Value& o) const { return !(*this == o); }
@@ -50,6 +51,7 @@ private:
     double d_ = 0;
     QString s_;
     QByteArray b_;
+    QDate dt_;
 };
 
 }

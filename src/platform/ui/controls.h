@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QVector>
 #include <functional>
 
 namespace ui {
@@ -22,6 +23,10 @@ public:
 // field is the blank shown for empty positions. text() holds the literals
 // with empty positions as blanks, so it is never empty; setText() from code
 // fills the positions one for one and fires onChange.
+// The operator types only what a position takes; leaving the input after
+// changing it while a required position is blank is refused (the focus comes
+// back and the default error handler shows invalidInputText()); Esc then
+// restores the text the input had when it took the focus.
 class MaskEdit : public QLineEdit {
     Q_OBJECT
 public:
@@ -31,8 +36,33 @@ public:
     QString text() const;                 // literals kept, empty positions as ' '
     void setText(const QString& t);
     std::function<void()> onChange;
+
+    // Every required position holds a character.
+    bool isComplete() const;
+    static QString invalidInputText();
+
+protected:
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+
 private:
+    struct Slot {
+        enum Kind { Literal, Digit, DigitOrSign, Letter, AlphaNum, Any } kind = Literal;
+        bool required = false;
+        QChar ch;                         // the literal shown
+    };
+    bool fits(const Slot& s, QChar c) const;
+    QString fill(const QString& t) const;
+    void validateLater();
+
     QString mask_;
+    QVector<Slot> slots_;
+    QChar blank_ = QLatin1Char('_');
+    bool keepLiterals_ = true;
+    QString oldText_;                     // display text when the focus came in
+    QString shown_;                       // display text the last onChange saw
+    bool reEnter_ = false;                // focus taken back after a refusal
 };
 
 // Combo box with an editable text (or a fixed list with setDropDownList(true)).
@@ -51,23 +81,31 @@ public:
     void clearItems();                    // the list only; the text stays
     QStringList items() const;
     std::function<void()> onChange;
+private:
+    void wireLineEdit();
+    void keepText(const QString& t, int index);
 };
 
-// Multi-line text box (memo).
+// Multi-line text box (memo); Tab leaves it. onChange fires on every change,
+// also from code.
 class Memo : public QPlainTextEdit {
     Q_OBJECT
 public:
     explicit Memo(QWidget* parent = nullptr);
     QString text() const { return toPlainText(); }
     void setText(const QString& t) { setPlainText(t); }
+    std::function<void()> onChange;       // runs under the default error handler
 };
 
 // Button that never becomes a default button unless made one by setDefaultButton.
+// Like any push button it is pressed by Enter or Space while it has the focus.
 class Button : public QPushButton {
     Q_OBJECT
 public:
     explicit Button(const QString& caption, QWidget* parent = nullptr);
     std::function<void()> onClick;        // runs under the default error handler
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
 };
 
 }

@@ -1,9 +1,9 @@
 #pragma once
+#include "platform/db/query.h"
+#include <QPointer>
 #include <QTableView>
 #include <QVector>
 #include <functional>
-
-namespace db { class Query; }
 
 namespace ui {
 
@@ -12,10 +12,12 @@ class QueryModel;
 // Read-only grid bound to a shared query: follows its open, close, re-open,
 // post and delete; the current row follows clicks and keys before onCellClick runs.
 // Columns in the query's order, titled with the column names unless given.
+// A closed query shows no rows; a bitmap shows as "(BLOB)".
 class DBGrid : public QTableView {
     Q_OBJECT
 public:
     explicit DBGrid(QWidget* parent = nullptr);
+    ~DBGrid() override;
     void setQuery(db::Query* q);
     db::Query* query() const { return query_; }
 
@@ -24,14 +26,22 @@ public:
     void setColumns(const QVector<Column>& cols);
 
     std::function<void()> onCellClick;   // runs under the default error handler
-    std::function<void()> onDblClick;
+    std::function<void()> onDblClick;    // the same
 
     // For tests: click the given row as the operator would.
     void clickRow(int row);
 
 private:
-    db::Query* query_ = nullptr;
+    void queryReset();
+    void followCurrent(int row);
+    void cellClicked(const QModelIndex& index);
+    void operatorMoved(const QModelIndex& current);
+    void applyWidths();
+
+    QPointer<db::Query> query_;
     QueryModel* model_ = nullptr;
+    QVector<Column> columns_;
+    bool syncing_ = false;               // the grid is following the query
 };
 
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <QDialog>
+#include <QHash>
 #include <QList>
 #include <QPointer>
 #include <functional>
@@ -18,10 +19,18 @@ public:
 
     // Focus walking in the dialog's declared order. Edit boxes and masked edits
     // move on Enter and Down, combo boxes on Enter only, memos on Down only
-    // (unless told otherwise); Up moves back. Disabled or hidden widgets are skipped.
+    // (unless told otherwise); Up moves back, except in combo boxes (their list
+    // meaning) and inputs set to Keys::None, unless setUpKey says otherwise.
+    // Disabled or hidden widgets are skipped. Enter in a single-line input
+    // presses the default button instead while it is visible and enabled.
     enum class Keys { Auto, EnterOnly, DownOnly, EnterAndDown, None };
     void setFocusChain(const QList<QWidget*>& order);
     void setFocusKeys(QWidget* w, Keys k);          // override for one widget
+    void setUpKey(QWidget* w, bool movesBack);
+    // Moves the focus along the chain from w, skipping disabled and hidden
+    // widgets; false (and no move) when there is nowhere to go.
+    bool focusNextFrom(QWidget* w);
+    bool focusPreviousFrom(QWidget* w);
     // Enter in any single-line input presses it while visible and enabled.
     void setDefaultButton(QAbstractButton* b);
     // Esc closes the dialog through this button (none by default).
@@ -30,21 +39,36 @@ public:
     // Handlers of the original form; override as needed.
     virtual void FormShow() {}
     virtual void FormClose() {}
+    // A key pressed in an input of the focus chain, before the chain's own
+    // handling; return true when the dialog handled it (the key is then spent).
+    virtual bool chainKeyDown(QWidget* input, int key) { return false; }
+
+    // Every way of closing ends here; FormClose runs first, once.
+    void done(int r) override;
 
 protected:
     void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     bool eventFilter(QObject* o, QEvent* e) override;
-    void done(int r) override;
 
 private:
+    QWidget* chainMember(QObject* o) const;
+    bool handleChainKey(QWidget* w, QKeyEvent* e);
+    bool pressDefault();
+    Keys keysOf(QWidget* w) const;
+    bool upMoves(QWidget* w) const;
+    bool focusStep(QWidget* w, int dir);
+
     QList<QPointer<QWidget>> chain_;
     QHash<QWidget*, Keys> keys_;
+    QHash<QWidget*, bool> up_;
     QPointer<QAbstractButton> default_;
     QPointer<QAbstractButton> cancel_;
     bool closing_ = false;
 };
+
+int execDialog(QDialog* dlg);   // the modal seam (modal.h)
 
 // The standard way of opening a task dialog: create it with the global
 // instance set before its own creation code runs, show it modally through the
@@ -68,6 +92,8 @@ int openDialog(T*& global, QWidget* owner, Args&&... args)
     return execDialog(dlg);
 }
 
-int execDialog(QDialog* dlg);
+// Enter in this widget counts as Enter in a single-line input (the default
+// button takes it): edit boxes, masked edits, combo boxes, date and number boxes.
+bool isSingleLineInput(const QWidget* w);
 
 }

@@ -61,4 +61,11 @@ QString saveFileName(QWidget* owner, const QString& title, const QString& filter
 int execDialog(QDialog* dlg);
 void quitApplication();
 
+// True once the default handler has been asked to end the application: from
+// then on it shows no more windows (message boxes answer as if dismissed).
+bool quitRequested();
+
+// "BMP|*.bmp|JPG|*.jpg;*.jpeg" -> "BMP (*.bmp);;JPG (*.jpg *.jpeg)"
+QString toQtFilter(const QString& filter);
+
 }

@@ -1,0 +1,42 @@
+#pragma once
+#include "platform/ui/controls.h"
+#include "platform/ui/form.h"
+
+class PictureBox;
+class QLabel;
+
+// The login dialog: the operator's name and password checked against the
+// operator table; on success the status bar shows who logged in and when.
+class Tfrm_Login : public ui::Form {
+    Q_OBJECT
+public:
+    explicit Tfrm_Login(QWidget* owner = nullptr);
+    ~Tfrm_Login() override;
+
+    // Shared by every opening during one run.
+    static int LoginAttempts;
+    static bool LoggedIn;
+    static QString OperatorName;
+    static void resetSession();   // tests start each run afresh
+
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+    void FormClose() override;
+
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    PictureBox* Image1 = nullptr;
+    ui::Edit* Edit1 = nullptr;
+    ui::Edit* Edit2 = nullptr;
+    ui::Button* SpeedButton1 = nullptr;
+    ui::Button* SpeedButton2 = nullptr;
+
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override;
+
+private:
+    void plogin();
+    void endProgram();
+};
+
+extern Tfrm_Login* frm_Login;

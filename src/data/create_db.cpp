@@ -1,0 +1,165 @@
+#include "data/create_db.h"
+
+#include "data/schema.h"
+#include "platform/db/error.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+
+#include <sqlite3.h>
+
+#include <iterator>
+
+namespace data {
+
+namespace {
+
+// The 56 officially recognised ethnic groups, in the order of the national standard.
+const char* const kEthnicGroups[] = {
+    "汉族", "蒙古族", "回族", "藏族", "维吾尔族", "苗族", "彝族", "壮族", "布依族", "朝鲜族",
+    "满族", "侗族", "瑶族", "白族", "土家族", "哈尼族", "哈萨克族", "傣族", "黎族", "傈僳族",
+    "佤族", "畲族", "高山族", "拉祜族", "水族", "东乡族", "纳西族", "景颇族", "柯尔克孜族", "土族",
+    "达斡尔族", "仫佬族", "羌族", "布朗族", "撒拉族", "毛南族", "仡佬族", "锡伯族", "阿昌族", "普米族",
+    "塔吉克族", "怒族", "乌孜别克族", "俄罗斯族", "鄂温克族", "德昂族", "保安族", "裕固族", "京族", "塔塔尔族",
+    "独龙族", "鄂伦春族", "赫哲族", "门巴族", "珞巴族", "基诺族",
+};
+static_assert(std::size(kEthnicGroups) == 56);
+
+const char* const kEducationLevels[] = {"小学", "初中", "高中", "中专", "大专", "本科", "硕士研究生", "博士研究生"};
+const char* const kPoliticalStatuses[] = {"中共党员", "中共预备党员", "共青团员", "民主党派", "无党派人士", "群众"};
+
+template <size_t N>
+QStringList toList(const char* const (&items)[N])
+{
+    QStringList l;
+    for (const char* s : items) l << QString::fromUtf8(s);
+    return l;
+}
+
+// The login trims what is typed, so a name or password with blanks at either
+// end (or none at all) could never be matched: refuse it here instead.
+bool loginCanMatch(const QString& s)
+{
+    return !s.isEmpty() && s.front().unicode() > 0x20 && s.back().unicode() > 0x20;
+}
+
+class Builder {
+public:
+    explicit Builder(const QString& path) : path_(path) {}
+    ~Builder()
+    {
+        if (h_) sqlite3_close(h_);
+    }
+
+    void open()
+    {
+        // The file is made with an exclusive create, so an existing one, even
+        // one created a moment ago by someone else, is never touched.
+        QFile f(path_);
+        if (!f.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            if (QFileInfo::exists(path_)) throw db::Error(QStringLiteral("%1 already exists; it is left as it is").arg(path_));
+            throw db::Error(QStringLiteral("cannot create %1: %2").arg(path_, f.errorString()));
+        }
+        f.close();
+        created_ = true;
+        if (sqlite3_open_v2(QFile::encodeName(path_).constData(), &h_, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+            fail(QStringLiteral("cannot open the new file"));
+    }
+
+    void exec(const char* sql)
+    {
+        char* err = nullptr;
+        if (sqlite3_exec(h_, sql, nullptr, nullptr, &err) != SQLITE_OK) {
+            const QString msg = QString::fromUtf8(err ? err : sqlite3_errmsg(h_));
+            sqlite3_free(err);
+            fail(msg);
+        }
+    }
+
+    void insert(const char* sql, const QStringList& values)
+    {
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(h_, sql, -1, &st, nullptr) != SQLITE_OK) fail(QString::fromUtf8(sqlite3_errmsg(h_)));
+        for (int i = 0; i < values.size(); ++i) {
+            const QByteArray v = values[i].toUtf8();
+            sqlite3_bind_text(st, i + 1, v.constData(), int(v.size()), SQLITE_TRANSIENT);
+        }
+        const int rc = sqlite3_step(st);
+        sqlite3_finalize(st);
+        if (rc != SQLITE_DONE) fail(QString::fromUtf8(sqlite3_errmsg(h_)));
+    }
+
+    void finish()
+    {
+        if (sqlite3_close(h_) != SQLITE_OK) fail(QString::fromUtf8(sqlite3_errmsg(h_)));
+        h_ = nullptr;
+        created_ = false;
+    }
+
+    // Removes the half-made file, so a second try starts clean.
+    void discard()
+    {
+        if (h_) {
+            sqlite3_close(h_);
+            h_ = nullptr;
+        }
+        if (!created_) return;
+        for (const char* suffix : {"", "-journal", "-wal", "-shm"}) QFile::remove(path_ + QLatin1String(suffix));
+        created_ = false;
+    }
+
+    [[noreturn]] void fail(const QString& why) { throw db::Error(QStringLiteral("cannot create %1: %2").arg(path_, why)); }
+
+private:
+    QString path_;
+    sqlite3* h_ = nullptr;
+    bool created_ = false;
+};
+
+}   // namespace
+
+const QStringList& ethnicGroups()
+{
+    static const QStringList l = toList(kEthnicGroups);
+    return l;
+}
+
+const QStringList& educationLevels()
+{
+    static const QStringList l = toList(kEducationLevels);
+    return l;
+}
+
+const QStringList& politicalStatuses()
+{
+    static const QStringList l = toList(kPoliticalStatuses);
+    return l;
+}
+
+void createDatabase(const QString& path, const QString& operatorName, const QString& password)
+{
+    if (path.isEmpty()) throw db::Error(QStringLiteral("no database file given"));
+    if (!loginCanMatch(operatorName))
+        throw db::Error(QStringLiteral("the operator name must not be empty or begin or end with blanks"));
+    if (!loginCanMatch(password))
+        throw db::Error(QStringLiteral("the password must not be empty or begin or end with blanks"));
+
+    Builder b(path);
+    try {
+        b.open();
+        b.exec("BEGIN IMMEDIATE");
+        b.exec(schemaSql());
+        b.insert("insert into 操作员信息表 values (?, ?)", {operatorName, password});
+        for (const QString& v : ethnicGroups()) b.insert("insert into 民族表 values (?)", {v});
+        for (const QString& v : educationLevels()) b.insert("insert into 文化程度表 values (?)", {v});
+        for (const QString& v : politicalStatuses()) b.insert("insert into 政治面貌表 values (?)", {v});
+        b.exec("COMMIT");
+        b.finish();
+    } catch (...) {
+        b.discard();
+        throw;
+    }
+}
+
+}

@@ -1,0 +1,221 @@
+#include "payroll/U_gzb.h"
+#include "data/U_data.h"
+#include "payroll/salary_month.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/dbgrid.h"
+#include "platform/ui/errors.h"
+#include "platform/ui/modal.h"
+#include "platform/ui/text.h"
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+Tfrm_gzb* frm_gzb = nullptr;
+
+using db::Value;
+
+Tfrm_gzb::Tfrm_gzb(QWidget* owner) : ui::Form(owner)
+{
+    setWindowTitle(QStringLiteral("工资表"));
+    resize(673, 564);
+
+    Label1 = new QLabel(QStringLiteral("请选择要生成工资表的月份："), this);
+    ComboBox1 = new ui::ComboBox(this);
+    ComboBox1->setMinimumWidth(120);
+    Button3 = new ui::Button(QStringLiteral("生成工资表"), this);
+    Button1 = new ui::Button(QStringLiteral("月工资结算"), this);
+    Button2 = new ui::Button(QStringLiteral("取消生成"), this);
+    Button4 = new ui::Button(QStringLiteral("退出"), this);
+    CheckBox1 = new QCheckBox(QStringLiteral("是否有其它金额或扣额"), this);
+
+    GroupBox1 = new QGroupBox(QStringLiteral("其它金额或扣额"), this);
+    Edit2 = new ui::Edit(GroupBox1);
+    Edit2->setText(QStringLiteral("0"));
+    Edit1 = new ui::Edit(GroupBox1);
+    Edit1->setText(QStringLiteral("0"));
+    Edit3 = new ui::Edit(GroupBox1);
+    BitBtn1 = new ui::Button(QStringLiteral("添加"), GroupBox1);
+    GroupBox1->setEnabled(false);
+
+    auto* group = new QHBoxLayout(GroupBox1);
+    group->addWidget(new QLabel(QStringLiteral("其它金额："), GroupBox1));
+    group->addWidget(Edit2);
+    group->addWidget(new QLabel(QStringLiteral("其它扣额："), GroupBox1));
+    group->addWidget(Edit1);
+    group->addWidget(new QLabel(QStringLiteral("说明："), GroupBox1));
+    group->addWidget(Edit3, 2);
+    group->addWidget(BitBtn1);
+
+    auto* monthRow = new QHBoxLayout;
+    monthRow->addWidget(Label1);
+    monthRow->addWidget(ComboBox1, 1);
+    monthRow->addWidget(Button3);
+    monthRow->addWidget(Button1);
+    monthRow->addWidget(Button2);
+    monthRow->addWidget(Button4);
+
+    DBGrid1 = new ui::DBGrid(this);
+    DBGrid1->setQuery(&Data1->ADOQYgzb);
+    static const char* const kColumns[18][2] = {
+        {"gzyf", "工资月份"}, {"ygbh", "员工编号"}, {"ygxm", "员工姓名"}, {"jbgz", "基本工资"},
+        {"jbf", "加班费"}, {"qqj", "全勤奖"}, {"zwjt", "职务津贴"}, {"qtje", "其它金额"},
+        {"kgf", "旷工费"}, {"ylbx", "养老保险"}, {"sybx", "失业保险"}, {"ylx", "医疗保险"},
+        {"ks", "扣税"}, {"qtke", "其它扣额"}, {"yfgz", "应发工资"}, {"ykgz", "应扣工资"},
+        {"sfgz", "实发工资"}, {"bz", "备注"}};
+    QVector<ui::DBGrid::Column> cols;
+    for (const auto& c : kColumns) {
+        const QString field = QString::fromLatin1(c[0]);
+        const int width = field == QLatin1String("gzyf") ? 100 : field == QLatin1String("bz") ? 200 : -1;
+        cols.push_back({field, QString::fromUtf8(c[1]), width});
+    }
+    DBGrid1->setColumns(cols);
+
+    auto* main = new QVBoxLayout(this);
+    main->addLayout(monthRow);
+    main->addWidget(CheckBox1);
+    main->addWidget(GroupBox1);
+    main->addWidget(DBGrid1, 1);
+
+    setTabOrder(ComboBox1, Button1);
+    setTabOrder(Button1, Button2);
+    setTabOrder(Button2, CheckBox1);
+    setTabOrder(CheckBox1, Edit2);
+    setTabOrder(Edit2, Edit1);
+    setTabOrder(Edit1, Edit3);
+    setTabOrder(Edit3, BitBtn1);
+    setTabOrder(BitBtn1, Button3);
+    setTabOrder(Button3, Button4);
+
+    Button3->onClick = [this] { Button3Click(); };
+    Button1->onClick = [this] { Button1Click(); };
+    Button2->onClick = [this] { Button2Click(); };
+    Button4->onClick = [this] { Button4Click(); };
+    BitBtn1->onClick = [this] { BitBtn1Click(); };
+    connect(CheckBox1, &QCheckBox::toggled, this, [this] { ui::guarded(this, [this] { CheckBox1Click(); }); });
+}
+
+Tfrm_gzb::~Tfrm_gzb() = default;
+
+void Tfrm_gzb::FormShow()
+{
+    ComboBox1->clearItems();
+    ComboBox1->setText(QString());
+
+    db::Query& months = Data1->ADOQYkhgl;
+    months.close();
+    months.clearSql();
+    months.addSql(QStringLiteral("select distinct 考核月份 from 考核表"));
+    months.open();
+    QStringList list;
+    for (int row = 0; row < months.recordCount(); ++row) list << months.value(row, 0).toText();
+    ComboBox1->addItems(list);
+
+    db::Query& q = Data1->ADOQYgzb;
+    q.close();
+    q.clearSql();
+    q.addSql(QStringLiteral("select * from 工资表"));
+    q.open();
+}
+
+void Tfrm_gzb::showMonth(const QString& month)
+{
+    db::Query& q = Data1->ADOQYgzb;
+    q.close();
+    q.clearSql();
+    q.addSql(QStringLiteral("select * from 工资表 where gzyf=:a"));
+    q.setParam(QStringLiteral("a"), Value::text(month));
+    q.open();
+}
+
+void Tfrm_gzb::Button3Click()
+{
+    const QString month = ComboBox1->text();
+    const payroll::GenerateResult r = payroll::generateMonth(
+        month, Edit2->text(), Edit1->text(), Edit3->text(),
+        [this] { ui::info(QStringLiteral("生成失败"), this); });
+    if (r.status == payroll::GenerateStatus::NoMonth)
+        ui::info(QStringLiteral("请选择日期"), this);
+    else if (r.status == payroll::GenerateStatus::AlreadyGenerated)
+        ui::info(QStringLiteral("该月工资已经生成"), this);
+    showMonth(month);
+}
+
+void Tfrm_gzb::Button2Click()
+{
+    db::Query& q = Data1->ADOQYgzb;
+    q.close();
+    q.clearSql();
+    q.addSql(QStringLiteral("delete from 工资表 where gzyf=:a"));
+    q.setParam(QStringLiteral("a"), Value::text(ComboBox1->text()));
+    q.execSql();
+    FormShow();
+}
+
+void Tfrm_gzb::Button4Click() { close(); }
+
+void Tfrm_gzb::Button1Click()
+{
+    if (Edit1->text() == QLatin1String("0") && Edit2->text() == QLatin1String("0")) {
+        if (ui::ask(QStringLiteral("确定没有其它金额或扣额吗？"), this, QStringLiteral("月工资结算")))
+            jiesuan();
+        else
+            CheckBox1->setChecked(true);
+        return;
+    }
+    jiesuan();
+}
+
+void Tfrm_gzb::jiesuan()
+{
+    const payroll::SettleResult r = payroll::settleMonth(ui::trim(ComboBox1->text()));
+    switch (r.status) {
+    case payroll::SettleStatus::AlreadySettled:
+        ui::info(QStringLiteral("该月工资已结算，请不要重复结算"), this);
+        break;
+    case payroll::SettleStatus::Refused:
+        ui::info(payroll::refusalText(r), this);
+        break;
+    case payroll::SettleStatus::Settled:
+        ui::info(QStringLiteral("结算完毕"), this);
+        break;
+    }
+}
+
+void Tfrm_gzb::CheckBox1Click() { GroupBox1->setEnabled(CheckBox1->isChecked()); }
+
+void Tfrm_gzb::BitBtn1Click()
+{
+    if (Edit1->text() == QLatin1String("0") && Edit2->text() == QLatin1String("0")) return;
+    db::Query& q = Data1->ADOQYgzb;
+    // Without a salary row there is nothing to add the amounts to.
+    if (!q.isOpen() || q.recNo() < 0 || q.eof()) return;
+    // A settled row's totals would no longer match its amounts.
+    if (!q.field(QStringLiteral("yfgz")).isNull()) {
+        ui::info(QStringLiteral("该月工资已结算，请不要重复结算"), this);
+        return;
+    }
+    if (Edit3->text().isEmpty()) {
+        ui::info(QStringLiteral("请对其它金额或扣额作出说明！"), this);
+        return;
+    }
+    q.edit();
+    try {
+        q.setField(QStringLiteral("qtje"), Value::text(ui::trim(Edit2->text())));
+        q.setField(QStringLiteral("qtke"), Value::text(ui::trim(Edit1->text())));
+        q.setField(QStringLiteral("bz"), Value::text(ui::trim(Edit3->text())));
+        q.post();
+    } catch (...) {
+        // Leave no half-made change on the grid's row.
+        try {
+            q.cancel();
+        } catch (...) {
+        }
+        throw;
+    }
+    CheckBox1->setChecked(false);
+    Edit1->setText(QStringLiteral("0"));
+    Edit2->setText(QStringLiteral("0"));
+    Edit3->setText(QString());
+}

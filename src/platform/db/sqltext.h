@@ -1,0 +1,28 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+
+// Reading the SQL text of a query the way the engine's tokenizer does, so that
+// parameter markers and keywords inside literals, quoted names and comments
+// are never mistaken for the real thing.
+namespace db::detail {
+
+struct SqlText {
+    // The text handed to the engine: each ":name" marker rewritten in lower
+    // case, so that ":D" and ":d" are one parameter.
+    QString text;
+    // Parameter names, lower case, without the colon, in order of first use.
+    QStringList params;
+    // A plain SELECT on one table (no DISTINCT, grouping, aggregate, join or
+    // compound): its rows can carry the table's rowid.
+    bool singleTable = false;
+    // Where the select list starts in `text` (for the hidden rowid column).
+    qsizetype selectListPos = -1;
+};
+
+SqlText analyze(const QString& sql);
+
+// The text of a single-table SELECT with the rowid as its first column.
+QString withRowid(const SqlText& s, const char* columnName);
+
+}

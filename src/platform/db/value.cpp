@@ -1,0 +1,162 @@
+#include "platform/db/value.h"
+#include "platform/db/convert.h"
+#include "platform/db/error.h"
+#include <cmath>
+
+namespace db {
+
+namespace {
+
+const char* kindName(Value::Kind k)
+{
+    switch (k) {
+    case Value::Kind::Null: return "Null";
+    case Value::Kind::Integer: return "Integer";
+    case Value::Kind::Real: return "Double";
+    case Value::Kind::Text: return "String";
+    case Value::Kind::Date: return "Date";
+    case Value::Kind::Blob: return "Blob";
+    }
+    return "?";
+}
+
+[[noreturn]] void cannotConvert(Value::Kind from, const char* to)
+{
+    throw Error(QStringLiteral("Could not convert variant of type (%1) into type (%2)")
+                    .arg(QLatin1String(kindName(from)), QLatin1String(to)));
+}
+
+}
+
+Value Value::integer(int64_t v)
+{
+    Value x;
+    x.kind_ = Kind::Integer;
+    x.i_ = v;
+    return x;
+}
+
+Value Value::real(double v)
+{
+    Value x;
+    x.kind_ = Kind::Real;
+    x.d_ = v;
+    return x;
+}
+
+Value Value::text(const QString& v)
+{
+    Value x;
+    x.kind_ = Kind::Text;
+    x.s_ = v.isNull() ? QString(QLatin1String("")) : v;
+    return x;
+}
+
+Value Value::date(const QDate& v)
+{
+    Value x;
+    x.kind_ = Kind::Date;
+    x.s_ = formatDate(v);   // "" for an invalid date; binding refuses it
+    x.dt_ = v;
+    return x;
+}
+
+Value Value::blob(const QByteArray& v)
+{
+    Value x;
+    x.kind_ = Kind::Blob;
+    x.b_ = v;
+    return x;
+}
+
+QString Value::toText() const
+{
+    switch (kind_) {
+    case Kind::Null: return QString();
+    case Kind::Integer: return QString::number(i_);
+    case Kind::Real: return formatNumber(d_);
+    case Kind::Text: return s_;
+    case Kind::Date: return formatDate(dt_);
+    case Kind::Blob: return QStringLiteral("(BLOB)");
+    }
+    return QString();
+}
+
+double Value::toReal() const
+{
+    switch (kind_) {
+    case Kind::Integer: return double(i_);
+    case Kind::Real: return d_;
+    case Kind::Text: return toNumber(s_);
+    default: cannotConvert(kind_, "Double");
+    }
+}
+
+int64_t Value::toInteger() const
+{
+    switch (kind_) {
+    case Kind::Integer: return i_;
+    case Kind::Real:
+        // Whole values only; 2^63 itself is already out of range.
+        if (std::isfinite(d_) && std::trunc(d_) == d_ && d_ >= -9223372036854775808.0 && d_ < 9223372036854775808.0)
+            return int64_t(d_);
+        throw Error(QStringLiteral("'%1' is not a valid integer value.").arg(formatNumber(d_)));
+    case Kind::Text: return db::toInteger(s_);
+    default: cannotConvert(kind_, "Int64");
+    }
+}
+
+QDate Value::toDate() const
+{
+    switch (kind_) {
+    case Kind::Date:
+        if (!dt_.isValid()) throw Error(QStringLiteral("'' is not a valid date"));
+        return dt_;
+    case Kind::Text: return db::toDate(s_);
+    default: cannotConvert(kind_, "Date");
+    }
+}
+
+QByteArray Value::toBlob() const
+{
+    switch (kind_) {
+    case Kind::Null: return QByteArray();
+    case Kind::Blob: return b_;
+    case Kind::Text: return s_.toUtf8();
+    default: cannotConvert(kind_, "Blob");
+    }
+}
+
+bool Value::toBool() const
+{
+    switch (kind_) {
+    case Kind::Null: return false;
+    case Kind::Integer: return i_ != 0;
+    case Kind::Real: return d_ != 0;
+    case Kind::Text: {
+        const QString t = s_.trimmed().toLower();
+        if (t == QLatin1String("true") || t == QLatin1String("1")) return true;
+        if (t == QLatin1String("false") || t == QLatin1String("0") || t.isEmpty()) return false;
+        throw Error(QStringLiteral("'%1' is not a valid boolean value").arg(s_));
+    }
+    default: cannotConvert(kind_, "Boolean");
+    }
+}
+
+bool Value::operator==(const Value& o) const
+{
+    if (kind_ == Kind::Integer && o.kind_ == Kind::Real) return double(i_) == o.d_;
+    if (kind_ == Kind::Real && o.kind_ == Kind::Integer) return d_ == double(o.i_);
+    if (kind_ != o.kind_) return false;
+    switch (kind_) {
+    case Kind::Null: return true;
+    case Kind::Integer: return i_ == o.i_;
+    case Kind::Real: return d_ == o.d_;
+    case Kind::Text: return s_ == o.s_;
+    case Kind::Date: return dt_ == o.dt_;
+    case Kind::Blob: return b_ == o.b_;
+    }
+    return false;
+}
+
+}

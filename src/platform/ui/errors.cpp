@@ -1,0 +1,43 @@
+#include "platform/ui/errors.h"
+#include "platform/db/error.h"
+#include "platform/image/image.h"
+#include "platform/ui/modal.h"
+
+namespace ui {
+
+QString exceptionText(const std::exception& e)
+{
+    if (auto* d = dynamic_cast<const db::Error*>(&e)) return d->message();
+    if (auto* i = dynamic_cast<const img::Error*>(&e)) return i->message();
+    return QString::fromUtf8(e.what());
+}
+
+void showError(const QString& message, QWidget* owner)
+{
+    MessageRequest r;
+    r.owner = owner;
+    r.caption = applicationTitle();
+    r.text = message;
+    r.icon = Icon::Error;
+    r.buttons = Buttons::Ok;
+    ui::message(r);
+}
+
+void showException(const std::exception& e, QWidget* owner) { showError(exceptionText(e), owner); }
+
+bool guarded(QWidget* owner, const std::function<void()>& f)
+{
+    if (!f) return true;
+    try {
+        f();
+        return true;
+    } catch (const std::exception& e) {
+        // Reporting must not throw into the event loop either.
+        try { showException(e, owner); } catch (...) {}
+    } catch (...) {
+        try { showError(QStringLiteral("未知错误"), owner); } catch (...) {}
+    }
+    return false;
+}
+
+}

@@ -1,0 +1,192 @@
+#include "platform/ui/form.h"
+#include "platform/ui/errors.h"
+#include <QAbstractButton>
+#include <QAbstractSpinBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QTextEdit>
+
+namespace ui {
+
+namespace {
+
+bool isEnter(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter; }
+
+// Shift, Ctrl or Alt with a key is not one of the walking keys.
+bool plainKey(const QKeyEvent* e) { return (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier; }
+
+}
+
+bool isSingleLineInput(const QWidget* w)
+{
+    if (!w) return false;
+    return qobject_cast<const QLineEdit*>(w) || qobject_cast<const QComboBox*>(w)
+        || qobject_cast<const QAbstractSpinBox*>(w);
+}
+
+Form::Form(QWidget* parent) : QDialog(parent) {}
+
+void Form::setFocusChain(const QList<QWidget*>& order)
+{
+    chain_.clear();
+    for (QWidget* w : order) {
+        if (!w) continue;
+        chain_ << w;
+        w->installEventFilter(this);
+        if (auto* cb = qobject_cast<QComboBox*>(w); cb && cb->lineEdit()) cb->lineEdit()->installEventFilter(this);
+    }
+}
+
+void Form::setFocusKeys(QWidget* w, Keys k) { keys_.insert(w, k); }
+void Form::setUpKey(QWidget* w, bool movesBack) { up_.insert(w, movesBack); }
+
+void Form::setDefaultButton(QAbstractButton* b)
+{
+    if (auto* old = qobject_cast<QPushButton*>(default_.data())) old->setDefault(false);
+    default_ = b;
+    // Only for the look of a default button; Enter is handled here.
+    if (auto* pb = qobject_cast<QPushButton*>(b)) pb->setDefault(true);
+}
+
+void Form::setCancelButton(QAbstractButton* b) { cancel_ = b; }
+
+Form::Keys Form::keysOf(QWidget* w) const
+{
+    const Keys k = keys_.value(w, Keys::Auto);
+    if (k != Keys::Auto) return k;
+    if (qobject_cast<QComboBox*>(w) || qobject_cast<QAbstractSpinBox*>(w)) return Keys::EnterOnly;
+    if (qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QTextEdit*>(w)) return Keys::DownOnly;
+    if (qobject_cast<QLineEdit*>(w)) return Keys::EnterAndDown;
+    return Keys::None;
+}
+
+bool Form::upMoves(QWidget* w) const
+{
+    if (up_.contains(w)) return up_.value(w);
+    if (keysOf(w) == Keys::None) return false;
+    // Up keeps its meaning in a list or a number box.
+    return !qobject_cast<QComboBox*>(w) && !qobject_cast<QAbstractSpinBox*>(w);
+}
+
+bool Form::focusStep(QWidget* w, int dir)
+{
+    qsizetype i = -1;
+    for (qsizetype k = 0; k < chain_.size(); ++k)
+        if (chain_.at(k) == w) { i = k; break; }
+    if (i < 0) return false;
+    for (qsizetype k = i + dir; k >= 0 && k < chain_.size(); k += dir) {
+        QWidget* c = chain_.at(k);
+        if (c && c->isEnabled() && c->isVisibleTo(this)) {
+            c->setFocus(Qt::TabFocusReason);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Form::focusNextFrom(QWidget* w) { return focusStep(w, +1); }
+bool Form::focusPreviousFrom(QWidget* w) { return focusStep(w, -1); }
+
+bool Form::pressDefault()
+{
+    if (default_ && default_->isVisibleTo(this) && default_->isEnabled()) {
+        default_->click();
+        return true;
+    }
+    return false;
+}
+
+QWidget* Form::chainMember(QObject* o) const
+{
+    for (const auto& p : chain_) {
+        if (!p) continue;
+        if (p == o) return p;
+        if (auto* cb = qobject_cast<QComboBox*>(p.data()); cb && cb->lineEdit() == o) return p;
+    }
+    return nullptr;
+}
+
+bool Form::handleChainKey(QWidget* w, QKeyEvent* e)
+{
+    if (!plainKey(e)) return false;
+    const int key = isEnter(e->key()) ? Qt::Key_Return : e->key();
+    if (key != Qt::Key_Return && key != Qt::Key_Down && key != Qt::Key_Up) return false;
+    bool handled = false;
+    if (!guarded(this, [&] { handled = chainKeyDown(w, key); })) return true;
+    if (handled) return true;
+    const Keys k = keysOf(w);
+    switch (key) {
+    case Qt::Key_Return:
+        if (isSingleLineInput(w) && pressDefault()) return true;
+        if (k == Keys::EnterOnly || k == Keys::EnterAndDown) return focusStep(w, +1);
+        return false;
+    case Qt::Key_Down:
+        if (k == Keys::DownOnly || k == Keys::EnterAndDown) return focusStep(w, +1);
+        return false;
+    default:
+        return upMoves(w) && focusStep(w, -1);
+    }
+}
+
+bool Form::eventFilter(QObject* o, QEvent* e)
+{
+    if (e->type() == QEvent::KeyPress) {
+        auto* ke = static_cast<QKeyEvent*>(e);
+        if (QWidget* w = chainMember(o)) {
+            if (handleChainKey(w, ke)) return true;
+        } else if (isEnter(ke->key()) && plainKey(ke) && o->isWidgetType()) {
+            auto* w = static_cast<QWidget*>(o);
+            if (w->window() == this && isSingleLineInput(w) && pressDefault()) return true;
+        }
+    }
+    return QDialog::eventFilter(o, e);
+}
+
+void Form::keyPressEvent(QKeyEvent* e)
+{
+    if (isEnter(e->key())) {
+        // Never QDialog's own choice of a button: only the named default one.
+        if (plainKey(e) && isSingleLineInput(focusWidget())) pressDefault();
+        e->accept();
+        return;
+    }
+    if (e->key() == Qt::Key_Escape) {
+        if (cancel_ && cancel_->isVisibleTo(this) && cancel_->isEnabled()) cancel_->click();
+        e->accept();
+        return;
+    }
+    QDialog::keyPressEvent(e);
+}
+
+void Form::showEvent(QShowEvent* e)
+{
+    QDialog::showEvent(e);
+    if (e->spontaneous()) return;
+    // Enter in any single-line input reaches the default button, whichever
+    // widget the key was sent to.
+    for (QWidget* w : findChildren<QWidget*>()) {
+        if (isSingleLineInput(w) && w->window() == this) w->installEventFilter(this);
+    }
+    guarded(this, [this] { FormShow(); });
+}
+
+void Form::closeEvent(QCloseEvent* e) { QDialog::closeEvent(e); }
+
+void Form::done(int r)
+{
+    if (closing_) {
+        QDialog::done(r);
+        return;
+    }
+    closing_ = true;
+    guarded(this, [this] { FormClose(); });
+    QDialog::done(r);
+    closing_ = false;
+}
+
+}

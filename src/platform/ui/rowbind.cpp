@@ -1,0 +1,84 @@
+#include "platform/ui/rowbind.h"
+#include "platform/db/query.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/modal.h"
+#include "platform/ui/text.h"
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+#include <stdexcept>
+
+namespace ui {
+
+QString controlText(const QWidget* w)
+{
+    if (auto* m = qobject_cast<const MaskEdit*>(w)) return m->text();
+    if (auto* e = qobject_cast<const QLineEdit*>(w)) return e->text();
+    if (auto* c = qobject_cast<const ComboBox*>(w)) return c->text();
+    if (auto* c = qobject_cast<const QComboBox*>(w)) return c->currentText();
+    if (auto* m = qobject_cast<const QPlainTextEdit*>(w)) return m->toPlainText();
+    throw std::logic_error("control without text");
+}
+
+void setControlText(QWidget* w, const QString& text)
+{
+    if (auto* m = qobject_cast<MaskEdit*>(w)) return m->setText(text);
+    if (auto* e = qobject_cast<QLineEdit*>(w)) return e->setText(text);
+    if (auto* c = qobject_cast<ComboBox*>(w)) return c->setText(text);
+    if (auto* c = qobject_cast<QComboBox*>(w)) return c->setCurrentText(text);
+    if (auto* m = qobject_cast<QPlainTextEdit*>(w)) return m->setPlainText(text);
+    throw std::logic_error("control without text");
+}
+
+void runSelect(db::Query& q, const QString& sql)
+{
+    q.close();
+    q.clearSql();
+    q.addSql(sql);
+    q.open();
+}
+
+bool hasRows(const db::Query& q) { return q.recordCount() > 0; }
+
+db::Value currentValue(const db::Query& q, const QString& field)
+{
+    // An empty result has no current row; its fields read as Null, but an
+    // unknown name is still the caller's error.
+    if (q.isOpen() && q.isEmpty() && q.fieldIndex(field) >= 0) return db::Value();
+    return q.field(field);
+}
+
+void showCurrentRow(const db::Query& q, const FieldControls& controls)
+{
+    for (const auto& fc : controls) setControlText(fc.control, currentValue(q, fc.field).toText());
+}
+
+void clearControls(const FieldControls& controls)
+{
+    for (const auto& fc : controls) setControlText(fc.control, QString());
+}
+
+void postTrimmedTexts(db::Query& q, const FieldControls& controls)
+{
+    q.edit();
+    for (const auto& fc : controls) q.setField(fc.field, db::Value::text(trim(controlText(fc.control))));
+    q.post();
+}
+
+bool askDeleteCurrentRow(db::Query& q, QWidget* owner)
+{
+    if (!ask(QStringLiteral("真的要删除吗？"), owner)) return false;
+    q.deleteRow();
+    return true;
+}
+
+void centerOnScreen(QWidget* w)
+{
+    QScreen* s = w->screen() ? w->screen() : QGuiApplication::primaryScreen();
+    if (!s) return;
+    QRect r = w->frameGeometry();
+    r.moveCenter(s->availableGeometry().center());
+    w->move(r.topLeft());
+}
+
+}

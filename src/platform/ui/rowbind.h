@@ -1,0 +1,50 @@
+#pragma once
+#include "platform/db/value.h"
+#include <QList>
+#include <QString>
+
+class QWidget;
+namespace db { class Query; }
+
+// The routine work of a dialog whose inputs mirror the current row of its
+// grid's shared query: show the row, empty the inputs, write them back, delete.
+namespace ui {
+
+// One input and the field it shows.
+struct FieldControl {
+    QString field;
+    QWidget* control;
+};
+using FieldControls = QList<FieldControl>;
+
+// Text of an edit box, masked edit, combo box or memo, as typed.
+QString controlText(const QWidget* w);
+// Sets that text from code (an edit box's onChange fires, a combo box's does not).
+void setControlText(QWidget* w, const QString& text);
+
+// Close, replace the text with one statement and open it.
+void runSelect(db::Query& q, const QString& sql);
+
+// Does the query hold a row? A closed query raises its own error.
+bool hasRows(const db::Query& q);
+// A field of the current row; Null when the query holds no row, so callers can
+// test a freshly opened empty table for Null. A closed query raises its error.
+db::Value currentValue(const db::Query& q, const QString& field);
+
+// Copies the current row into the inputs (Null and no row give empty texts).
+void showCurrentRow(const db::Query& q, const FieldControls& controls);
+void clearControls(const FieldControls& controls);
+
+// Edit the current row (a query without rows starts a new one), set every
+// field to its input's trimmed text, post. A value the table refuses raises
+// the database's error and leaves the row in edit state.
+void postTrimmedTexts(db::Query& q, const FieldControls& controls);
+
+// Asks "真的要删除吗？" (Yes/No, question icon) and on Yes deletes exactly the
+// current row. Returns whether the operator said Yes.
+bool askDeleteCurrentRow(db::Query& q, QWidget* owner);
+
+// Puts a top-level window in the middle of its screen.
+void centerOnScreen(QWidget* w);
+
+}

@@ -1,0 +1,201 @@
+#include "harness.h"
+#include "data/U_data.h"
+#include "personnel/U_khgl.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/dbgrid.h"
+#include <QApplication>
+#include <QTest>
+
+namespace {
+
+const QString kRows = QStringLiteral("select * from 考核表 order by rowid");
+const QString kRecord = QStringLiteral(
+    "insert into 考核表 values ('mr001', 22, 1, 0, 0, 0, 4.5, '良好', '85', '王', '2024-05', '好')");
+const QString kStoredRecord = QStringLiteral("mr001|22.0|1.0|0.0|0.0|0.0|4.5|良好|85|王|2024-05|好");
+
+class KhglTest : public hrtest::HrTest {
+protected:
+    std::unique_ptr<Tfrm_khgl> dlg;
+
+    void open()
+    {
+        dlg = std::make_unique<Tfrm_khgl>(nullptr);
+        dlg->show();
+        QApplication::processEvents();
+    }
+    void TearDown() override
+    {
+        dlg.reset();
+        HrTest::TearDown();
+    }
+    // Figures in column order: 出勤天数, 请假天数, 迟到次数, 早退次数, 旷工天数, 加班时数.
+    void figures(const QStringList& f)
+    {
+        ui::Edit* e[] = {dlg->Edit1, dlg->Edit2, dlg->Edit3, dlg->Edit4, dlg->Edit5, dlg->Edit6};
+        for (int i = 0; i < 6; ++i) e[i]->setText(f[i]);
+    }
+    QStringList controls() const
+    {
+        return {dlg->ComboBox1->text(), dlg->Edit1->text(), dlg->Edit2->text(), dlg->Edit3->text(),
+                dlg->Edit4->text(),     dlg->Edit5->text(), dlg->Edit6->text(), dlg->ComboBox2->text(),
+                dlg->Edit7->text(),     dlg->Edit8->text(), dlg->Edit9->text(), dlg->Memo1->text()};
+    }
+    bool lastWasError() const
+    {
+        return !modal->messages.isEmpty() && modal->messages.back().icon == ui::Icon::Error;
+    }
+};
+
+TEST_F(KhglTest, ShowListsEveryEmployeeNumberAndKeepsTheDefaults)
+{
+    db->exec("insert into 人事表 (bh, sflz) values ('mr002', '否'), ('mr001', '是'), ('mr002', '否')");
+    open();
+    EXPECT_EQ(dlg->windowTitle(), "考核管理");
+    EXPECT_EQ(dlg->ComboBox1->items(), (QStringList{"mr002", "mr001", "mr002"}));
+    EXPECT_EQ(dlg->ComboBox2->items(), (QStringList{"优秀", "良好", "一般", "差"}));
+    EXPECT_EQ(controls(), (QStringList{"", "0", "0", "0", "0", "0", "0", "", "", "", "", ""}));
+    EXPECT_TRUE(modal->messages.isEmpty());
+}
+
+TEST_F(KhglTest, SaveStoresTrimmedTextsAsNumbersAndKeepsAllButTheEmployee)
+{
+    db->exec("insert into 人事表 (bh) values ('mr001')");
+    open();
+    dlg->ComboBox1->setText(" mr001 ");
+    figures({" 22 ", "1", "0", "2", "0", "0.5"});
+    dlg->ComboBox2->setText("优秀");
+    dlg->Edit7->setText(" 90");
+    dlg->Edit8->setText("张三 ");
+    dlg->Edit9->setText(" 2024-05 ");
+    dlg->Memo1->setText("  按时完成 ");
+    dlg->SpeedButton4->click();
+    EXPECT_EQ(modal->texts(), QStringList{"保存成功"});
+    EXPECT_EQ(modal->messages[0].caption, "提示");
+    EXPECT_EQ(db->rows(kRows), QStringList{"mr001|22.0|1.0|0.0|2.0|0.0|0.5|优秀|90|张三|2024-05|按时完成"});
+    EXPECT_EQ(db->scalar("select typeof(出勤天数) || typeof(加班时数) from 考核表"), "realreal");
+
+    EXPECT_EQ(dlg->ComboBox1->text(), "");
+    EXPECT_EQ(dlg->ComboBox1->items(), QStringList{"mr001"});
+    EXPECT_EQ(dlg->Edit1->text(), " 22 ");
+    EXPECT_EQ(dlg->Edit9->text(), " 2024-05 ");
+    auto* m = dlg->DBGrid1->model();
+    ASSERT_EQ(m->rowCount(), 1);
+    EXPECT_EQ(m->data(m->index(0, 1)).toString(), "22");
+    EXPECT_EQ(m->data(m->index(0, 6)).toString(), "0.5");
+    EXPECT_EQ(m->headerData(10, Qt::Horizontal).toString(), "考核月份");
+
+    // Saved again unchanged: a second, identical record.
+    dlg->ComboBox1->setText("mr001");
+    dlg->SpeedButton4->click();
+    EXPECT_EQ(db->count("考核表"), 2);
+    EXPECT_EQ(m->rowCount(), 2);
+}
+
+TEST_F(KhglTest, FiguresThatAreNoNumbersFailTheSaveAndStoreNothing)
+{
+    open();
+    for (const QString& bad : {QStringLiteral("abc"), QString(), QStringLiteral("   "), QStringLiteral("1,5")}) {
+        for (int col = 0; col < 6; ++col) {
+            QStringList f{"22", "0", "0", "0", "0", "0"};
+            f[col] = bad;
+            figures(f);
+            modal->clear();
+            dlg->SpeedButton4->click();
+            EXPECT_EQ(modal->texts(), QStringList{"保存失败"}) << col << " '" << bad.toStdString() << "'";
+        }
+    }
+    EXPECT_EQ(db->count("考核表"), 0);
+}
+
+TEST_F(KhglTest, AfterAFailedSaveModifyAndDeleteReportInsteadOfActing)
+{
+    db->exec(kRecord);
+    open();
+    dlg->DBGrid1->clickRow(0);
+    dlg->Edit1->setText("abc");
+    dlg->SpeedButton4->click();
+    EXPECT_EQ(modal->lastText(), "保存失败");
+    EXPECT_EQ(dlg->DBGrid1->model()->rowCount(), 0);
+
+    dlg->Edit1->setText("20");
+    dlg->SpeedButton1->click();
+    EXPECT_TRUE(lastWasError());
+    modal->answerYes();
+    dlg->SpeedButton2->click();
+    EXPECT_TRUE(lastWasError());
+    EXPECT_EQ(db->rows(kRows), QStringList{kStoredRecord});
+
+    dlg->SpeedButton4->click();
+    EXPECT_EQ(modal->lastText(), "保存成功");
+    EXPECT_EQ(db->count("考核表"), 2);
+    EXPECT_EQ(dlg->DBGrid1->model()->rowCount(), 2);
+}
+
+TEST_F(KhglTest, GridClickFillsTheTwelveControls)
+{
+    db->exec(kRecord);
+    open();
+    dlg->DBGrid1->clickRow(0);
+    EXPECT_EQ(controls(), (QStringList{"mr001", "22", "1", "0", "0", "0", "4.5", "良好", "85", "王", "2024-05", "好"}));
+}
+
+TEST_F(KhglTest, ModifyAndDeleteReachOnlyTheClickedOfTwoIdenticalRecords)
+{
+    db->exec(kRecord);
+    db->exec(kRecord);
+    open();
+    dlg->DBGrid1->clickRow(1);
+    dlg->Edit9->setText(" 2024-06 ");
+    dlg->Edit6->setText("6");
+    dlg->SpeedButton1->click();
+    EXPECT_EQ(modal->texts(), QStringList{"修改成功"});
+    const QString changed = QStringLiteral("mr001|22.0|1.0|0.0|0.0|0.0|6.0|良好|85|王|2024-06|好");
+    EXPECT_EQ(db->rows(kRows), (QStringList{kStoredRecord, changed}));
+    EXPECT_EQ(dlg->DBGrid1->model()->data(dlg->DBGrid1->model()->index(1, 10)).toString(), "2024-06");
+
+    dlg->DBGrid1->clickRow(0);
+    modal->answerNo();
+    dlg->SpeedButton2->click();
+    EXPECT_EQ(db->count("考核表"), 2);
+    modal->answerYes();
+    dlg->SpeedButton2->click();
+    EXPECT_EQ(modal->messages.back().text, "真的要删除吗？");
+    EXPECT_EQ(modal->messages.back().icon, ui::Icon::Question);
+    EXPECT_EQ(db->rows(kRows), QStringList{changed});
+    // The inputs are left as they were.
+    EXPECT_EQ(dlg->Edit9->text(), "2024-05");
+}
+
+TEST_F(KhglTest, RefusedModifyShowsTheErrorAndChangesNothing)
+{
+    db->exec(kRecord);
+    open();
+    dlg->DBGrid1->clickRow(0);
+    dlg->Edit5->setText("abc");
+    dlg->SpeedButton1->click();
+    EXPECT_TRUE(lastWasError());
+    EXPECT_EQ(db->rows(kRows), QStringList{kStoredRecord});
+}
+
+TEST_F(KhglTest, ModifyWithNoRecordAddsOne)
+{
+    open();
+    dlg->ComboBox1->setText("mr009");
+    dlg->SpeedButton1->click();
+    EXPECT_EQ(modal->lastText(), "修改成功");
+    EXPECT_EQ(db->rows(kRows), QStringList{"mr009|0.0|0.0|0.0|0.0|0.0|0.0|||||"});
+}
+
+TEST_F(KhglTest, EnterAndArrowsDoNotMoveTheFocus)
+{
+    open();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+    for (int key : {Qt::Key_Return, Qt::Key_Down, Qt::Key_Up}) {
+        dlg->Edit1->setFocus();
+        hrtest::pressKey(dlg->Edit1, key);
+        EXPECT_EQ(QApplication::focusWidget(), dlg->Edit1) << key;
+    }
+    EXPECT_TRUE(dlg->isVisible());
+}
+
+}

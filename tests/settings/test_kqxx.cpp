@@ -1,0 +1,203 @@
+#include "harness.h"
+#include "data/U_data.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/dbgrid.h"
+#include "settings/U_kqlr.h"
+#include <QApplication>
+#include <QTest>
+
+namespace {
+
+const QString kRows = QStringLiteral(
+    "select 全勤奖, 出勤天数, 迟到早退次数, 月平均工作天数, 几倍 from 考勤表 order by rowid");
+const QString kRule = QStringLiteral("insert into 考勤表 values (200, 22, 2, 21.75, 1.5)");
+const QString kStoredRule = QStringLiteral("200.0|22.0|2.0|21.75|1.5");
+
+class KqxxTest : public hrtest::HrTest {
+protected:
+    std::unique_ptr<Tfrm_kqxx> dlg;
+
+    void open()
+    {
+        dlg = std::make_unique<Tfrm_kqxx>(nullptr);
+        dlg->show();
+        QApplication::processEvents();
+    }
+    void TearDown() override
+    {
+        dlg.reset();
+        HrTest::TearDown();
+    }
+    // In the order of the inputs: 全勤奖, 出勤天数, 几倍, 迟到早退次数, 月平均工作天数.
+    void fill(const QStringList& t)
+    {
+        dlg->Edit5->setText(t[0]);
+        dlg->Edit6->setText(t[1]);
+        dlg->Edit4->setText(t[2]);
+        dlg->Edit1->setText(t[3]);
+        dlg->Edit3->setText(t[4]);
+    }
+    QStringList shown() const
+    {
+        return {dlg->Edit5->text(), dlg->Edit6->text(), dlg->Edit4->text(), dlg->Edit1->text(), dlg->Edit3->text()};
+    }
+    bool lastWasError() const
+    {
+        return !modal->messages.isEmpty() && modal->messages.back().icon == ui::Icon::Error;
+    }
+    const QStringList empty{"", "", "", "", ""};
+};
+
+TEST_F(KqxxTest, EmptyTableShowsZerosAndAsksForTheWorkingDays)
+{
+    open();
+    EXPECT_TRUE(modal->messages.isEmpty());
+    EXPECT_EQ(dlg->windowTitle(), "考勤设置");
+    EXPECT_EQ(shown(), (QStringList{"0", "0", "0", "0", ""}));
+    dlg->SpeedButton4->click();
+    EXPECT_EQ(modal->texts(), QStringList{"请详细设置考勤信息"});
+    EXPECT_EQ(modal->messages[0].caption, "提示");
+    EXPECT_EQ(modal->messages[0].icon, ui::Icon::Information);
+    EXPECT_EQ(db->count("考勤表"), 0);
+}
+
+TEST_F(KqxxTest, SaveInsertsTheRuleOnceAndClearsTheInputs)
+{
+    open();
+    fill({" 200", "22 ", "1.5", "2", "21.75"});
+    dlg->SpeedButton4->click();
+    EXPECT_EQ(modal->texts(), QStringList{"添加成功"});
+    EXPECT_EQ(db->rows(kRows), QStringList{kStoredRule});
+    EXPECT_EQ(shown(), empty);
+    auto* m = dlg->DBGrid1->model();
+    ASSERT_EQ(m->rowCount(), 1);
+    EXPECT_EQ(m->data(m->index(0, 0)).toString(), "200");
+    EXPECT_EQ(m->data(m->index(0, 3)).toString(), "21.75");
+
+    fill({"300", "20", "2", "3", "21"});
+    dlg->SpeedButton4->click();
+    EXPECT_EQ(modal->lastText(), "考勤信息已经存在，不能重复添加，如有需要请修改信息！");
+    EXPECT_EQ(db->rows(kRows), QStringList{kStoredRule});
+}
+
+TEST_F(KqxxTest, ShowsTheStoredRuleWithoutSpuriousFractions)
+{
+    db->exec(kRule);
+    open();
+    EXPECT_EQ(shown(), (QStringList{"200", "22", "1.5", "2", "21.75"}));
+    dlg->SpeedButton5->click();
+    EXPECT_EQ(shown(), empty);
+    dlg->DBGrid1->clickRow(0);
+    EXPECT_EQ(shown(), (QStringList{"200", "22", "1.5", "2", "21.75"}));
+}
+
+TEST_F(KqxxTest, InsertOfTextThatIsNoNumberStoresNothing)
+{
+    const QList<QStringList> bad = {
+        {"200", "22", "abc", "2", "21.75"},   // converted by the dialog
+        {"  ", "22", "1.5", "2", "21.75"},
+        {"200", "  ", "1.5", "2", "21.75"},   // sent as text, refused by the table
+        {"200", "22", "1.5", "2", "x21"},
+    };
+    for (const auto& t : bad) {
+        open();
+        modal->clear();
+        fill(t);
+        dlg->SpeedButton4->click();
+        EXPECT_EQ(modal->texts(), QStringList{"系统出错！"}) << t.join('/').toStdString();
+        EXPECT_EQ(db->count("考勤表"), 0);
+        EXPECT_EQ(shown(), t);
+    }
+    // The grid's query stays closed: the buttons report it and write nothing.
+    EXPECT_FALSE(Data1->ADOQYkqxx.isOpen());
+    fill({"200", "22", "1.5", "2", "21.75"});
+    dlg->SpeedButton4->click();
+    EXPECT_TRUE(lastWasError());
+    dlg->SpeedButton2->click();
+    EXPECT_TRUE(lastWasError());
+    EXPECT_EQ(db->count("考勤表"), 0);
+}
+
+TEST_F(KqxxTest, ModifyRefusesEmptyBoxesAndBadNumbers)
+{
+    db->exec(kRule);
+    open();
+    for (auto* e : {dlg->Edit5, dlg->Edit6, dlg->Edit4, dlg->Edit1, dlg->Edit3}) {
+        dlg->DBGrid1->clickRow(0);
+        e->setText(QString());
+        modal->clear();
+        dlg->SpeedButton2->click();
+        EXPECT_EQ(modal->texts(), QStringList{"请详细设置考勤信息"});
+    }
+    dlg->SpeedButton5->click();
+    dlg->SpeedButton2->click();
+    EXPECT_EQ(modal->lastText(), "请详细设置考勤信息");
+    EXPECT_EQ(db->rows(kRows), QStringList{kStoredRule});
+
+    for (const QString& badText : {QStringLiteral("   "), QStringLiteral("abc")}) {
+        fill({"200", badText, "1.5", "2", "21.75"});
+        modal->clear();
+        dlg->SpeedButton2->click();
+        EXPECT_TRUE(lastWasError());
+        EXPECT_EQ(db->rows(kRows), QStringList{kStoredRule});
+    }
+
+    fill({" 250 ", "21", "2", "0", "20.5"});
+    dlg->SpeedButton2->click();
+    EXPECT_EQ(modal->lastText(), "修改成功");
+    EXPECT_EQ(db->rows(kRows), QStringList{"250.0|21.0|0.0|20.5|2.0"});
+    EXPECT_EQ(dlg->DBGrid1->model()->data(dlg->DBGrid1->model()->index(0, 3)).toString(), "20.5");
+}
+
+TEST_F(KqxxTest, DeleteClearsTheInputsWhateverTheAnswer)
+{
+    db->exec(kRule);
+    open();
+    modal->answerNo();
+    dlg->SpeedButton3->click();
+    EXPECT_EQ(modal->messages.back().text, "真的要删除吗？");
+    EXPECT_EQ(modal->messages.back().icon, ui::Icon::Question);
+    EXPECT_EQ(db->count("考勤表"), 1);
+    EXPECT_EQ(shown(), empty);
+
+    modal->answerYes();
+    dlg->SpeedButton3->click();
+    EXPECT_EQ(db->count("考勤表"), 0);
+    EXPECT_EQ(shown(), empty);
+
+    // With the row gone, 保存 adds a new one.
+    fill({"100", "20", "2", "1", "21.75"});
+    dlg->SpeedButton4->click();
+    EXPECT_EQ(modal->lastText(), "添加成功");
+    EXPECT_EQ(db->rows(kRows), QStringList{"100.0|20.0|1.0|21.75|2.0"});
+}
+
+TEST_F(KqxxTest, ModifyOnAnEmptyTableAddsTheRow)
+{
+    open();
+    fill({"100", "20", "2", "1", "21.75"});
+    dlg->SpeedButton2->click();
+    EXPECT_EQ(modal->lastText(), "修改成功");
+    EXPECT_EQ(db->rows(kRows), QStringList{"100.0|20.0|1.0|21.75|2.0"});
+}
+
+TEST_F(KqxxTest, EnterAndDownWalkTheFiveInputsAndUpWalksBack)
+{
+    open();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+    auto focusAfter = [&](QWidget* from, int key) {
+        from->setFocus();
+        hrtest::pressKey(from, key);
+        return QApplication::focusWidget();
+    };
+    const QList<QWidget*> order{dlg->Edit5, dlg->Edit6, dlg->Edit4, dlg->Edit1, dlg->Edit3};
+    for (int i = 0; i + 1 < order.size(); ++i) {
+        EXPECT_EQ(focusAfter(order[i], Qt::Key_Return), order[i + 1]) << i;
+        EXPECT_EQ(focusAfter(order[i], Qt::Key_Down), order[i + 1]) << i;
+        EXPECT_EQ(focusAfter(order[i + 1], Qt::Key_Up), order[i]) << i;
+    }
+    EXPECT_EQ(focusAfter(dlg->Edit3, Qt::Key_Return), dlg->Edit3);
+    EXPECT_EQ(focusAfter(dlg->Edit5, Qt::Key_Up), dlg->Edit5);
+}
+
+}
