@@ -3,9 +3,21 @@
 #include "app/U_about.h"
 #include "app/U_login.h"
 #include "app/U_main.h"
+#include "payroll/U_gzb.h"
+#include "payroll/U_gzsz.h"
+#include "personnel/U_khgl.h"
+#include "personnel/U_xygdj.h"
+#include "settings/U_kqlr.h"
+#include "settings/U_sl.h"
 
 void registerTaskDialogs()
 {
     setTaskOpener(QStringLiteral("N10"), dialogOpener(frm_Login));
+    setTaskOpener(QStringLiteral("N22"), dialogOpener(frm_sl));
+    setTaskOpener(QStringLiteral("N23"), dialogOpener(frm_kqxx));
+    setTaskOpener(QStringLiteral("N24"), dialogOpener(frm_gzsz));
+    setTaskOpener(QStringLiteral("N25"), dialogOpener(frm_gzb));
+    setTaskOpener(QStringLiteral("N27"), dialogOpener(frm_xygdj));
+    setTaskOpener(QStringLiteral("N36"), dialogOpener(frm_khgl));
     setTaskOpener(QStringLiteral("N59"), dialogOpener(frm_about));
 }

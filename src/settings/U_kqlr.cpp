@@ -7,7 +7,7 @@
 #include "platform/ui/speedbar.h"
 #include "platform/ui/text.h"
 #include <QFrame>
-#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -32,12 +32,13 @@ Tfrm_kqxx::Tfrm_kqxx(QWidget* owner) : ui::Form(owner)
 
     auto* panel = new QFrame(this);
     panel->setFrameShape(QFrame::StyledPanel);
-    auto* grid = new QGridLayout(panel);
+    auto* lines = new QVBoxLayout(panel);
+    lines->setContentsMargins(6, 6, 6, 6);
     auto edit = [panel](const char* name) {
         auto* e = new ui::Edit(panel);
         e->setObjectName(QLatin1String(name));
         e->setText(QStringLiteral("0"));
-        e->setMinimumWidth(40);
+        e->setMinimumWidth(36);
         return e;
     };
     Edit5 = edit("Edit5");
@@ -45,18 +46,18 @@ Tfrm_kqxx::Tfrm_kqxx(QWidget* owner) : ui::Form(owner)
     Edit4 = edit("Edit4");
     Edit1 = edit("Edit1");
     Edit3 = edit("Edit3");
-    auto label = [panel](const QString& t) { return new QLabel(t, panel); };
-    grid->addWidget(label(QStringLiteral("全勤奖：")), 0, 0, Qt::AlignRight);
-    grid->addWidget(Edit5, 0, 1);
-    grid->addWidget(label(QStringLiteral("出勤天数：")), 0, 2, Qt::AlignRight);
-    grid->addWidget(Edit6, 0, 3);
-    grid->addWidget(label(QStringLiteral("几倍：")), 0, 4, Qt::AlignRight);
-    grid->addWidget(Edit4, 0, 5);
-    grid->addWidget(label(QStringLiteral("迟到早退次数：")), 1, 0, Qt::AlignRight);
-    grid->addWidget(Edit1, 1, 1);
-    grid->addWidget(label(QStringLiteral("月平均工作天数：")), 1, 2, Qt::AlignRight);
-    grid->addWidget(Edit3, 1, 3);
-    for (int c : {1, 3, 5}) grid->setColumnStretch(c, 1);
+    // Each line lays out on its own: the second line's labels are the long ones.
+    auto line = [panel, lines](std::initializer_list<std::pair<QString, ui::Edit*>> items) {
+        auto* h = new QHBoxLayout;
+        h->setSpacing(4);
+        for (const auto& [text, e] : items) {
+            h->addWidget(new QLabel(text, panel));
+            h->addWidget(e, 1);
+        }
+        lines->addLayout(h);
+    };
+    line({{QStringLiteral("全勤奖："), Edit5}, {QStringLiteral("出勤天数："), Edit6}, {QStringLiteral("几倍："), Edit4}});
+    line({{QStringLiteral("迟到早退次数："), Edit1}, {QStringLiteral("月平均工作天数："), Edit3}});
     top->addWidget(panel);
 
     DBGrid1 = new ui::DBGrid(this);

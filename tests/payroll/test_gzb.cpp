@@ -403,19 +403,6 @@ TEST_F(GzbTest, SettlementQuestionAnsweredNoOpensTheGroup)
     EXPECT_EQ(totals("2024-02"), QStringList{"mr001|<null>|<null>|<null>|null"});
 }
 
-TEST_F(GzbTest, EmptyMonthSettlesNothing)
-{
-    salary("", "mr001", "2000, 0, 0, 0, 0, 0, 0, 0, 0, 0, null");   // a row of the empty month
-    salary("2024-02", "mr002", "2000, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0");
-    withDialog([&](Tfrm_gzb& d) {
-        d.ComboBox1->setText("2024-09");
-        modal->answerYes();
-        d.Button1->click();
-        EXPECT_EQ(modal->lastText(), "结算完毕");
-    });
-    EXPECT_EQ(db->scalar("select count(*) from 工资表 where yfgz is not null"), "0");
-}
-
 TEST_F(GzbTest, AddWritesOtherAmountsOnTheSelectedRow)
 {
     salary("2024-02", "mr001", "2000, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0");

@@ -33,20 +33,6 @@ TEST(PayrollNulls, MissingIsBelowEveryValueAndEqualToMissing)
     EXPECT_FALSE(greater(0.0, 0.0));
 }
 
-TEST(PayrollAmounts, WorkedExample)
-{
-    const Assessment a{22.0, 0.0, 0.0, 1.0, 10.0};
-    const SalaryTemplate t{2000.0, 200.0, 300.0, 0.08, 0.01, 0.02};
-    const Amounts m = computeAmounts(a, t, rule(22.0, 3.0, 20.0, 2.0), 0.05);
-    EXPECT_EQ(m.overtimePay, 250.0);
-    EXPECT_EQ(m.absenceDeduction, 200.0);
-    EXPECT_EQ(m.pension, 160.0);
-    EXPECT_EQ(m.unemployment, 20.0);
-    EXPECT_EQ(m.medical, 40.0);
-    EXPECT_EQ(m.tax, 100.0);
-    EXPECT_EQ(m.bonus, 200.0);
-}
-
 TEST(PayrollAmounts, LeftToRightWithoutRounding)
 {
     const AttendanceRule r = rule(22.0, 3.0, 21.75, 2.0);
@@ -82,30 +68,6 @@ TEST(PayrollAmounts, OverflowIsNoAmount)
 {
     const SalaryTemplate t{1e308, 0.0, 0.0, 10.0, 0.0, 0.0};
     EXPECT_THROW(computeAmounts({22.0, 0.0, 0.0, 0.0, 0.0}, t, rule(22.0, 3.0, 20.0, 2.0), 0.0), CalcError);
-}
-
-TEST(PayrollAmounts, MissingTemplateRuleOrBracket)
-{
-    const Assessment a{22.0, 0.0, 0.0, 1.0, 2.0};
-    // No template: every amount from the basic salary is missing; the bonus is
-    // missing when it would be paid.
-    Amounts m = computeAmounts(a, {}, rule(20.0, 3.0, 20.0, 2.0), none);
-    EXPECT_EQ(m.overtimePay, none);
-    EXPECT_EQ(m.absenceDeduction, none);
-    EXPECT_EQ(m.pension, none);
-    EXPECT_EQ(m.tax, none);
-    EXPECT_EQ(m.bonus, none);
-    // No rule row: nobody earns the bonus; overtime and absence are missing.
-    const SalaryTemplate t{2000.0, 200.0, 300.0, 0.08, 0.01, 0.02};
-    m = computeAmounts(a, t, {}, 0.05);
-    EXPECT_EQ(m.bonus, 0.0);
-    EXPECT_EQ(m.overtimePay, none);
-    EXPECT_EQ(m.absenceDeduction, none);
-    EXPECT_EQ(m.pension, 160.0);
-    // No bracket: only the tax is missing.
-    m = computeAmounts(a, t, rule(20.0, 3.0, 20.0, 2.0), none);
-    EXPECT_EQ(m.tax, none);
-    EXPECT_EQ(m.pension, 160.0);
 }
 
 TEST(PayrollBonus, Boundaries)

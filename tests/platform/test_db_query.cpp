@@ -199,6 +199,27 @@ TEST_F(DbQuery, SnapshotHasExactCountNavigationAndNullFields)
     EXPECT_EQ(errorOf([&] { q().field("xyz"); }), "ADOpublic: 字段 'xyz' 不存在");
 }
 
+TEST_F(DbQuery, RowsComeInStoredOrderWhateverIndexIsScanned)
+{
+    // 人事表 has an index on bh that would cover this query and sort it.
+    db->exec("insert into 人事表 (bh, xm) values ('mr003','c'), ('mr001','a'), ('mr002','b'), ('mr001','d')");
+    QStringList seen;
+    run(q(), "select bh from 人事表");
+    q().open();
+    for (; !q().eof(); q().next()) seen << q().fieldText("bh");
+    EXPECT_EQ(seen, (QStringList{"mr003", "mr001", "mr002", "mr001"}));
+
+    seen.clear();
+    run(q(), "select xm from 人事表 where bh = 'mr001'");
+    q().open();
+    for (; !q().eof(); q().next()) seen << q().fieldText("xm");
+    EXPECT_EQ(seen, (QStringList{"a", "d"}));
+
+    run(q(), "select bh from 人事表 order by bh desc limit 1");
+    q().open();
+    EXPECT_EQ(s(q().fieldText("bh")), "mr003");
+}
+
 TEST_F(DbQuery, EmptyAndClosedQueries)
 {
     run(q(), "select * from 部门表");

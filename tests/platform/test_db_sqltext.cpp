@@ -64,8 +64,14 @@ TEST(DbSqlText, OnlyPlainSingleTableSelectsCarryTheRowid)
     for (const char* sql : other) EXPECT_FALSE(analyze(QString::fromUtf8(sql)).singleTable) << sql;
 }
 
-TEST(DbSqlText, RowidGoesBeforeTheSelectList)
+TEST(DbSqlText, RowidGoesBeforeTheSelectListAndOrdersUnorderedRows)
 {
-    const auto a = analyze(QStringLiteral("select * from 部门表 where 部门名称=:A"));
-    EXPECT_EQ(db::detail::withRowid(a, "r").toStdString(), "select rowid AS \"r\", * from 部门表 where 部门名称=:a");
+    const auto rewrite = [](const char* sql) { return db::detail::withRowid(analyze(QString::fromUtf8(sql)), "r").toStdString(); };
+    EXPECT_EQ(rewrite("select * from 部门表 where 部门名称=:A"),
+              "select rowid AS \"r\", * from 部门表 where 部门名称=:a ORDER BY rowid ");
+    EXPECT_EQ(rewrite("select * from 部门表 -- all\n"), "select rowid AS \"r\", * from 部门表 ORDER BY rowid  -- all\n");
+    EXPECT_EQ(rewrite("select * from 部门表;"), "select rowid AS \"r\", * from 部门表 ORDER BY rowid ;");
+    EXPECT_EQ(rewrite("select * from 部门表 where x in (select y from t order by y limit 1) limit 5"),
+              "select rowid AS \"r\", * from 部门表 where x in (select y from t order by y limit 1)  ORDER BY rowid limit 5");
+    EXPECT_EQ(rewrite("select * from 部门表 order by 部门编号"), "select rowid AS \"r\", * from 部门表 order by 部门编号");
 }

@@ -172,15 +172,6 @@ TEST_F(KqxxTest, DeleteClearsTheInputsWhateverTheAnswer)
     EXPECT_EQ(db->rows(kRows), QStringList{"100.0|20.0|1.0|21.75|2.0"});
 }
 
-TEST_F(KqxxTest, ModifyOnAnEmptyTableAddsTheRow)
-{
-    open();
-    fill({"100", "20", "2", "1", "21.75"});
-    dlg->SpeedButton2->click();
-    EXPECT_EQ(modal->lastText(), "修改成功");
-    EXPECT_EQ(db->rows(kRows), QStringList{"100.0|20.0|1.0|21.75|2.0"});
-}
-
 TEST_F(KqxxTest, EnterAndDownWalkTheFiveInputsAndUpWalksBack)
 {
     open();

@@ -62,25 +62,10 @@ TEST(NextLevelNumber, EmptyTableStartsAtZeroOtherwiseMaxPlusOne)
     EXPECT_THROW(nextLevelNumber(db::Value::text(QStringLiteral("abc"))), db::Error);
 }
 
-TEST_F(SlTest, OpensThroughTheStandardWayWithItsCaption)
-{
-    addBrackets({0});
-    QString caption;
-    bool globalSet = false;
-    modal->onDialog = [&](QDialog* d) {
-        caption = d->windowTitle();
-        globalSet = frm_sl == d;
-    };
-    ui::openDialog(frm_sl, nullptr);
-    EXPECT_EQ(modal->dialogsShown, QList<QString>{QStringLiteral("Tfrm_sl")});
-    EXPECT_EQ(caption, "所得税设置");
-    EXPECT_TRUE(globalSet);
-    EXPECT_EQ(frm_sl, nullptr);
-}
-
 TEST_F(SlTest, EmptyTableTellsAndStartsAnAddWithLevelZero)
 {
     open();
+    EXPECT_EQ(dlg->windowTitle(), "所得税设置");
     ASSERT_EQ(modal->messages.size(), 1);
     EXPECT_EQ(modal->messages[0].text, "数据库中没有数据，请向数据库中添加数据！");
     EXPECT_EQ(modal->messages[0].caption, "提示");
@@ -304,24 +289,6 @@ TEST_F(SlTest, DeleteAnsweredNoKeepsRowAndTexts)
     EXPECT_EQ(modal->messages[0].buttons, ui::Buttons::YesNo);
     EXPECT_EQ(db->count("个人所得税税率表"), 1);
     EXPECT_EQ(dlg->Edit3->text(), "1000");
-}
-
-TEST_F(SlTest, AfterTheLastRowIsDeletedModifyAddsARowAndAddProposesZero)
-{
-    addBrackets({5});
-    open();
-    dlg->DBGrid1->clickRow(0);
-    modal->answerYes();
-    dlg->SpeedButton3->click();
-    EXPECT_EQ(db->count("个人所得税税率表"), 0);
-    dlg->SpeedButton1->click();
-    EXPECT_EQ(dlg->Edit1->text(), "0");
-
-    dlg->SpeedButton2->click();
-    fill("0", "800", "0");
-    dlg->SpeedButton4->click();
-    EXPECT_EQ(modal->lastText(), "修改成功");
-    EXPECT_EQ(db->rows(kRows), QStringList{"0|0.0|800.0|0.0"});
 }
 
 TEST_F(SlTest, EnterAndDownWalkLevelRateLowerUpperAndUpWalksBack)

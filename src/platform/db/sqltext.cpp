@@ -122,17 +122,26 @@ private:
     const std::vector<Token>& t_;
 };
 
-// Finds whether the statement is a plain SELECT from one table, and where its
-// select list starts. Anything unusual answers no: such a query is read-only.
-qsizetype plainSelectListStart(const Reader& r)
+struct Plain {
+    qsizetype listPos = -1;    // start of the select list; -1: not a plain select
+    qsizetype orderPos = -1;   // where an ORDER BY goes; -1: the statement has its own
+};
+
+// Finds whether the statement is a plain SELECT from one table, where its
+// select list starts and where an ORDER BY would go. Anything unusual answers
+// no: such a query is read-only.
+Plain plainSelect(const Reader& r)
 {
+    const Plain no;
     qsizetype i = 0;
-    if (!r.isWord(i, "select")) return -1;
+    if (!r.isWord(i, "select")) return no;
     ++i;
-    if (r.isWord(i, "distinct")) return -1;
+    if (r.isWord(i, "distinct")) return no;
     if (r.isWord(i, "all")) ++i;
-    if (i >= r.size()) return -1;
+    if (i >= r.size()) return no;
     const qsizetype listStart = i;
+    bool ordered = false;
+    qsizetype limit = -1, last = -1;
 
     // Parentheses that open a subquery: what is inside them is another
     // statement and says nothing about this one.
@@ -154,35 +163,42 @@ qsizetype plainSelectListStart(const Reader& r)
             continue;
         }
         if (subqueries > 0) continue;
+        if (!r.isPunct(j, ';')) last = j;
         if (r[j].kind != Tok::Word) {
-            if (parens.empty() && from >= 0 && r.isPunct(j, ',')) return -1;   // a join by comma
+            if (parens.empty() && from >= 0 && r.isPunct(j, ',')) return no;   // a join by comma
             continue;
         }
+        if (parens.empty() && r.isWord(j, "order")) ordered = true;
+        if (parens.empty() && limit < 0 && r.isWord(j, "limit")) limit = j;
         if (r.isWordIn(j, {"count", "sum", "avg", "min", "max", "total", "group_concat", "string_agg"})
             && r.isPunct(j + 1, '('))
-            return -1;
+            return no;
         if (r.isWordIn(j, {"over", "group", "having", "union", "intersect", "except", "join", "window", "values",
                            "natural"}))
-            return -1;
+            return no;
         if (from < 0 && parens.empty() && r.isWord(j, "from")) from = j;
     }
-    if (from < 0) return -1;
+    if (from < 0) return no;
 
     qsizetype k = from + 1;
-    if (!r.isName(k) || r.isWordIn(k, {"where", "order", "limit", "select"})) return -1;
+    if (!r.isName(k) || r.isWordIn(k, {"where", "order", "limit", "select"})) return no;
     ++k;
     if (r.isPunct(k, '.')) {          // schema.table
-        if (!r.isName(k + 1)) return -1;
+        if (!r.isName(k + 1)) return no;
         k += 2;
     }
     if (r.isWord(k, "as")) {
-        if (!r.isName(k + 1)) return -1;
+        if (!r.isName(k + 1)) return no;
         k += 2;
     } else if (r.isName(k) && !r.isWordIn(k, {"where", "order", "limit", "indexed", "not"})) {
         ++k;
     }
-    if (k < r.size() && !r.isPunct(k, ';') && !r.isWordIn(k, {"where", "order", "limit"})) return -1;
-    return r[listStart].pos;
+    if (k < r.size() && !r.isPunct(k, ';') && !r.isWordIn(k, {"where", "order", "limit"})) return no;
+
+    Plain out;
+    out.listPos = r[listStart].pos;
+    if (!ordered) out.orderPos = limit >= 0 ? r[limit].pos : r[last].pos + r[last].len;
+    return out;
 }
 
 }
@@ -208,16 +224,20 @@ SqlText analyze(const QString& sql)
     // structure is read from the rewritten text.
     const std::vector<Token> rewritten = out.text.size() == sql.size() ? tokens : tokenize(out.text);
     const Reader r(out.text, rewritten);
-    out.selectListPos = plainSelectListStart(r);
-    out.singleTable = out.selectListPos >= 0;
+    const Plain p = plainSelect(r);
+    out.selectListPos = p.listPos;
+    out.orderPos = p.orderPos;
+    out.singleTable = p.listPos >= 0;
     return out;
 }
 
 QString withRowid(const SqlText& s, const char* columnName)
 {
     if (!s.singleTable) return s.text;
-    return s.text.left(s.selectListPos) + QStringLiteral("rowid AS \"%1\", ").arg(QLatin1String(columnName))
-        + s.text.mid(s.selectListPos);
+    QString t = s.text;
+    if (s.orderPos >= 0) t.insert(s.orderPos, QStringLiteral(" ORDER BY rowid "));
+    t.insert(s.selectListPos, QStringLiteral("rowid AS \"%1\", ").arg(QLatin1String(columnName)));
+    return t;
 }
 
 }

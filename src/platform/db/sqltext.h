@@ -18,11 +18,15 @@ struct SqlText {
     bool singleTable = false;
     // Where the select list starts in `text` (for the hidden rowid column).
     qsizetype selectListPos = -1;
+    // Where "ORDER BY rowid" goes, so that rows come in the order they were
+    // stored whatever index the engine scans; -1 if the text orders itself.
+    qsizetype orderPos = -1;
 };
 
 SqlText analyze(const QString& sql);
 
-// The text of a single-table SELECT with the rowid as its first column.
+// The text of a single-table SELECT with the rowid as its first column,
+// in stored order unless it orders itself.
 QString withRowid(const SqlText& s, const char* columnName);
 
 }

@@ -190,11 +190,16 @@ void DBGrid::setQuery(db::Query* q)
         connect(q, &db::Query::reset, this, [this] { queryReset(); });
         connect(q, &db::Query::rowChanged, this, [this](int r) { model_->rowChanged(r); });
         connect(q, &db::Query::rowInserted, this, [this](int r) {
+            // Qt moves the view's current index while rows move; that is not the operator.
+            syncing_ = true;
             model_->rowInserted(r);
+            syncing_ = false;
             if (query_) followCurrent(query_->isOpen() ? query_->recNo() : -1);
         });
         connect(q, &db::Query::rowRemoved, this, [this](int r) {
+            syncing_ = true;
             model_->rowRemoved(r);
+            syncing_ = false;
             if (query_) followCurrent(query_->isOpen() ? query_->recNo() : -1);
         });
         connect(q, &db::Query::currentChanged, this, [this](int r) { followCurrent(r); });
