@@ -290,7 +290,9 @@ void Tfrm_main::setVisible(bool visible)
 void Tfrm_main::FormShow()
 {
     OpenMode = 0;
-    ui::guarded(this, [this] { ui::openDialog(frm_Login, this); });
+    // Nobody may reach the menus without the login: if it cannot even be
+    // opened, the error is shown and the program ends.
+    if (!ui::guarded(this, [this] { ui::openDialog(frm_Login, this); })) endApplication();
 }
 
 void Tfrm_main::N11Click()

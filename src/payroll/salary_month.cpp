@@ -244,6 +244,7 @@ SettleResult settleMonth(const QString& month)
             q.post();
         }
         tx.commit();
+        if (n > 0) q.first();
     } catch (...) {
         // The transaction is rolled back by now; show the rows as they are.
         try {
@@ -252,7 +253,9 @@ SettleResult settleMonth(const QString& month)
         }
         throw;
     }
-    openMonth(q, month);
+    // Each post read its row back, so the query holds what the table now
+    // holds: the grid is told once that every row changed.
+    emit q.reset();
     res.written = n;
     return res;
 }

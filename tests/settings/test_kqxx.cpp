@@ -10,65 +10,58 @@ namespace {
 
 const QString kRows = QStringLiteral(
     "select 全勤奖, 出勤天数, 迟到早退次数, 月平均工作天数, 几倍 from 考勤表 order by rowid");
-const QString kRule = QStringLiteral("insert into 考勤表 values (200, 22, 2, 21.75, 1.5)");
 const QString kStoredRule = QStringLiteral("200.0|22.0|2.0|21.75|1.5");
+const QStringList kRuleShown{"200", "22", "1.5", "2", "21.75"};
+const QStringList kEmpty{"", "", "", "", ""};
+const QString kAskDetails = QStringLiteral("请详细设置考勤信息");
 
 class KqxxTest : public hrtest::HrTest {
 protected:
     std::unique_ptr<Tfrm_kqxx> dlg;
 
-    void open()
-    {
-        dlg = std::make_unique<Tfrm_kqxx>(nullptr);
-        dlg->show();
-        QApplication::processEvents();
-    }
     void TearDown() override
     {
         dlg.reset();
         HrTest::TearDown();
     }
-    // In the order of the inputs: 全勤奖, 出勤天数, 几倍, 迟到早退次数, 月平均工作天数.
+    void open(bool withRule = false)
+    {
+        if (withRule) db->exec(QStringLiteral("insert into 考勤表 values (200, 22, 2, 21.75, 1.5)"));
+        dlg.reset();
+        dlg = std::make_unique<Tfrm_kqxx>(nullptr);
+        dlg->show();
+        QApplication::processEvents();
+    }
+    // The inputs in their order on the form: 全勤奖, 出勤天数, 几倍, 迟到早退次数, 月平均工作天数.
+    QList<ui::Edit*> edits() const { return {dlg->Edit5, dlg->Edit6, dlg->Edit4, dlg->Edit1, dlg->Edit3}; }
     void fill(const QStringList& t)
     {
-        dlg->Edit5->setText(t[0]);
-        dlg->Edit6->setText(t[1]);
-        dlg->Edit4->setText(t[2]);
-        dlg->Edit1->setText(t[3]);
-        dlg->Edit3->setText(t[4]);
+        for (int i = 0; i < 5; ++i) edits()[i]->setText(t[i]);
     }
     QStringList shown() const
     {
-        return {dlg->Edit5->text(), dlg->Edit6->text(), dlg->Edit4->text(), dlg->Edit1->text(), dlg->Edit3->text()};
+        QStringList s;
+        for (ui::Edit* e : edits()) s << e->text();
+        return s;
     }
-    bool lastWasError() const
-    {
-        return !modal->messages.isEmpty() && modal->messages.back().icon == ui::Icon::Error;
-    }
-    const QStringList empty{"", "", "", "", ""};
+    bool lastWasError() const { return !modal->messages.isEmpty() && modal->messages.back().icon == ui::Icon::Error; }
 };
 
-TEST_F(KqxxTest, EmptyTableShowsZerosAndAsksForTheWorkingDays)
+TEST_F(KqxxTest, SaveAddsTheOneRuleAndTheDialogShowsItWithoutFractions)
 {
     open();
     EXPECT_TRUE(modal->messages.isEmpty());
-    EXPECT_EQ(dlg->windowTitle(), "考勤设置");
     EXPECT_EQ(shown(), (QStringList{"0", "0", "0", "0", ""}));
     dlg->SpeedButton4->click();
-    EXPECT_EQ(modal->texts(), QStringList{"请详细设置考勤信息"});
+    EXPECT_EQ(modal->texts(), QStringList{kAskDetails});
     EXPECT_EQ(modal->messages[0].caption, "提示");
-    EXPECT_EQ(modal->messages[0].icon, ui::Icon::Information);
     EXPECT_EQ(db->count("考勤表"), 0);
-}
 
-TEST_F(KqxxTest, SaveInsertsTheRuleOnceAndClearsTheInputs)
-{
-    open();
     fill({" 200", "22 ", "1.5", "2", "21.75"});
     dlg->SpeedButton4->click();
-    EXPECT_EQ(modal->texts(), QStringList{"添加成功"});
+    EXPECT_EQ(modal->lastText(), "添加成功");
     EXPECT_EQ(db->rows(kRows), QStringList{kStoredRule});
-    EXPECT_EQ(shown(), empty);
+    EXPECT_EQ(shown(), kEmpty);
     auto* m = dlg->DBGrid1->model();
     ASSERT_EQ(m->rowCount(), 1);
     EXPECT_EQ(m->data(m->index(0, 0)).toString(), "200");
@@ -78,17 +71,13 @@ TEST_F(KqxxTest, SaveInsertsTheRuleOnceAndClearsTheInputs)
     dlg->SpeedButton4->click();
     EXPECT_EQ(modal->lastText(), "考勤信息已经存在，不能重复添加，如有需要请修改信息！");
     EXPECT_EQ(db->rows(kRows), QStringList{kStoredRule});
-}
 
-TEST_F(KqxxTest, ShowsTheStoredRuleWithoutSpuriousFractions)
-{
-    db->exec(kRule);
     open();
-    EXPECT_EQ(shown(), (QStringList{"200", "22", "1.5", "2", "21.75"}));
+    EXPECT_EQ(shown(), kRuleShown);
     dlg->SpeedButton5->click();
-    EXPECT_EQ(shown(), empty);
+    EXPECT_EQ(shown(), kEmpty);
     dlg->DBGrid1->clickRow(0);
-    EXPECT_EQ(shown(), (QStringList{"200", "22", "1.5", "2", "21.75"}));
+    EXPECT_EQ(shown(), kRuleShown);
 }
 
 TEST_F(KqxxTest, InsertOfTextThatIsNoNumberStoresNothing)
@@ -110,7 +99,7 @@ TEST_F(KqxxTest, InsertOfTextThatIsNoNumberStoresNothing)
     }
     // The grid's query stays closed: the buttons report it and write nothing.
     EXPECT_FALSE(Data1->ADOQYkqxx.isOpen());
-    fill({"200", "22", "1.5", "2", "21.75"});
+    fill(kRuleShown);
     dlg->SpeedButton4->click();
     EXPECT_TRUE(lastWasError());
     dlg->SpeedButton2->click();
@@ -120,27 +109,21 @@ TEST_F(KqxxTest, InsertOfTextThatIsNoNumberStoresNothing)
 
 TEST_F(KqxxTest, ModifyRefusesEmptyBoxesAndBadNumbers)
 {
-    db->exec(kRule);
-    open();
-    for (auto* e : {dlg->Edit5, dlg->Edit6, dlg->Edit4, dlg->Edit1, dlg->Edit3}) {
+    open(true);
+    for (ui::Edit* e : edits()) {
         dlg->DBGrid1->clickRow(0);
         e->setText(QString());
         modal->clear();
         dlg->SpeedButton2->click();
-        EXPECT_EQ(modal->texts(), QStringList{"请详细设置考勤信息"});
+        EXPECT_EQ(modal->texts(), QStringList{kAskDetails}) << e->objectName().toStdString();
     }
-    dlg->SpeedButton5->click();
-    dlg->SpeedButton2->click();
-    EXPECT_EQ(modal->lastText(), "请详细设置考勤信息");
-    EXPECT_EQ(db->rows(kRows), QStringList{kStoredRule});
-
     for (const QString& badText : {QStringLiteral("   "), QStringLiteral("abc")}) {
         fill({"200", badText, "1.5", "2", "21.75"});
         modal->clear();
         dlg->SpeedButton2->click();
-        EXPECT_TRUE(lastWasError());
-        EXPECT_EQ(db->rows(kRows), QStringList{kStoredRule});
+        EXPECT_TRUE(lastWasError()) << badText.toStdString();
     }
+    EXPECT_EQ(db->rows(kRows), QStringList{kStoredRule});
 
     fill({" 250 ", "21", "2", "0", "20.5"});
     dlg->SpeedButton2->click();
@@ -151,19 +134,18 @@ TEST_F(KqxxTest, ModifyRefusesEmptyBoxesAndBadNumbers)
 
 TEST_F(KqxxTest, DeleteClearsTheInputsWhateverTheAnswer)
 {
-    db->exec(kRule);
-    open();
+    open(true);
     modal->answerNo();
     dlg->SpeedButton3->click();
     EXPECT_EQ(modal->messages.back().text, "真的要删除吗？");
     EXPECT_EQ(modal->messages.back().icon, ui::Icon::Question);
     EXPECT_EQ(db->count("考勤表"), 1);
-    EXPECT_EQ(shown(), empty);
+    EXPECT_EQ(shown(), kEmpty);
 
     modal->answerYes();
     dlg->SpeedButton3->click();
     EXPECT_EQ(db->count("考勤表"), 0);
-    EXPECT_EQ(shown(), empty);
+    EXPECT_EQ(shown(), kEmpty);
 
     // With the row gone, 保存 adds a new one.
     fill({"100", "20", "2", "1", "21.75"});
@@ -181,7 +163,7 @@ TEST_F(KqxxTest, EnterAndDownWalkTheFiveInputsAndUpWalksBack)
         hrtest::pressKey(from, key);
         return QApplication::focusWidget();
     };
-    const QList<QWidget*> order{dlg->Edit5, dlg->Edit6, dlg->Edit4, dlg->Edit1, dlg->Edit3};
+    const QList<ui::Edit*> order = edits();
     for (int i = 0; i + 1 < order.size(); ++i) {
         EXPECT_EQ(focusAfter(order[i], Qt::Key_Return), order[i + 1]) << i;
         EXPECT_EQ(focusAfter(order[i], Qt::Key_Down), order[i + 1]) << i;

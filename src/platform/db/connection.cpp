@@ -3,14 +3,21 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <algorithm>
+#include <cstring>
 #include <sqlite3.h>
+#include <unordered_map>
 
 namespace db {
 
 namespace {
 
 constexpr int kBusyTimeoutMs = 5000;
+
+// Enough for the row writes of every shared query and the savepoints; a
+// program that keeps making new texts only recycles the oldest.
+constexpr size_t kCachedStatements = 64;
 
 QString quoteIdent(const QString& name)
 {
@@ -31,7 +38,85 @@ QString setUp(sqlite3* h, const char* sql)
 
 }
 
-Connection::Connection(QString path) : path_(std::move(path)) {}
+struct Connection::CacheEntry {
+    sqlite3_stmt* st = nullptr;
+    uint64_t lastUse = 0;
+    bool busy = false;
+    bool hasParams = false;
+};
+
+struct Connection::Cache {
+    struct Hash {
+        size_t operator()(const QByteArray& b) const { return qHash(b); }
+    };
+    // Nodes stay where they are while the map grows: a lease keeps its entry.
+    std::unordered_map<QByteArray, CacheEntry, Hash> entries;
+    uint64_t clock = 0;
+    // Changes whenever an entry goes; unique among all connections.
+    uint64_t epoch = nextEpoch();
+
+    static uint64_t nextEpoch()
+    {
+        static uint64_t last = 0;
+        return ++last;
+    }
+
+    // The texts for a savepoint name: set, release, roll back to.
+    struct SavepointTexts {
+        QByteArray save, release, rollbackTo;
+        CachedHint saveHint, releaseHint, rollbackToHint;
+    };
+    QHash<QString, SavepointTexts> savepoints;
+    QString lastName;                   // a run uses one name over and over
+    SavepointTexts* last = nullptr;
+
+    SavepointTexts& savepointTexts(const QString& name)
+    {
+        if (last && name.size() == lastName.size()
+            && std::memcmp(name.constData(), lastName.constData(), size_t(name.size()) * sizeof(QChar)) == 0)
+            return *last;
+        auto it = savepoints.find(name);
+        if (it == savepoints.end()) {
+            if (savepoints.size() >= 16) savepoints.clear();
+            it = savepoints.insert(name, makeSavepointTexts(name));
+        }
+        lastName = name;
+        last = &*it;
+        return *last;
+    }
+
+    static SavepointTexts makeSavepointTexts(const QString& name)
+    {
+        const QString q = quoteIdent(name);
+        SavepointTexts t;
+        t.save = (QStringLiteral("SAVEPOINT ") + q).toUtf8();
+        t.release = (QStringLiteral("RELEASE SAVEPOINT ") + q).toUtf8();
+        t.rollbackTo = (QStringLiteral("ROLLBACK TO SAVEPOINT ") + q).toUtf8();
+        return t;
+    }
+
+    void clear()
+    {
+        for (auto& e : entries) sqlite3_finalize(e.second.st);
+        entries.clear();
+        epoch = nextEpoch();
+    }
+
+    // Makes room for one more by dropping the least recently used idle one.
+    void evictIfFull()
+    {
+        if (entries.size() < kCachedStatements) return;
+        auto victim = entries.end();
+        for (auto it = entries.begin(); it != entries.end(); ++it)
+            if (!it->second.busy && (victim == entries.end() || it->second.lastUse < victim->second.lastUse)) victim = it;
+        if (victim == entries.end()) return;
+        sqlite3_finalize(victim->second.st);
+        entries.erase(victim);
+        epoch = nextEpoch();
+    }
+};
+
+Connection::Connection(QString path) : path_(std::move(path)), cache_(std::make_unique<Cache>()) {}
 
 Connection::~Connection() { close(); }
 
@@ -40,7 +125,10 @@ sqlite3* Connection::handle()
     if (db_) return db_;
 
     sqlite3* h = nullptr;
-    const int rc = sqlite3_open_v2(QFile::encodeName(path_).constData(), &h, SQLITE_OPEN_READWRITE, nullptr);
+    // The program reaches its database from one thread only: no lock on
+    // every call into the engine (reading a cell would take one each time).
+    const int rc = sqlite3_open_v2(QFile::encodeName(path_).constData(), &h,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         const QString engine = h ? QString::fromUtf8(sqlite3_errmsg(h)) : QString::fromUtf8(sqlite3_errstr(rc));
         sqlite3_close(h);
@@ -71,6 +159,8 @@ void Connection::close()
     if (!db_) return;
     const auto holders = holders_;
     for (StatementHolder* h : holders) h->releaseStatements();
+    cache_->clear();
+    ++generation_;
     // v2: should a statement still be alive somewhere, the handle lingers
     // until it is finalized instead of being torn down under it.
     sqlite3_close_v2(db_);
@@ -88,29 +178,47 @@ void Connection::run(const QString& sql)
     }
 }
 
+// One statement without parameters or rows, kept prepared: the transaction
+// and savepoint statements run once or twice for every row of a long run.
+void Connection::runCached(const QByteArray& sql, CachedHint* hint)
+{
+    sqlite3* h = handle();
+    Cached s(*this, sql, hint);
+    if (!s.st() || sqlite3_step(s.st()) != SQLITE_DONE) throw Error(QString::fromUtf8(sqlite3_errmsg(h)));
+}
+
 void Connection::exec(const QString& sql) { run(sql); }
 
 void Connection::begin()
 {
     if (inTransaction()) throw Error(QStringLiteral("事务已经开始：嵌套的事务请使用保存点"));
     // IMMEDIATE: take the write lock now rather than fail half way through.
-    run(QStringLiteral("BEGIN IMMEDIATE"));
+    runCached(QByteArrayLiteral("BEGIN IMMEDIATE"));
 }
 
-void Connection::commit() { run(QStringLiteral("COMMIT")); }
+void Connection::commit() { runCached(QByteArrayLiteral("COMMIT")); }
 
-void Connection::rollback() { run(QStringLiteral("ROLLBACK")); }
+void Connection::rollback() { runCached(QByteArrayLiteral("ROLLBACK")); }
 
 bool Connection::inTransaction() const { return db_ && !sqlite3_get_autocommit(db_); }
 
-void Connection::savepoint(const QString& name) { run(QStringLiteral("SAVEPOINT ") + quoteIdent(name)); }
+void Connection::savepoint(const QString& name)
+{
+    auto& t = cache_->savepointTexts(name);
+    runCached(t.save, &t.saveHint);
+}
 
-void Connection::release(const QString& name) { run(QStringLiteral("RELEASE SAVEPOINT ") + quoteIdent(name)); }
+void Connection::release(const QString& name)
+{
+    auto& t = cache_->savepointTexts(name);
+    runCached(t.release, &t.releaseHint);
+}
 
 void Connection::rollbackTo(const QString& name)
 {
-    run(QStringLiteral("ROLLBACK TO SAVEPOINT ") + quoteIdent(name));
-    run(QStringLiteral("RELEASE SAVEPOINT ") + quoteIdent(name));
+    auto& t = cache_->savepointTexts(name);
+    runCached(t.rollbackTo, &t.rollbackToHint);
+    runCached(t.release, &t.releaseHint);
 }
 
 QString Connection::lastError() const { return db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QString(); }
@@ -123,6 +231,56 @@ void Connection::attach(StatementHolder* h)
 void Connection::detach(StatementHolder* h)
 {
     holders_.erase(std::remove(holders_.begin(), holders_.end(), h), holders_.end());
+}
+
+// ---- cached statements ----
+
+Connection::Cached::Cached(Connection& c, const QByteArray& sql, CachedHint* hint) : c_(c)
+{
+    sqlite3* h = c.handle();
+    generation_ = c.generation_;
+    Cache& cache = *c.cache_;
+    if (hint && hint->entry && hint->epoch == cache.epoch && !hint->entry->busy) {
+        entry_ = hint->entry;
+        entry_->busy = true;
+        entry_->lastUse = ++cache.clock;
+        st_ = entry_->st;
+        return;
+    }
+    const auto it = cache.entries.find(sql);
+    if (it != cache.entries.end() && !it->second.busy) {
+        entry_ = &it->second;
+        entry_->busy = true;
+        entry_->lastUse = ++cache.clock;
+        st_ = entry_->st;
+        if (hint) *hint = {entry_, cache.epoch};
+        return;
+    }
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v3(h, sql.constData(), int(sql.size()), SQLITE_PREPARE_PERSISTENT, &st, nullptr) != SQLITE_OK
+        || !st) {
+        sqlite3_finalize(st);
+        return;
+    }
+    st_ = st;
+    if (it != cache.entries.end()) return;   // in use by an outer run: this one is ours alone
+    cache.evictIfFull();
+    entry_ = &cache.entries.emplace(sql, CacheEntry{st, ++cache.clock, true, sqlite3_bind_parameter_count(st) > 0})
+                  .first->second;
+    if (hint) *hint = {entry_, cache.epoch};
+}
+
+Connection::Cached::~Cached()
+{
+    if (!st_) return;
+    if (!entry_) {
+        sqlite3_finalize(st_);   // also fine after a close: the handle waits for it
+        return;
+    }
+    if (c_.generation_ != generation_) return;   // finalized when the connection closed
+    sqlite3_reset(st_);
+    if (entry_->hasParams) sqlite3_clear_bindings(st_);
+    entry_->busy = false;
 }
 
 }

@@ -1,15 +1,19 @@
 #pragma once
+#include <QByteArray>
 #include <QString>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace db {
 
 // The one connection of the program. Opens lazily with the first statement,
 // read-write, never creating the file: a missing file is an Error that names
-// the file and the cause. WAL journal, synchronous=FULL, busy timeout.
+// the file and the cause. WAL journal, synchronous=FULL, busy timeout. Used
+// from one thread only.
 class Connection {
 public:
     // Something that keeps prepared statements of this connection (a query).
@@ -54,11 +58,50 @@ public:
     void attach(StatementHolder* h);
     void detach(StatementHolder* h);
 
+    // A statement the layer runs over and over (savepoints, row writes),
+    // kept prepared while the handle stays open and found by its text.
+    class Cached;
+
+private:
+    struct Cache;
+    struct CacheEntry;
+
+public:
+    // Where the statement of one text was found the last time: the next
+    // lease of that text goes there without a look-up while the cache has
+    // dropped nothing since (and never on another connection).
+    struct CachedHint {
+        CacheEntry* entry = nullptr;
+        uint64_t epoch = 0;
+    };
+
 private:
     void run(const QString& sql);
+    void runCached(const QByteArray& sql, CachedHint* hint = nullptr);
     QString path_;
     sqlite3* db_ = nullptr;
     std::vector<StatementHolder*> holders_;
+    std::unique_ptr<Cache> cache_;
+    uint64_t generation_ = 0;   // counts closes: a lease from an earlier handle is void
+};
+
+// One run of a cached statement: reset and unbound when the lease ends. A
+// text whose statement is leased already (a nested run) gets one of its own.
+// st() is null if the engine refused the text; lastError() says why.
+class Connection::Cached {
+public:
+    // Opens the connection if needed (Error).
+    Cached(Connection& c, const QByteArray& sql, CachedHint* hint = nullptr);
+    ~Cached();
+    Cached(const Cached&) = delete;
+    Cached& operator=(const Cached&) = delete;
+    sqlite3_stmt* st() const { return st_; }
+
+private:
+    Connection& c_;
+    sqlite3_stmt* st_ = nullptr;
+    CacheEntry* entry_ = nullptr;   // null for a statement of its own
+    uint64_t generation_ = 0;
 };
 
 // Commits on commit(), rolls back if destroyed before.

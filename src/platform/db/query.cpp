@@ -5,7 +5,6 @@
 #include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
-#include <map>
 #include <optional>
 #include <sqlite3.h>
 
@@ -19,15 +18,6 @@ constexpr const char* kRowidColumn = "__rowid__";
 {
     throw Error(query + QStringLiteral(": ") + message);
 }
-
-// A statement prepared for one use and finalized with it.
-struct OneShot {
-    sqlite3_stmt* st = nullptr;
-    OneShot() = default;
-    OneShot(const OneShot&) = delete;
-    OneShot& operator=(const OneShot&) = delete;
-    ~OneShot() { sqlite3_finalize(st); }
-};
 
 QString quoteIdent(const QString& name)
 {
@@ -72,39 +62,89 @@ bool firstColumnIsRowid(sqlite3_stmt* st)
 
 struct Query::Impl final : Connection::StatementHolder {
     QStringList lines;
+    // The reading of the text, kept while clearSql + addSql give the same
+    // text again, as a query run once per row does.
     mutable std::optional<detail::SqlText> parsed;
-    std::map<QString, Value> values;   // by lower-case name
+    mutable QStringList parsedFrom;
+    mutable bool linesChanged = true;
+    mutable qsizetype paramHint = 0;            // where the next parameter name is looked for first
+    std::vector<std::optional<Value>> values;   // by position in the parameter names
 
     // The last statement run, kept for the next run of the same text.
     sqlite3_stmt* stmt = nullptr;
     QString stmtText;
     bool stmtRowid = false;
+    std::vector<int> stmtParams;   // its parameter i + 1 -> position in the names; -1 none
+    // The bytes bound to it: the engine does not copy them. A text is made
+    // into bytes again only when its parameter gets another one.
+    struct BoundText {
+        bool valid = false;
+        QString text;
+        QByteArray bytes;
+    };
+    std::vector<BoundText> boundTexts;   // by parameter
+    std::vector<QByteArray> kept;        // dates and blobs
+    // Its columns, until the engine prepares it again for a changed schema.
+    std::shared_ptr<const Shape> shape;
+    int shapeReprepares = -1;
 
     std::unique_ptr<Snapshot> snap;
+    std::unique_ptr<Snapshot> spare;   // a small closed one, its memory for the next open
     int cur = -1;
     bool eof = true;
     bool bof = true;
-    std::vector<std::optional<Value>> pending;   // by column, while editing
+    // By column, while editing; outside an edit every one is empty, and the
+    // vector stays for the next edit.
+    std::vector<std::optional<Value>> pending;
+    std::vector<int> pendingCols;                // the columns set, each once
+    std::vector<int> postCols;                   // the columns a post writes (kept for its memory)
+
+    void startEdit(int columns)
+    {
+        if (pending.size() != size_t(columns)) {
+            pending.assign(size_t(columns), std::nullopt);
+            pendingCols.clear();
+        }
+    }
+    void clearPending()
+    {
+        for (int c : pendingCols) pending[size_t(c)].reset();
+        pendingCols.clear();
+    }
 
     void releaseStatements() override
     {
         sqlite3_finalize(stmt);
         stmt = nullptr;
+        kept.clear();
+        boundTexts.clear();
         stmtText.clear();
         stmtRowid = false;
+        stmtParams.clear();
+        shape.reset();
+        shapeReprepares = -1;
     }
 
     const detail::SqlText& sql() const
     {
-        if (!parsed) parsed = detail::analyze(lines.join(QLatin1Char('\n')));
+        if (linesChanged) {
+            if (!parsed || parsedFrom != lines) {
+                parsed = detail::analyze(lines.join(QLatin1Char('\n')));
+                parsedFrom = lines;
+            }
+            linesChanged = false;
+        }
         return *parsed;
     }
 
     void textChanged()
     {
-        parsed.reset();
+        linesChanged = true;
         values.clear();
     }
+
+    int paramIndex(const QString& name) const;
+    const std::shared_ptr<const Shape>& shapeOf(sqlite3_stmt* st, int first);
 
     void prepare(const QString& query, Connection& conn);
     void bindParams(const QString& query, sqlite3* h);
@@ -155,23 +195,58 @@ static QString paramKey(const QString& name)
     return (name.startsWith(QLatin1Char(':')) ? name.mid(1) : name).toLower();
 }
 
+int Query::Impl::paramIndex(const QString& name) const
+{
+    const QStringList& names = sql().params;
+    QStringView n(name);
+    if (n.startsWith(QLatin1Char(':'))) n = n.mid(1);
+    // Names are mostly given in the text's order and spelling: the one after
+    // the last found is tried first, and no lower-case copy is made.
+    const qsizetype count = names.size();
+    for (qsizetype k = 0; k < count; ++k) {
+        const qsizetype i = (paramHint + k) % count;
+        if (detail::sameText(names[i], n)) {
+            paramHint = i + 1;
+            return int(i);
+        }
+    }
+    const QString key = n.toString().toLower();
+    for (qsizetype i = 0; i < names.size(); ++i)
+        if (detail::sameText(names[i], key)) return int(i);
+    return -1;
+}
+
 void Query::setParam(const QString& name, const Value& v)
 {
-    const QString key = paramKey(name);
-    if (!d_->sql().params.contains(key)) fail(name_, QStringLiteral("参数 :%1 不存在").arg(key));
-    d_->values[key] = v;
+    const int i = d_->paramIndex(name);
+    if (i < 0) fail(name_, QStringLiteral("参数 :%1 不存在").arg(paramKey(name)));
+    if (d_->values.size() <= size_t(i)) d_->values.resize(size_t(d_->sql().params.size()));
+    d_->values[size_t(i)] = v;
 }
 
 Value Query::param(const QString& name) const
 {
-    const QString key = paramKey(name);
-    if (!d_->sql().params.contains(key)) fail(name_, QStringLiteral("参数 :%1 不存在").arg(key));
-    const auto it = d_->values.find(key);
-    return it == d_->values.end() ? Value() : it->second;
+    const int i = d_->paramIndex(name);
+    if (i < 0) fail(name_, QStringLiteral("参数 :%1 不存在").arg(paramKey(name)));
+    return size_t(i) < d_->values.size() && d_->values[size_t(i)] ? *d_->values[size_t(i)] : Value();
 }
 
-// Binds one value; `what` names it in messages.
-static void bindValue(const QString& query, sqlite3* h, sqlite3_stmt* st, int i, const Value& v, const QString& what)
+// Bytes bound to a statement without a copy by the engine: they stay here
+// until its bindings are cleared.
+using Kept = std::vector<QByteArray>;
+
+static int bindBytes(sqlite3_stmt* st, int i, QByteArray bytes, bool text, Kept& keep)
+{
+    keep.push_back(std::move(bytes));
+    const QByteArray& b = keep.back();
+    return text ? sqlite3_bind_text(st, i, b.constData(), int(b.size()), SQLITE_STATIC)
+                : sqlite3_bind_blob(st, i, b.constData(), int(b.size()), SQLITE_STATIC);
+}
+
+// Binds one value; what() names it in messages, made only when one is needed.
+template <class What>
+static void bindValue(const QString& query, sqlite3* h, sqlite3_stmt* st, int i, const Value& v, const What& what,
+                      Kept& keep)
 {
     int rc = SQLITE_OK;
     switch (v.kind()) {
@@ -179,27 +254,18 @@ static void bindValue(const QString& query, sqlite3* h, sqlite3_stmt* st, int i,
     case Value::Kind::Integer: rc = sqlite3_bind_int64(st, i, v.asInteger()); break;
     case Value::Kind::Real:
         // The engine would store NaN as Null without a word.
-        if (!std::isfinite(v.asReal())) fail(query, QStringLiteral("%1 不是有效的数字").arg(what));
+        if (!std::isfinite(v.asReal())) fail(query, QStringLiteral("%1 不是有效的数字").arg(what()));
         rc = sqlite3_bind_double(st, i, v.asReal());
         break;
-    case Value::Kind::Text: {
-        const QByteArray u = v.asText().toUtf8();
-        rc = sqlite3_bind_text(st, i, u.constData(), int(u.size()), SQLITE_TRANSIENT);
+    case Value::Kind::Text: rc = bindBytes(st, i, v.asText().toUtf8(), true, keep); break;
+    case Value::Kind::Date:
+        if (!v.asDate().isValid()) fail(query, QStringLiteral("%1 的日期无效").arg(what()));
+        rc = bindBytes(st, i, v.asText().toUtf8(), true, keep);
         break;
-    }
-    case Value::Kind::Date: {
-        if (!v.asDate().isValid()) fail(query, QStringLiteral("%1 的日期无效").arg(what));
-        const QByteArray u = v.asText().toUtf8();
-        rc = sqlite3_bind_text(st, i, u.constData(), int(u.size()), SQLITE_TRANSIENT);
-        break;
-    }
-    case Value::Kind::Blob: {
+    case Value::Kind::Blob:
         // No bytes is a zero-length value, not Null: binding a null pointer would make it Null.
-        const QByteArray& b = v.asBlob();
-        rc = b.isEmpty() ? sqlite3_bind_zeroblob(st, i, 0)
-                         : sqlite3_bind_blob(st, i, b.constData(), int(b.size()), SQLITE_TRANSIENT);
+        rc = v.asBlob().isEmpty() ? sqlite3_bind_zeroblob(st, i, 0) : bindBytes(st, i, v.asBlob(), false, keep);
         break;
-    }
     }
     if (rc != SQLITE_OK) fail(query, engineMessage(h));
 }
@@ -216,9 +282,20 @@ void Query::Impl::prepare(const QString& query, Connection& conn)
     if (d.stmt && d.stmtText == s.text) {
         sqlite3_reset(d.stmt);
         sqlite3_clear_bindings(d.stmt);
+        d.kept.clear();
         return;
     }
     d.releaseStatements();
+    // Which value each parameter of the statement takes, found once.
+    const auto mapParams = [&] {
+        const int n = sqlite3_bind_parameter_count(d.stmt);
+        d.stmtParams.assign(size_t(n), -1);
+        d.boundTexts.assign(size_t(n), {});
+        for (int i = 1; i <= n; ++i) {
+            const char* name = sqlite3_bind_parameter_name(d.stmt, i);
+            if (name && name[0] == ':') d.stmtParams[size_t(i - 1)] = int(s.params.indexOf(QString::fromUtf8(name + 1)));
+        }
+    };
 
     if (s.singleTable) {
         const QByteArray u = detail::withRowid(s, kRowidColumn).toUtf8();
@@ -229,6 +306,7 @@ void Query::Impl::prepare(const QString& query, Connection& conn)
             d.stmt = st;
             d.stmtText = s.text;
             d.stmtRowid = true;
+            mapParams();
             return;
         }
         // A view, or something the text reader took for a table: run it as written, read-only.
@@ -250,6 +328,7 @@ void Query::Impl::prepare(const QString& query, Connection& conn)
     d.stmt = st;
     d.stmtText = s.text;
     d.stmtRowid = false;
+    mapParams();
 }
 
 // Every parameter of the statement must have been given a value: an
@@ -257,16 +336,42 @@ void Query::Impl::prepare(const QString& query, Connection& conn)
 void Query::Impl::bindParams(const QString& query, sqlite3* h)
 {
     Impl& d = *this;
-    const int n = sqlite3_bind_parameter_count(d.stmt);
+    const int n = int(d.stmtParams.size());
     for (int i = 1; i <= n; ++i) {
-        const char* name = sqlite3_bind_parameter_name(d.stmt, i);
-        if (!name || name[0] != ':')
-            fail(query, QStringLiteral("参数 %1 没有赋值").arg(QString::fromUtf8(name ? name : "?")));
-        const QString key = QString::fromUtf8(name + 1);
-        const auto it = d.values.find(key);
-        if (it == d.values.end()) fail(query, QStringLiteral("参数 :%1 没有赋值").arg(key));
-        bindValue(query, h, d.stmt, i, it->second, QStringLiteral("参数 :%1").arg(key));
+        const int k = d.stmtParams[size_t(i - 1)];
+        if (k < 0 || size_t(k) >= d.values.size() || !d.values[size_t(k)]) {
+            const char* name = sqlite3_bind_parameter_name(d.stmt, i);
+            if (!name || name[0] != ':')
+                fail(query, QStringLiteral("参数 %1 没有赋值").arg(QString::fromUtf8(name ? name : "?")));
+            fail(query, QStringLiteral("参数 :%1 没有赋值").arg(QString::fromUtf8(name + 1)));
+        }
+        const Value& v = *d.values[size_t(k)];
+        if (v.kind() == Value::Kind::Text) {
+            BoundText& b = d.boundTexts[size_t(i - 1)];
+            if (!b.valid || !detail::sameText(b.text, v.asText())) {
+                b.text = v.asText();
+                b.bytes = b.text.toUtf8();
+                b.valid = true;
+            }
+            if (sqlite3_bind_text(d.stmt, i, b.bytes.constData(), int(b.bytes.size()), SQLITE_STATIC) != SQLITE_OK)
+                fail(query, engineMessage(h));
+            continue;
+        }
+        bindValue(query, h, d.stmt, i, v, [&] { return QStringLiteral("参数 :%1").arg(sql().params[k]); }, d.kept);
     }
+}
+
+// The columns are read after the statement's first step: a statement whose
+// tables changed since it was prepared is prepared again by that step, and
+// may have other columns then.
+const std::shared_ptr<const Shape>& Query::Impl::shapeOf(sqlite3_stmt* st, int first)
+{
+    const int reprepares = sqlite3_stmt_status(st, SQLITE_STMTSTATUS_REPREPARE, 0);
+    if (!shape || reprepares != shapeReprepares) {
+        shape = Shape::read(st, first, stmtRowid);
+        shapeReprepares = reprepares;
+    }
+    return shape;
 }
 
 void Query::open()
@@ -279,18 +384,24 @@ void Query::open()
     const int first = d_->stmtRowid ? 1 : 0;
     if (sqlite3_column_count(st) <= first) fail(name_, QStringLiteral("语句不返回数据集"));
 
-    auto snap = std::make_unique<Snapshot>(st, first, d_->stmtRowid);
+    std::unique_ptr<Snapshot> snap;
     for (;;) {
         const int rc = sqlite3_step(st);
-        if (rc == SQLITE_ROW) {
-            snap->appendFrom(st);
-        } else if (rc == SQLITE_DONE) {
-            break;
-        } else {
+        if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
             const QString msg = engineMessage(h);
             sqlite3_reset(st);
             fail(name_, msg);
         }
+        if (!snap) {
+            if (d_->spare) {
+                snap = std::move(d_->spare);
+                snap->reuse(d_->shapeOf(st, first));
+            } else {
+                snap = std::make_unique<Snapshot>(d_->shapeOf(st, first));
+            }
+        }
+        if (rc == SQLITE_DONE) break;
+        snap->appendFrom(st);
     }
     sqlite3_reset(st);   // releases the read lock at once
 
@@ -326,8 +437,10 @@ int Query::execSql()
 void Query::close()
 {
     const bool wasOpen = d_->snap != nullptr;
+    constexpr size_t kSpareBytes = 64 * 1024;
+    if (wasOpen && d_->snap->bytes() <= kSpareBytes) d_->spare = std::move(d_->snap);
     d_->snap.reset();
-    d_->pending.clear();
+    d_->clearPending();
     d_->cur = -1;
     d_->eof = d_->bof = true;
     state_ = State::Inactive;
@@ -356,7 +469,7 @@ int Query::recNo() const { return d_->snap ? d_->cur : -1; }
 void Query::Impl::leaveEdit(Query& q)
 {
     if (q.state() != State::Edit && q.state() != State::Insert) return;
-    if (std::any_of(pending.begin(), pending.end(), [](const auto& v) { return v.has_value(); })) q.post();
+    if (!pendingCols.empty()) q.post();
     else q.cancel();
 }
 
@@ -495,7 +608,7 @@ void Query::edit()
     d_->requireOpen(name_);
     if (state_ == State::Edit || state_ == State::Insert) return;
     d_->requireWritable(name_);
-    d_->pending.assign(size_t(d_->snap->columnCount()), std::nullopt);
+    d_->startEdit(d_->snap->columnCount());
     state_ = d_->cur < 0 ? State::Insert : State::Edit;
 }
 
@@ -504,7 +617,7 @@ void Query::append()
     d_->requireOpen(name_);
     d_->leaveEdit(*this);
     d_->requireWritable(name_);
-    d_->pending.assign(size_t(d_->snap->columnCount()), std::nullopt);
+    d_->startEdit(d_->snap->columnCount());
     state_ = State::Insert;
 }
 
@@ -513,40 +626,94 @@ void Query::setField(const QString& name, const Value& v)
     const int c = d_->requireField(name_, name);
     if (state_ != State::Edit && state_ != State::Insert) fail(name_, QStringLiteral("数据集不在编辑状态"));
     if (d_->snap->origin(c).isEmpty()) fail(name_, QStringLiteral("字段 '%1' 不是表中的列，不能修改").arg(name));
+    if (!d_->pending[size_t(c)]) d_->pendingCols.push_back(c);
     d_->pending[size_t(c)] = v;
 }
+
+// The statements that write a snapshot's rows back, by kind and the columns
+// they name. Made once for a shape; the connection keeps them prepared.
+enum class WriteKind { Refresh, Update, Insert, Delete };
+
+static Shape::Write& writeStatement(const Shape& shape, WriteKind kind, const std::vector<int>& cols)
+{
+    for (Shape::Write& w : shape.writes)
+        if (w.kind == int(kind) && w.cols == cols) return w;
+    if (shape.writes.size() >= 64) shape.writes.clear();   // an odd caller setting ever new columns
+
+    const QString table = shape.quotedTable();
+    const auto column = [&](int c) { return quoteIdent(shape.origins[size_t(c)]); };
+    QStringList parts;
+    QString sql;
+    switch (kind) {
+    case WriteKind::Refresh:
+        for (int c : shape.writable) parts << column(c);
+        sql = QStringLiteral("SELECT ") + parts.join(QStringLiteral(", ")) + QStringLiteral(" FROM ") + table
+            + QStringLiteral(" WHERE rowid = ?");
+        break;
+    case WriteKind::Update: {
+        // The row is found by its rowid, and must still hold what was read
+        // in the columns being changed: a change made meanwhile by someone
+        // else is not overwritten unseen.
+        QStringList checks;
+        for (int c : cols) {
+            parts << column(c) + QStringLiteral(" = ?");
+            checks << column(c) + QStringLiteral(" IS ?");
+        }
+        sql = QStringLiteral("UPDATE ") + table + QStringLiteral(" SET ") + parts.join(QStringLiteral(", "))
+            + QStringLiteral(" WHERE rowid = ? AND ") + checks.join(QStringLiteral(" AND "));
+        break;
+    }
+    case WriteKind::Insert:
+        sql = QStringLiteral("INSERT INTO ") + table;
+        if (cols.empty()) {
+            sql += QStringLiteral(" DEFAULT VALUES");
+        } else {
+            QStringList marks;
+            for (int c : cols) {
+                parts << column(c);
+                marks << QStringLiteral("?");
+            }
+            sql += QStringLiteral(" (") + parts.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (")
+                + marks.join(QStringLiteral(", ")) + QLatin1Char(')');
+        }
+        break;
+    case WriteKind::Delete:
+        // By rowid, and only while the row still holds what was read.
+        sql = QStringLiteral("DELETE FROM ") + table + QStringLiteral(" WHERE rowid = ?");
+        for (int c : shape.writable) sql += QStringLiteral(" AND ") + column(c) + QStringLiteral(" IS ?");
+        break;
+    }
+    shape.writes.push_back({int(kind), cols, sql.toUtf8(), {}});
+    return shape.writes.back();
+}
+
+// A lease of the statement, found through its hint.
+struct WriteLease : Connection::Cached {
+    WriteLease(Connection& c, Shape::Write& w) : Cached(c, w.text, &w.hint) {}
+};
 
 // Reads the table row back into the snapshot, so that it shows what the
 // table now holds (the engine's conversions, defaults). A failure here leaves
 // the snapshot as it was: the change itself is already stored.
-static void refreshRow(sqlite3* h, Snapshot& snap, int row)
+static void refreshRow(Connection& conn, Snapshot& snap, int row)
 {
-    std::vector<int> cols;
-    QStringList names;
-    for (int c = 0; c < snap.columnCount(); ++c) {
-        if (snap.origin(c).isEmpty()) continue;
-        cols.push_back(c);
-        names << quoteIdent(snap.origin(c));
-    }
-    if (cols.empty()) return;
-    const QByteArray sql = (QStringLiteral("SELECT ") + names.join(QStringLiteral(", ")) + QStringLiteral(" FROM ")
-                            + snap.quotedTable() + QStringLiteral(" WHERE rowid = ?"))
-                               .toUtf8();
-    OneShot s;
-    if (sqlite3_prepare_v2(h, sql.constData(), int(sql.size()), &s.st, nullptr) != SQLITE_OK) return;
-    sqlite3_bind_int64(s.st, 1, snap.rowid(row));
-    if (sqlite3_step(s.st) == SQLITE_ROW) snap.refreshFrom(row, s.st, cols);
+    const Shape& shape = snap.shape();
+    if (shape.writable.empty()) return;
+    WriteLease s(conn, writeStatement(shape, WriteKind::Refresh, {}));
+    if (!s.st()) return;
+    sqlite3_bind_int64(s.st(), 1, snap.rowid(row));
+    if (sqlite3_step(s.st()) == SQLITE_ROW) snap.refreshFrom(row, s.st(), shape.writable);
 }
 
-static void prepareOne(const QString& query, sqlite3* h, OneShot& s, const QString& sql)
+static sqlite3_stmt* statementOf(const QString& query, sqlite3* h, const Connection::Cached& s)
 {
-    const QByteArray u = sql.toUtf8();
-    if (sqlite3_prepare_v2(h, u.constData(), int(u.size()), &s.st, nullptr) != SQLITE_OK) fail(query, engineMessage(h));
+    if (!s.st()) fail(query, engineMessage(h));
+    return s.st();
 }
 
-static void stepOne(const QString& query, sqlite3* h, OneShot& s)
+static void stepOne(const QString& query, sqlite3* h, sqlite3_stmt* st)
 {
-    if (sqlite3_step(s.st) != SQLITE_DONE) fail(query, engineMessage(h));
+    if (sqlite3_step(st) != SQLITE_DONE) fail(query, engineMessage(h));
 }
 
 void Query::post()
@@ -556,68 +723,52 @@ void Query::post()
     Snapshot& snap = *d_->snap;
 
     // Changed columns; two result columns of one table column write once, the last set wins.
-    std::vector<int> cols;
+    const Shape& shape = snap.shape();
+    std::vector<int>& cols = d_->postCols;
+    cols.clear();
     for (int c = snap.columnCount() - 1; c >= 0; --c) {
         if (!d_->pending[size_t(c)]) continue;
-        const bool dup = std::any_of(cols.begin(), cols.end(), [&](int k) { return snap.origin(k) == snap.origin(c); });
-        if (!dup) cols.insert(cols.begin(), c);
+        const auto same = [&](int k) { return shape.sameOrigin[size_t(k)] == shape.sameOrigin[size_t(c)]; };
+        if (std::none_of(cols.begin(), cols.end(), same)) cols.insert(cols.begin(), c);
     }
     sqlite3* h = conn_.handle();
+    const auto fieldName = [&](int c) { return [&snap, c] { return QStringLiteral("字段 %1").arg(snap.names()[c]); }; };
+    Kept kept;   // outlives the statements below, which are unbound when they end
 
     if (state_ == State::Edit) {
         if (cols.empty()) {
-            d_->pending.clear();
+            d_->clearPending();
             state_ = State::Browse;
             return;
         }
-        // The row is found by its rowid, and must still hold what was read
-        // in the columns being changed: a change made meanwhile by someone
-        // else is not overwritten unseen.
-        QStringList sets, checks;
-        for (int c : cols) {
-            sets << quoteIdent(snap.origin(c)) + QStringLiteral(" = ?");
-            checks << quoteIdent(snap.origin(c)) + QStringLiteral(" IS ?");
+        {
+            WriteLease s(conn_, writeStatement(snap.shape(), WriteKind::Update, cols));
+            sqlite3_stmt* st = statementOf(name_, h, s);
+            int p = 1;
+            for (int c : cols) bindValue(name_, h, st, p++, *d_->pending[size_t(c)], fieldName(c), kept);
+            sqlite3_bind_int64(st, p++, snap.rowid(d_->cur));
+            for (int c : cols) snap.bindCell(st, p++, d_->cur, c);
+            stepOne(name_, h, st);
         }
-        OneShot s;
-        prepareOne(name_, h, s,
-                   QStringLiteral("UPDATE ") + snap.quotedTable() + QStringLiteral(" SET ") + sets.join(QStringLiteral(", "))
-                       + QStringLiteral(" WHERE rowid = ? AND ") + checks.join(QStringLiteral(" AND ")));
-        int p = 1;
-        for (int c : cols)
-            bindValue(name_, h, s.st, p++, *d_->pending[size_t(c)], QStringLiteral("字段 %1").arg(snap.names()[c]));
-        sqlite3_bind_int64(s.st, p++, snap.rowid(d_->cur));
-        for (int c : cols) snap.bindCell(s.st, p++, d_->cur, c);
-        stepOne(name_, h, s);
         if (sqlite3_changes(h) == 0)
             fail(name_, QStringLiteral("没有找到要修改的记录：它已被删除，或已被他人修改"));
-        refreshRow(h, snap, d_->cur);
-        d_->pending.clear();
+        refreshRow(conn_, snap, d_->cur);
+        d_->clearPending();
         state_ = State::Browse;
         emit rowChanged(d_->cur);
         return;
     }
 
-    QString sql = QStringLiteral("INSERT INTO ") + snap.quotedTable();
-    if (cols.empty()) {
-        sql += QStringLiteral(" DEFAULT VALUES");
-    } else {
-        QStringList names, marks;
-        for (int c : cols) {
-            names << quoteIdent(snap.origin(c));
-            marks << QStringLiteral("?");
-        }
-        sql += QStringLiteral(" (") + names.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (")
-            + marks.join(QStringLiteral(", ")) + QLatin1Char(')');
+    {
+        WriteLease s(conn_, writeStatement(snap.shape(), WriteKind::Insert, cols));
+        sqlite3_stmt* st = statementOf(name_, h, s);
+        int p = 1;
+        for (int c : cols) bindValue(name_, h, st, p++, *d_->pending[size_t(c)], fieldName(c), kept);
+        stepOne(name_, h, st);
     }
-    OneShot s;
-    prepareOne(name_, h, s, sql);
-    int p = 1;
-    for (int c : cols)
-        bindValue(name_, h, s.st, p++, *d_->pending[size_t(c)], QStringLiteral("字段 %1").arg(snap.names()[c]));
-    stepOne(name_, h, s);
     const int row = snap.appendEmpty(sqlite3_last_insert_rowid(h));
-    refreshRow(h, snap, row);
-    d_->pending.clear();
+    refreshRow(conn_, snap, row);
+    d_->clearPending();
     state_ = State::Browse;
     d_->cur = row;
     d_->bof = d_->eof = false;
@@ -629,7 +780,7 @@ void Query::cancel()
 {
     if (state_ != State::Edit && state_ != State::Insert) return;
     const bool wasEdit = state_ == State::Edit;
-    d_->pending.clear();
+    d_->clearPending();
     state_ = State::Browse;
     if (wasEdit) emit rowChanged(d_->cur);
 }
@@ -646,21 +797,15 @@ void Query::deleteRow()
     if (d_->cur < 0) fail(name_, QStringLiteral("没有可删除的记录"));
     d_->requireWritable(name_);
 
-    // By rowid, and only while the row still holds what was read.
-    QStringList checks;
-    std::vector<int> cols;
-    for (int c = 0; c < snap.columnCount(); ++c) {
-        if (snap.origin(c).isEmpty()) continue;
-        cols.push_back(c);
-        checks << QStringLiteral(" AND ") + quoteIdent(snap.origin(c)) + QStringLiteral(" IS ?");
-    }
     sqlite3* h = conn_.handle();
-    OneShot s;
-    prepareOne(name_, h, s, QStringLiteral("DELETE FROM ") + snap.quotedTable() + QStringLiteral(" WHERE rowid = ?") + checks.join(QString()));
-    int p = 1;
-    sqlite3_bind_int64(s.st, p++, snap.rowid(d_->cur));
-    for (int c : cols) snap.bindCell(s.st, p++, d_->cur, c);
-    stepOne(name_, h, s);
+    {
+        WriteLease s(conn_, writeStatement(snap.shape(), WriteKind::Delete, {}));
+        sqlite3_stmt* st = statementOf(name_, h, s);
+        int p = 1;
+        sqlite3_bind_int64(st, p++, snap.rowid(d_->cur));
+        for (int c : snap.shape().writable) snap.bindCell(st, p++, d_->cur, c);
+        stepOne(name_, h, st);
+    }
     if (sqlite3_changes(h) == 0) fail(name_, QStringLiteral("没有找到要删除的记录：它已被删除，或已被他人修改"));
 
     const int row = d_->cur;

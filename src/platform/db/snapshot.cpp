@@ -14,6 +14,7 @@ uint64_t Arena::put(const void* data, uint32_t n)
         const size_t size = need > next_ / 4 ? std::max(need, next_) : next_;
         next_ = std::min(kBlock, next_ * 2);
         blocks_.push_back(std::make_unique_for_overwrite<char[]>(size));
+        if (blocks_.size() == 1) firstSize_ = size;
         allocated_ += size;
         used_ = 0;
         cap_ = size;
@@ -24,6 +25,14 @@ uint64_t Arena::put(const void* data, uint32_t n)
     const uint64_t ref = (uint64_t(blocks_.size() - 1) << 32) | uint64_t(used_);
     used_ += need;
     return ref;
+}
+
+void Arena::clear()
+{
+    if (blocks_.size() > 1) blocks_.resize(1);
+    used_ = 0;
+    cap_ = allocated_ = blocks_.empty() ? 0 : firstSize_;
+    next_ = std::min(kBlock, std::max(kFirst, firstSize_) * 2);
 }
 
 }
@@ -41,74 +50,126 @@ QString fromUtf8(const char* s) { return s ? QString::fromUtf8(s) : QString(); }
 
 }
 
-Snapshot::Snapshot(sqlite3_stmt* st, int first, bool withRowid)
-    : cols_(sqlite3_column_count(st) - first), first_(first), hasRowid_(withRowid)
+std::shared_ptr<Shape> Shape::read(sqlite3_stmt* st, int first, bool withRowid)
 {
+    auto s = std::make_shared<Shape>();
+    s->cols = sqlite3_column_count(st) - first;
+    s->first = first;
+    s->hasRowid = withRowid;
     if (withRowid) {
-        table_ = fromUtf8(sqlite3_column_table_name(st, first - 1));
-        schema_ = fromUtf8(sqlite3_column_database_name(st, first - 1));
+        s->table = fromUtf8(sqlite3_column_table_name(st, first - 1));
+        s->schema = fromUtf8(sqlite3_column_database_name(st, first - 1));
     }
-    origins_.resize(size_t(cols_));
-    for (int c = 0; c < cols_; ++c) {
+    s->origins.resize(size_t(s->cols));
+    for (int c = 0; c < s->cols; ++c) {
         const QString name = fromUtf8(sqlite3_column_name(st, first + c));
-        names_ << name;
-        const QString key = name.toLower();
-        if (!byName_.contains(key)) byName_.insert(key, c);
+        s->names << name;
+        s->lowerNames.push_back(name.toLower());
         // Only a plain column of the rowid's own table can be written back.
-        if (hasRowid_ && fromUtf8(sqlite3_column_table_name(st, first + c)) == table_
-            && fromUtf8(sqlite3_column_database_name(st, first + c)) == schema_)
-            origins_[size_t(c)] = fromUtf8(sqlite3_column_origin_name(st, first + c));
+        if (withRowid && fromUtf8(sqlite3_column_table_name(st, first + c)) == s->table
+            && fromUtf8(sqlite3_column_database_name(st, first + c)) == s->schema)
+            s->origins[size_t(c)] = fromUtf8(sqlite3_column_origin_name(st, first + c));
+        if (!s->origins[size_t(c)].isEmpty()) s->writable.push_back(c);
+    }
+    s->sameOrigin.assign(size_t(s->cols), -1);
+    for (int c : s->writable)
+        for (int k : s->writable)
+            if (s->origins[size_t(k)] == s->origins[size_t(c)]) {
+                s->sameOrigin[size_t(c)] = k;
+                break;
+            }
+    return s;
+}
+
+int Shape::index(const QString& name) const
+{
+    // A scan of the few names beats hashing the one asked for. Names are
+    // mostly asked for as they are spelt: no lower-case copy then.
+    const auto find = [&](const QString& key) {
+        for (size_t c = 0; c < lowerNames.size(); ++c)
+            if (detail::sameText(lowerNames[c], key)) return int(c);
+        return -1;
+    };
+    const int c = find(name);
+    return c >= 0 ? c : find(name.toLower());
+}
+
+QString Shape::quotedTable() const { return quoteIdent(schema) + QLatin1Char('.') + quoteIdent(table); }
+
+Snapshot::Snapshot(std::shared_ptr<const Shape> shape)
+    : shape_(std::move(shape)), cols_(shape_->cols), first_(shape_->first)
+{
+}
+
+void Snapshot::reuse(std::shared_ptr<const Shape> shape)
+{
+    shape_ = std::move(shape);
+    cols_ = shape_->cols;
+    first_ = shape_->first;
+    kinds_.clear();
+    words_.clear();
+    arena_.clear();
+    rowids_.clear();
+    order_.clear();
+    physical_ = 0;
+}
+
+namespace {
+
+// A cell as the snapshot keeps it: its kind, and the number itself or the
+// reference of its bytes. With mayKeep, kind and word come in as the cell
+// was: bytes equal to those are not stored again. The column's value is read
+// directly: the connection takes no lock (it is used from one thread).
+inline void readCell(sqlite3_value* v, detail::Arena& arena, uint8_t& kind, uint64_t& word, bool mayKeep = false)
+{
+    switch (sqlite3_value_type(v)) {
+    case SQLITE_INTEGER: {
+        kind = Snapshot::kInteger;
+        const sqlite3_int64 n = sqlite3_value_int64(v);
+        std::memcpy(&word, &n, sizeof word);
+        return;
+    }
+    case SQLITE_FLOAT: {
+        kind = Snapshot::kReal;
+        const double d = sqlite3_value_double(v);
+        std::memcpy(&word, &d, sizeof word);
+        return;
+    }
+    case SQLITE_TEXT:
+    case SQLITE_BLOB: {
+        const bool text = sqlite3_value_type(v) == SQLITE_TEXT;
+        const uint8_t k = text ? Snapshot::kText : Snapshot::kBlob;
+        const void* p = text ? static_cast<const void*>(sqlite3_value_text(v)) : sqlite3_value_blob(v);
+        const uint32_t n = uint32_t(sqlite3_value_bytes(v));
+        // Refreshing a row does not make the arena grow.
+        if (mayKeep && kind == k) {
+            uint32_t old = 0;
+            const char* q = arena.get(word, &old);
+            if (old == n && (n == 0 || std::memcmp(q, p, n) == 0)) return;
+        }
+        kind = k;
+        word = arena.put(p, n);
+        return;
+    }
+    default:
+        kind = Snapshot::kNull;
+        word = 0;
+        return;
     }
 }
 
-int Snapshot::index(const QString& name) const { return byName_.value(name.toLower(), -1); }
-
-QString Snapshot::quotedTable() const { return quoteIdent(schema_) + QLatin1Char('.') + quoteIdent(table_); }
-
-void Snapshot::store(size_t i, sqlite3_stmt* st, int c, bool append)
-{
-    uint8_t kind = kNull;
-    uint64_t word = 0;
-    switch (sqlite3_column_type(st, c)) {
-    case SQLITE_INTEGER: {
-        kind = kInteger;
-        const sqlite3_int64 v = sqlite3_column_int64(st, c);
-        std::memcpy(&word, &v, sizeof word);
-        break;
-    }
-    case SQLITE_FLOAT: {
-        kind = kReal;
-        const double v = sqlite3_column_double(st, c);
-        std::memcpy(&word, &v, sizeof word);
-        break;
-    }
-    case SQLITE_TEXT: {
-        kind = kText;
-        const unsigned char* p = sqlite3_column_text(st, c);
-        word = arena_.put(p, uint32_t(sqlite3_column_bytes(st, c)));
-        break;
-    }
-    case SQLITE_BLOB: {
-        kind = kBlob;
-        const void* p = sqlite3_column_blob(st, c);
-        word = arena_.put(p, uint32_t(sqlite3_column_bytes(st, c)));
-        break;
-    }
-    default: break;
-    }
-    if (append) {
-        kinds_.push_back(kind);
-        words_.push_back(word);
-    } else {
-        kinds_[i] = kind;
-        words_[i] = word;
-    }
 }
 
 void Snapshot::appendFrom(sqlite3_stmt* st)
 {
-    for (int c = 0; c < cols_; ++c) store(0, st, first_ + c, true);
-    if (hasRowid_) rowids_.push_back(sqlite3_column_int64(st, first_ - 1));
+    for (int c = 0; c < cols_; ++c) {
+        uint8_t kind;
+        uint64_t word;
+        readCell(sqlite3_column_value(st, first_ + c), arena_, kind, word);
+        kinds_.push_back(kind);
+        words_.push_back(word);
+    }
+    if (shape_->hasRowid) rowids_.push_back(sqlite3_column_int64(st, first_ - 1));
     order_.push_back(physical_++);
 }
 
@@ -125,7 +186,14 @@ int Snapshot::appendEmpty(int64_t rowid)
 
 void Snapshot::refreshFrom(int row, sqlite3_stmt* st, const std::vector<int>& cols)
 {
-    for (size_t k = 0; k < cols.size(); ++k) store(cell(row, cols[k]), st, int(k), false);
+    for (size_t k = 0; k < cols.size(); ++k) {
+        const size_t i = cell(row, cols[k]);
+        uint8_t kind = kinds_[i];
+        uint64_t word = words_[i];
+        readCell(sqlite3_column_value(st, int(k)), arena_, kind, word, true);
+        kinds_[i] = kind;
+        words_[i] = word;
+    }
 }
 
 void Snapshot::removeRow(int row) { order_.erase(order_.begin() + row); }
@@ -177,12 +245,12 @@ int Snapshot::bindCell(sqlite3_stmt* st, int param, int row, int col) const
     case kText: {
         uint32_t n = 0;
         const char* p = arena_.get(w, &n);
-        return sqlite3_bind_text(st, param, p, int(n), SQLITE_TRANSIENT);
+        return sqlite3_bind_text(st, param, p, int(n), SQLITE_STATIC);
     }
     case kBlob: {
         uint32_t n = 0;
         const char* p = arena_.get(w, &n);
-        return n ? sqlite3_bind_blob(st, param, p, int(n), SQLITE_TRANSIENT) : sqlite3_bind_zeroblob(st, param, 0);
+        return n ? sqlite3_bind_blob(st, param, p, int(n), SQLITE_STATIC) : sqlite3_bind_zeroblob(st, param, 0);
     }
     default: return sqlite3_bind_null(st, param);
     }

@@ -1,10 +1,12 @@
 #pragma once
+#include "platform/db/connection.h"
 #include "platform/db/value.h"
-#include <QHash>
 #include <QString>
 #include <QStringList>
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -14,27 +16,58 @@ namespace db {
 
 namespace detail {
 
-// A growable array in fixed blocks: growing never copies what is stored and
-// never needs the old and the new array at once.
+// Exact equality of two texts, code unit by code unit, without the library's
+// general comparison (it shows in loops that run once a row).
+inline bool sameText(QStringView a, QStringView b)
+{
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), size_t(a.size()) * sizeof(QChar)) == 0;
+}
+
+// A growable array in fixed blocks: growing never copies more than the first
+// block and never needs the old and the new array at once. The first block
+// starts small and doubles, so that a result of one row costs little.
 template <class T, int Shift = 12>
 class Chunked {
 public:
     static constexpr size_t kBlock = size_t(1) << Shift;
+    static constexpr size_t kFirst = 16;
 
     void push_back(T v)
     {
-        if ((size_ >> Shift) == blocks_.size()) blocks_.push_back(std::make_unique_for_overwrite<T[]>(kBlock));
+        if (size_ == cap_) grow();
         blocks_[size_ >> Shift][size_ & (kBlock - 1)] = v;
         ++size_;
     }
     T& operator[](size_t i) { return blocks_[i >> Shift][i & (kBlock - 1)]; }
     const T& operator[](size_t i) const { return blocks_[i >> Shift][i & (kBlock - 1)]; }
     size_t size() const { return size_; }
-    size_t bytes() const { return blocks_.size() * kBlock * sizeof(T); }
+    size_t bytes() const { return cap_ * sizeof(T); }
+    // Empty again, keeping the first block.
+    void clear()
+    {
+        if (blocks_.size() > 1) blocks_.resize(1);
+        cap_ = blocks_.empty() ? 0 : std::min(cap_, kBlock);
+        size_ = 0;
+    }
 
 private:
+    void grow()
+    {
+        if (cap_ < kBlock) {
+            const size_t n = cap_ == 0 ? std::min(kFirst, kBlock) : std::min(cap_ * 2, kBlock);
+            auto b = std::make_unique_for_overwrite<T[]>(n);
+            if (size_) std::memcpy(b.get(), blocks_[0].get(), size_ * sizeof(T));
+            if (blocks_.empty()) blocks_.push_back(std::move(b));
+            else blocks_[0] = std::move(b);
+            cap_ = n;
+        } else {
+            blocks_.push_back(std::make_unique_for_overwrite<T[]>(kBlock));
+            cap_ += kBlock;
+        }
+    }
+
     std::vector<std::unique_ptr<T[]>> blocks_;
-    size_t size_ = 0;
+    size_t size_ = 0, cap_ = 0;
 };
 
 // Bytes of texts and blobs, each behind its length, in blocks that grow up to
@@ -50,14 +83,48 @@ public:
         return p + sizeof(uint32_t);
     }
     size_t bytes() const { return allocated_; }
+    void clear();   // empty again, keeping the first block
 
 private:
     static constexpr size_t kBlock = size_t(1) << 20;
     std::vector<std::unique_ptr<char[]>> blocks_;
-    size_t used_ = 0, cap_ = 0, allocated_ = 0, next_ = 4096;
+    static constexpr size_t kFirst = 512;
+    size_t used_ = 0, cap_ = 0, allocated_ = 0, next_ = kFirst, firstSize_ = 0;
 };
 
 }
+
+// What the columns of a prepared statement are: their names, the table a
+// rowid column names, each column's name in that table. Read once and shared
+// by every snapshot of the statement, until the engine prepares it again.
+struct Shape {
+    // Columns of the statement from `first` on; with a rowid column (the
+    // statement's column first - 1) when `withRowid`.
+    static std::shared_ptr<Shape> read(sqlite3_stmt* st, int first, bool withRowid);
+
+    int index(const QString& name) const;   // case-insensitive, -1 if unknown
+    QString quotedTable() const;            // "schema"."table", for statements
+
+    int cols = 0;
+    int first = 0;
+    bool hasRowid = false;
+    QStringList names;
+    std::vector<QString> lowerNames;        // by column, for look-ups without regard to case
+    QString table, schema;
+    std::vector<QString> origins;           // "" for a computed column
+    std::vector<int> writable;              // the columns with an origin
+    std::vector<int> sameOrigin;            // the first column of the same origin; -1: none
+
+    // The statements that write rows back, made on first use (see query.cpp):
+    // by kind and the columns they name.
+    struct Write {
+        int kind;
+        std::vector<int> cols;
+        QByteArray text;
+        Connection::CachedHint hint;
+    };
+    mutable std::deque<Write> writes;
+};
 
 // The rows a query read, compact: one kind byte and one 8-byte word per cell
 // (the number itself, or a reference into the byte arena); strings are made
@@ -67,21 +134,22 @@ class Snapshot {
 public:
     enum Kind : uint8_t { kNull, kInteger, kReal, kText, kBlob };
 
-    // Columns of the statement from `first` on; with a rowid column (the
-    // statement's column first - 1) when `withRowid`.
-    Snapshot(sqlite3_stmt* st, int first, bool withRowid);
+    explicit Snapshot(std::shared_ptr<const Shape> shape);
+    // Empty, for the rows of another run; the memory of a small result is kept.
+    void reuse(std::shared_ptr<const Shape> shape);
 
-    int columnCount() const { return cols_; }
+    const Shape& shape() const { return *shape_; }
+    int columnCount() const { return shape_->cols; }
     int rowCount() const { return int(order_.size()); }
-    const QStringList& names() const { return names_; }
-    int index(const QString& name) const;   // case-insensitive, -1 if unknown
+    const QStringList& names() const { return shape_->names; }
+    int index(const QString& name) const { return shape_->index(name); }
 
     // The table the rows come from ("" if none) and each column's name in it
     // ("" for a computed column).
-    const QString& table() const { return table_; }
-    QString quotedTable() const;   // "schema"."table", for statements
-    const QString& origin(int col) const { return origins_[size_t(col)]; }
-    bool hasRowid() const { return hasRowid_; }
+    const QString& table() const { return shape_->table; }
+    QString quotedTable() const { return shape_->quotedTable(); }
+    const QString& origin(int col) const { return shape_->origins[size_t(col)]; }
+    bool hasRowid() const { return shape_->hasRowid; }
     int64_t rowid(int row) const { return rowids_[order_[size_t(row)]]; }
 
     // Appends the statement's current row.
@@ -96,21 +164,17 @@ public:
     Value value(int row, int col) const;
     bool isNull(int row, int col) const { return kinds_[cell(row, col)] == kNull; }
     // Binds the cell exactly as it was read (for comparisons with the table).
+    // Its bytes are not copied: the binding must end before the snapshot does.
     int bindCell(sqlite3_stmt* st, int param, int row, int col) const;
 
     size_t bytes() const;
 
 private:
     size_t cell(int row, int col) const { return size_t(order_[size_t(row)]) * size_t(cols_) + size_t(col); }
-    void store(size_t cellIndex, sqlite3_stmt* st, int stmtCol, bool append);
 
+    std::shared_ptr<const Shape> shape_;
     int cols_ = 0;
     int first_ = 0;
-    bool hasRowid_ = false;
-    QStringList names_;
-    QHash<QString, int> byName_;
-    QString table_, schema_;
-    std::vector<QString> origins_;
 
     detail::Chunked<uint8_t> kinds_;
     detail::Chunked<uint64_t> words_;
