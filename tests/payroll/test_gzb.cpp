@@ -78,7 +78,6 @@ TEST_F(GzbTest, WorkedExampleGeneratedAndSettled)
         EXPECT_TRUE(d.GroupBox1->isEnabled());
         EXPECT_EQ(stored("yfgz", "2024-01"), QStringList{"NULL"});
 
-        d.CheckBox1->setChecked(false);
         settle(d, "2024-01");
         ASSERT_EQ(modal->messages.size(), 2);
         const ui::MessageRequest& q = modal->messages[0];

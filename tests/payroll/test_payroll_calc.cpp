@@ -28,11 +28,10 @@ TEST(PayrollCalc, MissingValuesInArithmeticAndComparisons)
 
 TEST(PayrollCalc, AmountsLeftToRightAndTheirFaults)
 {
-    const AttendanceRule r{22.0, 3.0, 21.75, 2.0};
-    EXPECT_EQ(overtimePay(2000.0, r, 0.5), (((2000.0 / 21.75) / 8) * 2.0) * 0.5);
-    EXPECT_EQ(absenceDeduction(2000.0, r, 3.0), ((2000.0 / 21.75) * 2.0) * 3.0);
-    // Another order gives another double here.
-    EXPECT_NE(*overtimePay(2000.0, r, 3.0), 2000.0 * 2.0 * 3.0 / 21.75 / 8);
+    // With these figures every other order of the steps gives another double.
+    const AttendanceRule r{22.0, 3.0, 21.75, 1.5};
+    EXPECT_EQ(overtimePay(3000.0, r, 1.5), (((3000.0 / 21.75) / 8) * 1.5) * 1.5);
+    EXPECT_EQ(absenceDeduction(3000.0, r, 1.5), ((3000.0 / 21.75) * 1.5) * 1.5);
 
     // A zero divisor fails only where it is used: no overtime, no division.
     const SalaryTemplate t{2000.0, 0.0, 0.0, 0.0, 0.0, 0.0};

@@ -136,7 +136,7 @@ TEST_F(XygdjTest, ProposesNumbersFromTheStoredOnes)
     // Past mr999 the text maximum stays mr999; only "mr" + digits keys count beyond it.
     const std::pair<const char*, const char*> cases[] = {
         {"", "mr001"}, {"('mr001'),('mr008')", "mr009"}, {"('mr009')", "mr010"}, {"('mr099'),('mr050')", "mr100"},
-        {"('mr999'),('mr1000'),('mr5000a'),('MR6000'),('mr 7000')", "mr1001"}};
+        {"('mr999'),('mr1000'),('mr5000a'),('MR6000'),('mr7000 ')", "mr1001"}};
     for (const auto& [rows, expected] : cases) {
         db->exec("delete from 人事表");
         if (*rows) db->exec("insert into 人事表 (bh) values " + QString::fromLatin1(rows));

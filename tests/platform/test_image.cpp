@@ -1,23 +1,16 @@
 #include "platform/image/image.h"
-
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-
-#include <cstdio>
 #include <cstdlib>
+#include <jpeglib.h>
 #include <random>
 #include <vector>
 
-#include <jpeglib.h>
-
 namespace {
 
-enum class JpegKind { Rgb, Gray, AdobeCmyk };
-
-// Encodes with libjpeg itself, so the decoder is tested against the reference writer.
-QByteArray makeJpeg(const QImage& src, JpegKind kind = JpegKind::Rgb, int quality = 95)
+// Encoded with libjpeg itself, so the decoder is tested against the reference writer.
+QByteArray makeJpeg(const QImage& src, J_COLOR_SPACE space = JCS_RGB)
 {
     const QImage image = src.convertToFormat(QImage::Format_RGB32);
     jpeg_compress_struct c{};
@@ -29,36 +22,21 @@ QByteArray makeJpeg(const QImage& src, JpegKind kind = JpegKind::Rgb, int qualit
     jpeg_mem_dest(&c, &buf, &size);
     c.image_width = JDIMENSION(image.width());
     c.image_height = JDIMENSION(image.height());
-    c.input_components = kind == JpegKind::Gray ? 1 : kind == JpegKind::AdobeCmyk ? 4 : 3;
-    c.in_color_space = kind == JpegKind::Gray ? JCS_GRAYSCALE : kind == JpegKind::AdobeCmyk ? JCS_CMYK : JCS_RGB;
+    c.input_components = space == JCS_GRAYSCALE ? 1 : space == JCS_CMYK ? 4 : 3;
+    c.in_color_space = space;
     jpeg_set_defaults(&c);
-    jpeg_set_quality(&c, quality, TRUE);
+    jpeg_set_quality(&c, 92, TRUE);
     jpeg_start_compress(&c, TRUE);
-    std::vector<JSAMPLE> row(size_t(image.width()) * size_t(c.input_components));
+    std::vector<JSAMPLE> row;
     while (c.next_scanline < c.image_height) {
         const auto* in = reinterpret_cast<const QRgb*>(image.constScanLine(int(c.next_scanline)));
+        row.clear();
         for (int x = 0; x < image.width(); ++x) {
-            const int r = qRed(in[x]), g = qGreen(in[x]), b = qBlue(in[x]);
-            if (kind == JpegKind::Gray) {
-                row[size_t(x)] = JSAMPLE(qGray(in[x]));
-            } else if (kind == JpegKind::AdobeCmyk) {
-                // Adobe's inverted CMYK, as Photoshop writes it: stored value = 255 - ink.
-                const int k = 255 - std::max({r, g, b});
-                const int denom = 255 - k;
-                const int cc = denom ? (255 - r - k) * 255 / denom : 0;
-                const int mm = denom ? (255 - g - k) * 255 / denom : 0;
-                const int yy = denom ? (255 - b - k) * 255 / denom : 0;
-                JSAMPLE* o = &row[size_t(x) * 4];
-                o[0] = JSAMPLE(255 - cc);
-                o[1] = JSAMPLE(255 - mm);
-                o[2] = JSAMPLE(255 - yy);
-                o[3] = JSAMPLE(255 - k);
-            } else {
-                JSAMPLE* o = &row[size_t(x) * 3];
-                o[0] = JSAMPLE(r);
-                o[1] = JSAMPLE(g);
-                o[2] = JSAMPLE(b);
-            }
+            const int r = qRed(in[x]), g = qGreen(in[x]), b = qBlue(in[x]), k = std::max({r, g, b, 1});
+            if (space == JCS_GRAYSCALE) row.push_back(JSAMPLE(qGray(in[x])));
+            else if (space == JCS_CMYK)   // Adobe's inverted form, as Photoshop writes it
+                row.insert(row.end(), {JSAMPLE(r * 255 / k), JSAMPLE(g * 255 / k), JSAMPLE(b * 255 / k), JSAMPLE(k)});
+            else row.insert(row.end(), {JSAMPLE(r), JSAMPLE(g), JSAMPLE(b)});
         }
         JSAMPROW rows[1] = {row.data()};
         jpeg_write_scanlines(&c, rows, 1);
@@ -71,14 +49,12 @@ QByteArray makeJpeg(const QImage& src, JpegKind kind = JpegKind::Rgb, int qualit
 }
 
 // Four flat quadrants: colours survive JPEG well away from the edges.
+const QRgb kQuadrant[4] = {qRgb(30, 200, 40), qRgb(220, 30, 30), qRgb(240, 240, 240), qRgb(40, 60, 210)};
 QImage quadrants(int w, int h)
 {
     QImage im(w, h, QImage::Format_RGB32);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const bool right = x >= w / 2, bottom = y >= h / 2;
-            im.setPixel(x, y, !bottom ? (right ? qRgb(220, 30, 30) : qRgb(30, 200, 40)) : (right ? qRgb(40, 60, 210) : qRgb(240, 240, 240)));
-        }
+        for (int x = 0; x < w; ++x) im.setPixel(x, y, kQuadrant[(y >= h / 2) * 2 + (x >= w / 2)]);
     return im;
 }
 
@@ -91,36 +67,9 @@ QImage noise(int w, int h, unsigned seed)
     return im;
 }
 
-void expectNear(QRgb got, QRgb want, int tol, const char* where)
-{
-    EXPECT_NEAR(qRed(got), qRed(want), tol) << where;
-    EXPECT_NEAR(qGreen(got), qGreen(want), tol) << where;
-    EXPECT_NEAR(qBlue(got), qBlue(want), tol) << where;
-}
-
-void expectQuadrants(const QImage& im)
-{
-    const int w = im.width(), h = im.height();
-    expectNear(im.pixel(w / 4, h / 4), qRgb(30, 200, 40), 12, "top left");
-    expectNear(im.pixel(3 * w / 4, h / 4), qRgb(220, 30, 30), 12, "top right");
-    expectNear(im.pixel(w / 4, 3 * h / 4), qRgb(240, 240, 240), 12, "bottom left");
-    expectNear(im.pixel(3 * w / 4, 3 * h / 4), qRgb(40, 60, 210), 12, "bottom right");
-}
-
 bool samePixels(const QImage& a, const QImage& b)
 {
-    if (a.size() != b.size()) return false;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x)
-            if ((a.pixel(x, y) & 0xffffff) != (b.pixel(x, y) & 0xffffff)) return false;
-    return true;
-}
-
-QByteArray bytesOf(std::initializer_list<int> v)
-{
-    QByteArray b;
-    for (int c : v) b += char(c);
-    return b;
+    return a.size() == b.size() && a.convertToFormat(QImage::Format_RGB32) == b.convertToFormat(QImage::Format_RGB32);
 }
 
 quint32 le32(const QByteArray& b, int at)
@@ -128,141 +77,107 @@ quint32 le32(const QByteArray& b, int at)
     const auto* p = reinterpret_cast<const uchar*>(b.constData()) + at;
     return quint32(p[0]) | quint32(p[1]) << 8 | quint32(p[2]) << 16 | quint32(p[3]) << 24;
 }
-quint16 le16(const QByteArray& b, int at)
+
+QByteArray patched(QByteArray b, int at, quint32 v)
 {
-    const auto* p = reinterpret_cast<const uchar*>(b.constData()) + at;
-    return quint16(p[0] | p[1] << 8);
+    for (int i = 0; i < 4; ++i) b[at + i] = char((v >> (8 * i)) & 0xff);
+    return b;
 }
 
 // Hand-made BMP file bytes for the variants our encoder never writes.
 QByteArray bmpBytes(int w, int h, int bits, const QByteArray& palette, const QByteArray& pixels, quint32 colours = 0)
 {
     QByteArray b(54, '\0');
-    auto put32 = [&](int at, quint32 v) { for (int i = 0; i < 4; ++i) b[at + i] = char((v >> (8 * i)) & 0xff); };
-    auto put16 = [&](int at, quint16 v) { b[at] = char(v & 0xff); b[at + 1] = char(v >> 8); };
     b[0] = 'B';
     b[1] = 'M';
-    put32(10, quint32(54 + palette.size()));
-    put32(14, 40);
-    put32(18, quint32(w));
-    put32(22, quint32(h));
-    put16(26, 1);
-    put16(28, quint16(bits));
-    put32(46, colours);
-    b += palette;
-    b += pixels;
-    put32(2, quint32(b.size()));
-    return b;
+    b[26] = 1;
+    b[28] = char(bits);
+    for (auto [at, v] : {std::pair{10, quint32(54 + palette.size())}, {14, 40u}, {18, quint32(w)}, {22, quint32(h)},
+                         {46, colours}, {2, quint32(54 + palette.size() + pixels.size())}})
+        b = patched(b, at, v);
+    return b + palette + pixels;
 }
 
 void expectImgError(const QByteArray& bytes, QImage (*decode)(const QByteArray&), const std::string& what)
 {
     try {
-        QImage im = decode(bytes);
+        const QImage im = decode(bytes);
         ADD_FAILURE() << what << ": decoded a " << im.width() << "x" << im.height() << " picture";
     } catch (const img::Error& e) {
         EXPECT_FALSE(e.message().isEmpty()) << what;
     }
 }
 
-}   // namespace
+}
 
 TEST(Jpeg, DecodesColourGreyAndAdobeCmyk)
 {
-    const QImage src = quadrants(64, 48);
-
-    const QImage rgb = img::decodeJpeg(makeJpeg(src));
-    ASSERT_EQ(rgb.size(), QSize(64, 48));
-    expectQuadrants(rgb);
-
-    const QImage cmyk = img::decodeJpeg(makeJpeg(src, JpegKind::AdobeCmyk));
-    ASSERT_EQ(cmyk.size(), QSize(64, 48));
-    expectQuadrants(cmyk);
-
-    const QImage grey = img::decodeJpeg(makeJpeg(src, JpegKind::Gray));
-    ASSERT_EQ(grey.size(), QSize(64, 48));
-    const QRgb p = grey.pixel(48, 12);   // the red quadrant as grey
-    EXPECT_EQ(qRed(p), qGreen(p));
-    EXPECT_EQ(qGreen(p), qBlue(p));
-    EXPECT_NEAR(qRed(p), qGray(qRgb(220, 30, 30)), 8);
+    for (J_COLOR_SPACE space : {JCS_RGB, JCS_CMYK, JCS_GRAYSCALE}) {
+        const QImage im = img::decodeJpeg(makeJpeg(quadrants(64, 48), space));
+        ASSERT_EQ(im.size(), QSize(64, 48)) << space;
+        for (int i = 0; i < 4; ++i) {
+            const QRgb got = im.pixel(16 + 32 * (i % 2), 12 + 24 * (i / 2));
+            const QRgb want = space == JCS_GRAYSCALE ? qRgb(qGray(kQuadrant[i]), qGray(kQuadrant[i]), qGray(kQuadrant[i]))
+                                                     : kQuadrant[i];
+            EXPECT_NEAR(qRed(got), qRed(want), 12) << space << " quadrant " << i;
+            EXPECT_NEAR(qGreen(got), qGreen(want), 12) << space << " quadrant " << i;
+            EXPECT_NEAR(qBlue(got), qBlue(want), 12) << space << " quadrant " << i;
+        }
+    }
 }
 
 TEST(Jpeg, TruncatedOrCorruptInputIsAnErrorNotACrash)
 {
-    const QByteArray good = makeJpeg(noise(120, 90, 7), JpegKind::Rgb, 90);
-    ASSERT_GT(good.size(), 2000);
+    const QByteArray good = makeJpeg(noise(120, 90, 7));
     ASSERT_EQ(img::decodeJpeg(good).size(), QSize(120, 90));
-
     expectImgError(QByteArray(), img::decodeJpeg, "empty");
     expectImgError(QByteArray("GIF89a not a jpeg at all"), img::decodeJpeg, "not a JPEG");
-    for (qsizetype cut : {qsizetype(2), qsizetype(11), qsizetype(100), good.size() / 3, good.size() / 2, good.size() - 200, good.size() - 2})
+    for (qsizetype cut : {qsizetype(2), qsizetype(11), qsizetype(100), good.size() / 2, good.size() - 2})
         expectImgError(good.left(cut), img::decodeJpeg, "cut at " + std::to_string(cut));
 
-    // Random damage across the whole file: whatever libjpeg makes of it, we
-    // either get a picture of the declared size or an img::Error.
+    // Random damage: whatever libjpeg makes of it, a picture or an img::Error.
     std::mt19937 rng(42);
-    for (int round = 0; round < 200; ++round) {
+    for (int round = 0; round < 100; ++round) {
         QByteArray bad = good;
         for (int i = 0; i < 8; ++i) bad[int(rng() % unsigned(bad.size()))] = char(rng() & 0xff);
         try {
-            const QImage im = img::decodeJpeg(bad);
-            EXPECT_FALSE(im.isNull());
+            EXPECT_FALSE(img::decodeJpeg(bad).isNull());
         } catch (const img::Error&) {
         }
     }
 }
 
-TEST(Bmp, RoundTripKeepsSizeAndEveryPixel)
+TEST(Bmp, RoundTripWritesTheCommonLayoutAndKeepsEveryPixel)
 {
-    for (QSize size : {QSize(1, 1), QSize(7, 5), QSize(4, 3), QSize(33, 17)}) {
-        const QImage src = noise(size.width(), size.height(), unsigned(size.width() * 100 + size.height()));
+    for (QSize size : {QSize(1, 1), QSize(4, 3), QSize(33, 17)}) {
+        const QImage src = noise(size.width(), size.height(), unsigned(size.width()));
         const QByteArray bytes = img::encodeBmp(src);
-
-        // The file layout other programs read: 24-bit BI_RGB, bottom-up, padded rows.
+        // 24-bit BI_RGB, bottom-up rows padded to four bytes: what other programs read.
         const int stride = (size.width() * 3 + 3) / 4 * 4;
         ASSERT_EQ(bytes.size(), 54 + stride * size.height());
         EXPECT_EQ(bytes.left(2), QByteArray("BM"));
-        EXPECT_EQ(le32(bytes, 2), quint32(bytes.size()));
-        EXPECT_EQ(le32(bytes, 10), 54u);
-        EXPECT_EQ(le32(bytes, 14), 40u);
-        EXPECT_EQ(qint32(le32(bytes, 18)), size.width());
-        EXPECT_EQ(qint32(le32(bytes, 22)), size.height());
-        EXPECT_EQ(le16(bytes, 26), 1);
-        EXPECT_EQ(le16(bytes, 28), 24);
-        EXPECT_EQ(le32(bytes, 30), 0u);
-        EXPECT_EQ(le32(bytes, 34), quint32(stride * size.height()));
-        const QRgb bottomLeft = src.pixel(0, size.height() - 1);
-        EXPECT_EQ(uchar(bytes[54]), qBlue(bottomLeft));
-        EXPECT_EQ(uchar(bytes[55]), qGreen(bottomLeft));
-        EXPECT_EQ(uchar(bytes[56]), qRed(bottomLeft));
-
-        const QImage back = img::decodeBmp(bytes);
-        EXPECT_TRUE(samePixels(back, src)) << size.width() << "x" << size.height();
+        for (auto [at, want] : {std::pair{2, quint32(bytes.size())}, {10, 54u}, {14, 40u}, {18, quint32(size.width())},
+                                {22, quint32(size.height())}, {26, 1u | 24u << 16}, {30, 0u}})
+            EXPECT_EQ(le32(bytes, at), want) << "offset " << at;
+        EXPECT_EQ(le32(bytes, 54) & 0xffffff, src.pixel(0, size.height() - 1) & 0xffffff);   // B, G, R bottom left
+        EXPECT_TRUE(samePixels(img::decodeBmp(bytes), src)) << size.width() << "x" << size.height();
     }
     EXPECT_THROW(img::encodeBmp(QImage()), img::Error);
 }
 
 TEST(Bmp, ReadsTopDown32BitAndPalettes)
 {
-    // 2 x 2, top-down 32-bit: red, green / blue, white.
-    QByteArray px32;
-    for (QRgb c : {qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255), qRgb(255, 255, 255)})
-        px32 += bytesOf({qBlue(c), qGreen(c), qRed(c), 0});
-    const QImage top = img::decodeBmp(bmpBytes(2, -2, 32, {}, px32));
+    // 2 x 2, top-down 32-bit: red, green / blue, white (BGRA bytes).
+    const QImage top = img::decodeBmp(bmpBytes(2, -2, 32, {}, QByteArray::fromHex("0000ff0000ff0000ff000000ffffff00")));
     ASSERT_EQ(top.size(), QSize(2, 2));
     EXPECT_EQ(top.pixel(0, 0) & 0xffffff, 0xff0000u);
     EXPECT_EQ(top.pixel(1, 0) & 0xffffff, 0x00ff00u);
     EXPECT_EQ(top.pixel(0, 1) & 0xffffff, 0x0000ffu);
 
-    // 3 x 2, bottom-up, 8-bit with a 3-colour palette; rows padded to 4 bytes.
-    QByteArray pal;
-    pal += bytesOf({0, 0, 0, 0});        // 0 black
-    pal += bytesOf({0, 0, 200, 0});      // 1 red
-    pal += bytesOf({200, 0, 0, 0});      // 2 blue
-    QByteArray px8;
-    px8 += bytesOf({1, 1, 1, 0});        // bottom row
-    px8 += bytesOf({2, 0, 9, 0});        // top row; 9 is past the palette
-    const QImage paletted = img::decodeBmp(bmpBytes(3, 2, 8, pal, px8, 3));
+    // 3 x 2, bottom-up, 8-bit with a 3-colour palette (black, red, blue); rows
+    // padded to four bytes; index 9 is past the palette.
+    const QImage paletted = img::decodeBmp(
+        bmpBytes(3, 2, 8, QByteArray::fromHex("000000000000c800c8000000"), QByteArray::fromHex("0101010002000900"), 3));
     ASSERT_EQ(paletted.size(), QSize(3, 2));
     EXPECT_EQ(paletted.pixel(0, 1) & 0xffffff, 0xc80000u);
     EXPECT_EQ(paletted.pixel(0, 0) & 0xffffff, 0x0000c8u);
@@ -272,62 +187,33 @@ TEST(Bmp, ReadsTopDown32BitAndPalettes)
 TEST(Bmp, CorruptOrTruncatedInputIsAnError)
 {
     const QByteArray good = img::encodeBmp(noise(5, 4, 3));
-    for (int cut = 0; cut < good.size(); ++cut)
-        expectImgError(good.left(cut), img::decodeBmp, "cut at " + std::to_string(cut));
+    for (int cut = 0; cut < good.size(); ++cut) expectImgError(good.left(cut), img::decodeBmp, "cut at " + std::to_string(cut));
 
-    auto patched = [&](int at, quint32 v) {
-        QByteArray b = good;
-        for (int i = 0; i < 4; ++i) b[at + i] = char((v >> (8 * i)) & 0xff);
-        return b;
+    const std::tuple<int, quint32, const char*> patches[] = {
+        {0, (le32(good, 0) & 0xffff0000u) | 0x4d58u, "magic"}, {10, 0x7fffffff, "pixel offset past the end"}, {10, 20, "pixel offset inside the header"},
+        {14, 0x10000, "header size past the end"}, {18, 0x40000000, "huge width"}, {22, 0x80000000, "height INT_MIN"},
+        {18, 0, "zero width"}, {18, 6, "width needing more data than present"}, {30, 1, "RLE compression"},
     };
-    QByteArray notBm = good;
-    notBm[0] = 'X';
-    expectImgError(notBm, img::decodeBmp, "magic");
-    expectImgError(patched(10, 0x7fffffff), img::decodeBmp, "pixel offset past the end");
-    expectImgError(patched(10, 20), img::decodeBmp, "pixel offset inside the header");
-    expectImgError(patched(14, 0x10000), img::decodeBmp, "header size past the end");
-    expectImgError(patched(18, 0x40000000), img::decodeBmp, "huge width");
-    expectImgError(patched(22, 0x80000000), img::decodeBmp, "height INT_MIN");
-    expectImgError(patched(18, 0), img::decodeBmp, "zero width");
-    expectImgError(patched(18, 6), img::decodeBmp, "width needing more data than present");
-    expectImgError(patched(30, 1), img::decodeBmp, "RLE compression");
-
-    QByteArray pal(8, '\0');
-    expectImgError(bmpBytes(2, 2, 8, pal, QByteArray(8, '\0'), 300), img::decodeBmp, "palette larger than 256");
-    expectImgError(bmpBytes(2, 2, 8, pal, QByteArray(8, '\0'), 200), img::decodeBmp, "palette past the data");
-    expectImgError(bmpBytes(2, 2, 16, {}, QByteArray(8, '\0')), img::decodeBmp, "16-bit");
+    for (const auto& [at, v, what] : patches) expectImgError(patched(good, at, v), img::decodeBmp, what);
+    const QByteArray pal(8, '\0'), px(8, '\0');
+    expectImgError(bmpBytes(2, 2, 8, pal, px, 300), img::decodeBmp, "palette larger than 256");
+    expectImgError(bmpBytes(2, 2, 8, pal, px, 200), img::decodeBmp, "palette past the data");
+    expectImgError(bmpBytes(2, 2, 16, {}, px), img::decodeBmp, "16-bit");
 }
 
-TEST(Picture, PhotoBecomesABitmapOfTheSameSize)
+TEST(Picture, FilesLoadByTheirExtensionAndProblemsNameTheFile)
 {
     QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QImage photo = noise(333, 250, 11);
-    const QString jpgPath = dir.filePath(QStringLiteral("照片.JPG"));
-    {
-        QFile f(jpgPath);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(makeJpeg(photo));
-    }
-    const QImage decoded = img::loadPicture(jpgPath);
-    const QByteArray bmp = img::encodeBmp(decoded);
-    EXPECT_EQ(qint32(le32(bmp, 18)), 333);
-    EXPECT_EQ(qint32(le32(bmp, 22)), 250);
-    const QImage back = img::decodeBmp(bmp);
-    EXPECT_TRUE(samePixels(back, decoded));
+    const auto write = [&](const char* name, const QByteArray& bytes) {
+        QFile f(dir.filePath(QString::fromUtf8(name)));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return f.fileName();
+    };
+    const QImage photo = img::loadPicture(write("照片.JPG", makeJpeg(noise(333, 250, 11))));
+    ASSERT_EQ(photo.size(), QSize(333, 250));
+    EXPECT_TRUE(samePixels(img::loadPicture(write("photo.Bmp", img::encodeBmp(photo))), photo));
 
-    const QString bmpPath = dir.filePath(QStringLiteral("photo.Bmp"));
-    {
-        QFile f(bmpPath);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bmp);
-    }
-    EXPECT_TRUE(samePixels(img::loadPicture(bmpPath), decoded));
-}
-
-TEST(Picture, FileProblemsNameTheFile)
-{
-    QTemporaryDir dir;
     const QString missing = dir.filePath(QStringLiteral("nowhere.jpeg"));
     try {
         img::loadPicture(missing);
@@ -335,26 +221,15 @@ TEST(Picture, FileProblemsNameTheFile)
     } catch (const img::Error& e) {
         EXPECT_TRUE(e.message().contains(missing)) << e.what();
     }
-
-    EXPECT_THROW(img::loadPicture(dir.filePath(QStringLiteral("x.png"))), img::Error);
+    EXPECT_THROW(img::loadPicture(write("x.png", "PNG")), img::Error);
     EXPECT_THROW(img::loadJpegResource(QStringLiteral(":/assets/no_such_picture.jpg")), img::Error);
 }
 
 TEST(Assets, EveryPictureDecodesAtItsSize)
 {
-    struct Want {
-        const char* name;
-        QSize size;
-    };
-    std::vector<Want> wants = {{"main_bg", {1024, 768}}, {"splash", {329, 210}}, {"login", {332, 212}}, {"icon", {64, 64}}};
-    for (int i = 1; i <= 11; ++i) {
-        static char names[11][8];
-        std::snprintf(names[i - 1], sizeof names[i - 1], "tool%02d", i);
-        wants.push_back({names[i - 1], {32, 32}});
-    }
-    for (const auto& w : wants) {
-        const QString path = QStringLiteral(":/assets/%1.jpg").arg(QString::fromLatin1(w.name));
-        const QImage im = img::loadJpegResource(path);
-        EXPECT_EQ(im.size(), w.size) << w.name;
-    }
+    std::vector<std::pair<QString, QSize>> wants = {
+        {"main_bg", {1024, 768}}, {"splash", {329, 210}}, {"login", {332, 212}}, {"icon", {64, 64}}};
+    for (int i = 1; i <= 11; ++i) wants.push_back({QStringLiteral("tool%1").arg(i, 2, 10, QLatin1Char('0')), {32, 32}});
+    for (const auto& [name, size] : wants)
+        EXPECT_EQ(img::loadJpegResource(QStringLiteral(":/assets/%1.jpg").arg(name)).size(), size) << name.toStdString();
 }

@@ -1,0 +1,60 @@
+// Shared setup of the dataset-layer tests.
+#pragma once
+#include "data/U_data.h"
+#include "harness.h"
+#include "platform/db/error.h"
+#include "platform/db/query.h"
+
+namespace dbtest {
+
+using db::Value;
+
+inline std::string s(const QString& q) { return q.toStdString(); }
+inline Value text(const char* t) { return Value::text(QString::fromUtf8(t)); }
+
+// The message of the db::Error that f raises ("" and a failure if none).
+template <class F>
+std::string errorOf(F&& f)
+{
+    try {
+        f();
+    } catch (const db::Error& e) {
+        return s(e.message());
+    }
+    ADD_FAILURE() << "no db::Error";
+    return {};
+}
+
+class DbTest : public hrtest::HrTest {
+protected:
+    db::Connection& conn() { return Data1->ADOConnection2; }
+    db::Query& q() { return Data1->ADOpublic; }
+    static void run(db::Query& query, const char* sql)
+    {
+        query.close();
+        query.clearSql();
+        query.addSql(QString::fromUtf8(sql));
+    }
+    void open(const char* sql)
+    {
+        run(q(), sql);
+        q().open();
+    }
+    QStringList all(const char* sql) { return db->rows(QString::fromUtf8(sql)); }
+    // Through a second shared query, so that q() stays as it is.
+    void insertDept(const char* code)
+    {
+        db::Query& ins = Data1->ADOQYbmxx;
+        run(ins, "insert into 部门表 values (:a, 'x')");
+        ins.setParam("a", text(code));
+        ins.execSql();
+    }
+    void setAndPost(const char* field, const Value& v)
+    {
+        q().edit();
+        q().setField(QString::fromUtf8(field), v);
+        q().post();
+    }
+};
+
+}
