@@ -32,24 +32,17 @@ protected:
     static void run(db::Query& query, const char* sql)
     {
         query.close();
-        query.clearSql();
-        query.addSql(QString::fromUtf8(sql));
+        query.setSql(QString::fromUtf8(sql));
     }
-    void open(const char* sql)
-    {
-        run(q(), sql);
-        q().open();
-    }
+    void open(const char* sql) { run(q(), sql); q().open(); }
     QStringList all(const char* sql) { return db->rows(QString::fromUtf8(sql)); }
-    // Through a second shared query, so that q() stays as it is.
-    void insertDept(const char* code)
+    void insertDept(const char* code)   // through another query: q() stays as it is
     {
-        db::Query& ins = Data1->ADOQYbmxx;
-        run(ins, "insert into 部门表 values (:a, 'x')");
-        ins.setParam("a", text(code));
-        ins.execSql();
+        run(Data1->ADOQYbmxx, "insert into 部门表 values (:a, 'x')");
+        Data1->ADOQYbmxx.setParam("a", text(code));
+        Data1->ADOQYbmxx.execSql();
     }
-    void setAndPost(const char* field, const Value& v)
+    void setAndPost(const char* field, const Value& v) 
     {
         q().edit();
         q().setField(QString::fromUtf8(field), v);

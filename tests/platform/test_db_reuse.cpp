@@ -76,13 +76,15 @@ TEST_F(DbReuse, AQueryOpenedAgainShowsOnlyItsNewRows)
     db->exec("insert into 部门表 values ('001','财务部'), ('002','一个名字很长很长的部门'), ('003','')");
     open("select * from 部门表");
     run(q(), "select 部门名称 from 部门表 where 部门编号 = :a");
-    for (auto [code, name] : {std::pair{"003", ""}, {"0011", ""}, {"002", "一个名字很长很长的部门"}, {"001", "财务部"}}) {
+    for (auto [code, name] : {std::pair{"003", ""}, {"0011", ""}, {"001", "财务部"}, {"002", "一个名字很长很长的部门"}}) {
         q().setParam("a", text(code));
         q().open();
         EXPECT_EQ(q().recordCount(), std::string(code) == "0011" ? 0 : 1) << code;
         EXPECT_EQ(q().fieldCount(), 1);
         EXPECT_EQ(s(q().fieldText("部门名称")), name) << code;
     }
+    setAndPost("部门名称", text("新"));   // the row this result read, not one an earlier one did
+    EXPECT_EQ(all("select * from 部门表 where 部门名称 = '新'"), QStringList{"002|新"});
 
     open("select * from 考勤表");
     EXPECT_TRUE(q().field("几倍").isNull());
@@ -93,22 +95,36 @@ TEST_F(DbReuse, AQueryOpenedAgainShowsOnlyItsNewRows)
 
 TEST_F(DbReuse, ManyDifferentWritesStayRightWhenOldStatementsAreDropped)
 {
-    // Each set of columns written makes a statement of its own; these are more
-    // than the connection keeps, so the first ones go.
-    db->exec("insert into 人事表 (bh) values ('mr001')");
-    open("select * from 人事表");
-    QStringList cols;
-    for (const QString& c : q().fieldNames())
-        if (c != "gl" && c != "zp" && !c.endsWith("rq") && c != "drsj") cols << c;
-    ASSERT_EQ(cols.size(), 25);
-    const auto write = [&](int first, int width, const QString& tag) {
-        q().edit();
-        for (int k = first; k < first + width; ++k) q().setField(cols[k], Value::text(tag + QString::number(k)));
-        q().post();
+    // Each set of columns written makes a statement of its own: single columns
+    // and pairs of 人事表, then the columns of 应聘信息表, are more than the
+    // connection keeps, while each query still remembers where its own were.
+    db->exec("insert into 人事表 (bh) values ('mr001'); insert into 应聘信息表 (编号) values ('yp001')");
+    const auto textColumns = [](db::Query& query) {
+        QStringList out;
+        for (const QString& c : query.fieldNames())
+            if (c != "gl" && c != "zp" && !c.endsWith("rq") && c != "drsj") out << c;
+        return out;
     };
-    for (int width = 1; width <= 3; ++width)
-        for (int i = 0; i + width <= cols.size(); ++i) write(i, width, QStringLiteral("a"));
-    for (int i = 0; i < 3; ++i) write(i, 1, QStringLiteral("c"));   // dropped by now: made again
-    EXPECT_EQ(db->rows(QStringLiteral("select %1, %2, %3, %4 from 人事表").arg(cols[0], cols[2], cols[3], cols[24])),
+    const auto write = [](db::Query& query, const QStringList& cols, int first, int width, const QString& tag) {
+        query.edit();
+        for (int k = first; k < first + width; ++k) query.setField(cols[k], Value::text(tag + QString::number(k)));
+        query.post();
+    };
+    open("select * from 人事表");
+    const QStringList staff = textColumns(q());
+    ASSERT_EQ(staff.size(), 25);
+    for (int width = 1; width <= 2; ++width)
+        for (int i = 0; i + width <= staff.size(); ++i) write(q(), staff, i, width, QStringLiteral("a"));
+    db::Query& other = Data1->ADOQYbmxx;
+    run(other, "select * from 应聘信息表");
+    other.open();
+    const QStringList applicants = textColumns(other);
+    ASSERT_EQ(applicants.size(), 15);
+    for (int i = 0; i < applicants.size(); ++i) write(other, applicants, i, 1, QStringLiteral("b"));
+
+    for (int i = 0; i < 3; ++i) write(q(), staff, i, 1, QStringLiteral("c"));   // dropped by now: made again
+    EXPECT_EQ(db->rows(QStringLiteral("select %1, %2, %3, %4 from 人事表").arg(staff[0], staff[2], staff[3], staff[24])),
               QStringList{"c0|c2|a3|a24"});
+    EXPECT_EQ(db->rows(QStringLiteral("select %1, %2 from 应聘信息表").arg(applicants[0], applicants[14])),
+              QStringList{"b0|b14"});
 }

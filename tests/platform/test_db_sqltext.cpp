@@ -42,16 +42,3 @@ TEST(DbSqlText, OnlyPlainSingleTableSelectsCarryTheRowid)
                             "select * from 人事表 order by count(*)"})
         EXPECT_FALSE(analyze(QString::fromUtf8(sql)).singleTable) << sql;
 }
-
-TEST(DbSqlText, RowidGoesBeforeTheSelectListAndOrdersUnorderedRows)
-{
-    const auto rewrite = [](const char* sql) {
-        return db::detail::withRowid(analyze(QString::fromUtf8(sql)), "r").toStdString();
-    };
-    EXPECT_EQ(rewrite("select * from 部门表 where 部门名称=:A"),
-              "select rowid AS \"r\", * from 部门表 where 部门名称=:a ORDER BY rowid ");
-    EXPECT_EQ(rewrite("select * from 部门表 -- all\n"), "select rowid AS \"r\", * from 部门表 ORDER BY rowid  -- all\n");
-    EXPECT_EQ(rewrite("select * from 部门表 where x in (select y from t order by y limit 1) limit 5"),
-              "select rowid AS \"r\", * from 部门表 where x in (select y from t order by y limit 1)  ORDER BY rowid limit 5");
-    EXPECT_EQ(rewrite("select * from 部门表 order by 部门编号"), "select rowid AS \"r\", * from 部门表 order by 部门编号");
-}

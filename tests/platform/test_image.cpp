@@ -12,7 +12,17 @@ namespace {
 // Encoded with libjpeg itself, so the decoder is tested against the reference writer.
 QByteArray makeJpeg(const QImage& src, J_COLOR_SPACE space = JCS_RGB)
 {
-    const QImage image = src.convertToFormat(QImage::Format_RGB32);
+    const int n = space == JCS_GRAYSCALE ? 1 : space == JCS_CMYK ? 4 : 3;
+    std::vector<JSAMPLE> px;
+    for (int y = 0; y < src.height(); ++y)
+        for (int x = 0; x < src.width(); ++x) {
+            const QRgb p = src.pixel(x, y);
+            const int r = qRed(p), g = qGreen(p), b = qBlue(p), k = std::max({r, g, b, 1});
+            if (n == 1) px.push_back(JSAMPLE(qGray(p)));
+            else if (n == 3) px.insert(px.end(), {JSAMPLE(r), JSAMPLE(g), JSAMPLE(b)});
+            else   // Adobe's inverted CMYK, as Photoshop writes it
+                px.insert(px.end(), {JSAMPLE(r * 255 / k), JSAMPLE(g * 255 / k), JSAMPLE(b * 255 / k), JSAMPLE(k)});
+        }
     jpeg_compress_struct c{};
     jpeg_error_mgr err{};
     c.err = jpeg_std_error(&err);
@@ -20,26 +30,15 @@ QByteArray makeJpeg(const QImage& src, J_COLOR_SPACE space = JCS_RGB)
     unsigned char* buf = nullptr;
     unsigned long size = 0;
     jpeg_mem_dest(&c, &buf, &size);
-    c.image_width = JDIMENSION(image.width());
-    c.image_height = JDIMENSION(image.height());
-    c.input_components = space == JCS_GRAYSCALE ? 1 : space == JCS_CMYK ? 4 : 3;
+    c.image_width = JDIMENSION(src.width());
+    c.image_height = JDIMENSION(src.height());
+    c.input_components = n;
     c.in_color_space = space;
     jpeg_set_defaults(&c);
-    jpeg_set_quality(&c, 92, TRUE);
     jpeg_start_compress(&c, TRUE);
-    std::vector<JSAMPLE> row;
-    while (c.next_scanline < c.image_height) {
-        const auto* in = reinterpret_cast<const QRgb*>(image.constScanLine(int(c.next_scanline)));
-        row.clear();
-        for (int x = 0; x < image.width(); ++x) {
-            const int r = qRed(in[x]), g = qGreen(in[x]), b = qBlue(in[x]), k = std::max({r, g, b, 1});
-            if (space == JCS_GRAYSCALE) row.push_back(JSAMPLE(qGray(in[x])));
-            else if (space == JCS_CMYK)   // Adobe's inverted form, as Photoshop writes it
-                row.insert(row.end(), {JSAMPLE(r * 255 / k), JSAMPLE(g * 255 / k), JSAMPLE(b * 255 / k), JSAMPLE(k)});
-            else row.insert(row.end(), {JSAMPLE(r), JSAMPLE(g), JSAMPLE(b)});
-        }
-        JSAMPROW rows[1] = {row.data()};
-        jpeg_write_scanlines(&c, rows, 1);
+    for (JSAMPROW row; c.next_scanline < c.image_height;) {
+        row = &px[size_t(c.next_scanline) * size_t(src.width() * n)];
+        jpeg_write_scanlines(&c, &row, 1);
     }
     jpeg_finish_compress(&c);
     jpeg_destroy_compress(&c);
@@ -117,8 +116,8 @@ TEST(Jpeg, DecodesColourGreyAndAdobeCmyk)
         ASSERT_EQ(im.size(), QSize(64, 48)) << space;
         for (int i = 0; i < 4; ++i) {
             const QRgb got = im.pixel(16 + 32 * (i % 2), 12 + 24 * (i / 2));
-            const QRgb want = space == JCS_GRAYSCALE ? qRgb(qGray(kQuadrant[i]), qGray(kQuadrant[i]), qGray(kQuadrant[i]))
-                                                     : kQuadrant[i];
+            const int grey = qGray(kQuadrant[i]);
+            const QRgb want = space == JCS_GRAYSCALE ? qRgb(grey, grey, grey) : kQuadrant[i];
             EXPECT_NEAR(qRed(got), qRed(want), 12) << space << " quadrant " << i;
             EXPECT_NEAR(qGreen(got), qGreen(want), 12) << space << " quadrant " << i;
             EXPECT_NEAR(qBlue(got), qBlue(want), 12) << space << " quadrant " << i;
@@ -157,7 +156,8 @@ TEST(Bmp, RoundTripWritesTheCommonLayoutAndKeepsEveryPixel)
         ASSERT_EQ(bytes.size(), 54 + stride * size.height());
         EXPECT_EQ(bytes.left(2), QByteArray("BM"));
         for (auto [at, want] : {std::pair{2, quint32(bytes.size())}, {10, 54u}, {14, 40u}, {18, quint32(size.width())},
-                                {22, quint32(size.height())}, {26, 1u | 24u << 16}, {30, 0u}})
+                                {22, quint32(size.height())}, {26, 1u | 24u << 16}, {30, 0u},
+                                {34, quint32(stride * size.height())}})
             EXPECT_EQ(le32(bytes, at), want) << "offset " << at;
         EXPECT_EQ(le32(bytes, 54) & 0xffffff, src.pixel(0, size.height() - 1) & 0xffffff);   // B, G, R bottom left
         EXPECT_TRUE(samePixels(img::decodeBmp(bytes), src)) << size.width() << "x" << size.height();
@@ -187,12 +187,14 @@ TEST(Bmp, ReadsTopDown32BitAndPalettes)
 TEST(Bmp, CorruptOrTruncatedInputIsAnError)
 {
     const QByteArray good = img::encodeBmp(noise(5, 4, 3));
-    for (int cut = 0; cut < good.size(); ++cut) expectImgError(good.left(cut), img::decodeBmp, "cut at " + std::to_string(cut));
+    for (int cut = 0; cut < good.size(); ++cut)
+        expectImgError(good.left(cut), img::decodeBmp, "cut at " + std::to_string(cut));
 
     const std::tuple<int, quint32, const char*> patches[] = {
-        {0, (le32(good, 0) & 0xffff0000u) | 0x4d58u, "magic"}, {10, 0x7fffffff, "pixel offset past the end"}, {10, 20, "pixel offset inside the header"},
-        {14, 0x10000, "header size past the end"}, {18, 0x40000000, "huge width"}, {22, 0x80000000, "height INT_MIN"},
-        {18, 0, "zero width"}, {18, 6, "width needing more data than present"}, {30, 1, "RLE compression"},
+        {0, (le32(good, 0) & 0xffff0000u) | 0x4d58u, "magic"}, {10, 0x7fffffff, "pixel offset past the end"},
+        {10, 20, "pixel offset inside the header"}, {14, 0x10000, "header size past the end"},
+        {18, 0x40000000, "huge width"}, {22, 0x80000000, "height INT_MIN"}, {18, 0, "zero width"},
+        {18, 6, "width needing more data than present"}, {30, 1, "RLE compression"},
     };
     for (const auto& [at, v, what] : patches) expectImgError(patched(good, at, v), img::decodeBmp, what);
     const QByteArray pal(8, '\0'), px(8, '\0');
@@ -231,5 +233,5 @@ TEST(Assets, EveryPictureDecodesAtItsSize)
         {"main_bg", {1024, 768}}, {"splash", {329, 210}}, {"login", {332, 212}}, {"icon", {64, 64}}};
     for (int i = 1; i <= 11; ++i) wants.push_back({QStringLiteral("tool%1").arg(i, 2, 10, QLatin1Char('0')), {32, 32}});
     for (const auto& [name, size] : wants)
-        EXPECT_EQ(img::loadJpegResource(QStringLiteral(":/assets/%1.jpg").arg(name)).size(), size) << name.toStdString();
+        EXPECT_EQ(img::loadJpegResource(":/assets/" + name + ".jpg").size(), size) << name.toStdString();
 }

@@ -1,6 +1,7 @@
 #include "data/U_data.h"
 #include "harness.h"
 #include "platform/ui/dbgrid.h"
+#include <QSignalSpy>
 #include <QTest>
 #include <stdexcept>
 
@@ -34,7 +35,8 @@ protected:
     // Rows x columns, and the grid's current row.
     QString shape() const
     {
-        return QStringLiteral("%1x%2@%3").arg(grid->model()->rowCount()).arg(grid->model()->columnCount()).arg(gridRow());
+        const QAbstractItemModel* m = grid->model();
+        return QStringLiteral("%1x%2@%3").arg(m->rowCount()).arg(m->columnCount()).arg(gridRow());
     }
     int gridRow() const { return grid->currentIndex().row(); }
 
@@ -55,7 +57,9 @@ TEST_F(UiDBGrid, FollowsOpenReopenPostInsertDeleteAndClose)
     EXPECT_EQ(gridRow(), 2);
     q->edit();
     q->setField(QStringLiteral("税率"), db::Value::real(0.25));
+    QSignalSpy redrawn(grid->model(), &QAbstractItemModel::dataChanged);
     q->post();
+    EXPECT_EQ(redrawn.count(), 1);
     EXPECT_EQ(cell(2, 3), QStringLiteral("0.25"));
     q->deleteRow();
     EXPECT_EQ(shape(), "3x4@2");
@@ -123,7 +127,8 @@ TEST_F(UiDBGrid, GivenColumnsBitmapsAndLeavingAQuery)
     EXPECT_EQ(grid->columnWidth(0), 80);
 
     grid->setColumns({});
-    db->exec(QStringLiteral("insert into 人事表 (bh, zp, jl) values ('mr001', x'424d00', '一行\n二行'), ('mr002', null, null)"));
+    db->exec(QStringLiteral("insert into 人事表 (bh, zp, jl) values ('mr001', x'424d00', '一行\n二行'),"
+                            " ('mr002', null, null)"));
     db::Query& staff = Data1->ADOQuery1;
     grid->setQuery(&staff);
     staff.setSql(QStringLiteral("select bh, zp, jl from 人事表"));
