@@ -69,14 +69,17 @@ blue_plate() {   # <w> <h> <file>
   convert "$tmp/plate_base.png" "$tmp/plate_deco.png" -composite "$3"
 }
 
+# The about box stretches this picture to 264 x 180 and puts its 确定 button
+# over the lower right (about 225..319, 136..166 here), so the texts stay
+# above y 130.
 blue_plate 329 210 "$tmp/splash_base.png"
 text_box 329 210 27 white center "$name" "$tmp/splash_name.png" -kerning 1
 text_box 329 210 13 '#cfe2ff' center "人事 · 招聘 · 考勤 · 工资" "$tmp/splash_sub.png"
 convert "$tmp/splash_base.png" \
-  \( "$tmp/splash_name.png" -background '#06224d' -shadow 60x2+1+2 \) -geometry +0-14 -composite \
-  "$tmp/splash_name.png" -geometry +0-16 -composite \
-  -stroke 'rgba(255,255,255,0.6)' -strokewidth 1 -draw "line 74,122 255,122" -stroke none \
-  "$tmp/splash_sub.png" -geometry +0+38 -composite \
+  \( "$tmp/splash_name.png" -background '#06224d' -shadow 60x2+1+2 \) -geometry +0-26 -composite \
+  "$tmp/splash_name.png" -geometry +0-28 -composite \
+  -stroke 'rgba(255,255,255,0.6)' -strokewidth 1 -draw "line 74,102 255,102" -stroke none \
+  "$tmp/splash_sub.png" -geometry +0+12 -composite \
   "${jpeg[@]}" "$out/splash.jpg"
 
 # ---------------------------------------------------------------------------

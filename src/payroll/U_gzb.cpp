@@ -72,10 +72,18 @@ Tfrm_gzb::Tfrm_gzb(QWidget* owner) : ui::Form(owner)
     }
     DBGrid1->setColumns(cols);
 
+    // The grid reaches the window's edges; only the upper panel keeps a margin.
+    auto* panel = new QVBoxLayout;
+    panel->setContentsMargins(8, 8, 8, 8);
+    panel->setSpacing(6);
+    monthRow->setSpacing(6);
+    panel->addLayout(monthRow);
+    panel->addWidget(CheckBox1);
+    panel->addWidget(GroupBox1);
     auto* main = new QVBoxLayout(this);
-    main->addLayout(monthRow);
-    main->addWidget(CheckBox1);
-    main->addWidget(GroupBox1);
+    main->setContentsMargins(0, 0, 0, 0);
+    main->setSpacing(0);
+    main->addLayout(panel);
     main->addWidget(DBGrid1, 1);
 
     setTabOrder(ComboBox1, Button1);
@@ -188,16 +196,16 @@ void Tfrm_gzb::CheckBox1Click() { GroupBox1->setEnabled(CheckBox1->isChecked());
 void Tfrm_gzb::BitBtn1Click()
 {
     if (Edit1->text() == QLatin1String("0") && Edit2->text() == QLatin1String("0")) return;
+    if (Edit3->text().isEmpty()) {
+        ui::info(QStringLiteral("请对其它金额或扣额作出说明！"), this);
+        return;
+    }
     db::Query& q = Data1->ADOQYgzb;
     // Without a salary row there is nothing to add the amounts to.
-    if (!q.isOpen() || q.recNo() < 0 || q.eof()) return;
+    if (q.recNo() < 0) return;
     // A settled row's totals would no longer match its amounts.
     if (!q.field(QStringLiteral("yfgz")).isNull()) {
         ui::info(QStringLiteral("该月工资已结算，请不要重复结算"), this);
-        return;
-    }
-    if (Edit3->text().isEmpty()) {
-        ui::info(QStringLiteral("请对其它金额或扣额作出说明！"), this);
         return;
     }
     q.edit();

@@ -92,7 +92,11 @@ Tfrm_gzsz::Tfrm_gzsz(QWidget* owner) : ui::Form(owner)
     buttons->addWidget(BitBtn3);
     buttons->addStretch();
 
+    // The grid reaches the window's edges; only the upper panel keeps a margin.
     auto* panel = new QHBoxLayout;
+    panel->setContentsMargins(8, 8, 8, 8);
+    panel->setSpacing(6);
+    buttons->setSpacing(6);
     panel->addWidget(GroupBox1, 3);
     panel->addWidget(GroupBox2, 2);
     panel->addLayout(buttons);
@@ -101,6 +105,8 @@ Tfrm_gzsz::Tfrm_gzsz(QWidget* owner) : ui::Form(owner)
     DBGrid1->setQuery(&Data1->ADOQYgzsz);
 
     auto* main = new QVBoxLayout(this);
+    main->setContentsMargins(0, 0, 0, 0);
+    main->setSpacing(0);
     main->addLayout(panel);
     main->addWidget(DBGrid1, 1);
 

@@ -96,6 +96,7 @@ Tfrm_khgl::Tfrm_khgl(QWidget* owner) : ui::Form(owner)
     DBGrid1 = new ui::DBGrid(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     DBGrid1->setQuery(&Data1->ADOQYkhgl);
+    ui::fitColumns(DBGrid1);
     top->addWidget(DBGrid1, 1);
 
     QWidget* order[] = {ComboBox1, Edit1, Edit2, Edit3, Edit4, Edit5, Edit6,
@@ -166,7 +167,7 @@ void Tfrm_khgl::SpeedButton6Click() { close(); }
 
 void Tfrm_khgl::DBGrid1CellClick()
 {
-    if (ui::hasRows(Data1->ADOQYkhgl)) editvalue();
+    if (!Data1->ADOQYkhgl.isEmpty()) editvalue();
 }
 
 void Tfrm_khgl::editvalue() { ui::showCurrentRow(Data1->ADOQYkhgl, fields()); }

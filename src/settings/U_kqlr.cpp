@@ -18,9 +18,12 @@ Tfrm_kqxx::Tfrm_kqxx(QWidget* owner) : ui::Form(owner)
     setObjectName(QStringLiteral("frm_kqxx"));
     setWindowTitle(QStringLiteral("考勤设置"));
 
+    // Panel and grid span the whole width: the grid needs every pixel for its columns.
     auto* top = new QVBoxLayout(this);
-    top->setContentsMargins(4, 4, 4, 4);
+    top->setContentsMargins(0, 0, 0, 0);
+    top->setSpacing(2);
     auto* bar = new ui::SpeedBar(this);
+    bar->setContentsMargins(4, 2, 4, 0);
     SpeedButton2 = bar->addButton(QStringLiteral("修改"));
     SpeedButton3 = bar->addButton(QStringLiteral("删除"));
     bar->addDivider();
@@ -64,6 +67,7 @@ Tfrm_kqxx::Tfrm_kqxx(QWidget* owner) : ui::Form(owner)
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     DBGrid1->setQuery(&Data1->ADOQYkqxx);
+    ui::fitColumns(DBGrid1);
     top->addWidget(DBGrid1, 1);
 
     setTabOrder(Edit5, Edit6);
@@ -105,7 +109,7 @@ void Tfrm_kqxx::FormShow()
 {
     auto& q = Data1->ADOQYkqxx;
     ui::runSelect(q, QStringLiteral("select * from 考勤表"));
-    if (!ui::currentValue(q, QStringLiteral("月平均工作天数")).isNull())
+    if (!q.field(QStringLiteral("月平均工作天数")).isNull())
         editvalue();
     else
         Edit3->setText(QString());
@@ -118,7 +122,7 @@ void Tfrm_kqxx::SpeedButton4Click()
         return;
     }
     auto& q = Data1->ADOQYkqxx;
-    if (!ui::currentValue(q, QStringLiteral("全勤奖")).isNull()) {
+    if (!q.field(QStringLiteral("全勤奖")).isNull()) {
         ui::info(QStringLiteral("考勤信息已经存在，不能重复添加，如有需要请修改信息！"), this);
         return;
     }
@@ -163,7 +167,7 @@ void Tfrm_kqxx::SpeedButton6Click() { close(); }
 
 void Tfrm_kqxx::DBGrid1CellClick()
 {
-    if (ui::hasRows(Data1->ADOQYkqxx)) editvalue();
+    if (!Data1->ADOQYkqxx.isEmpty()) editvalue();
 }
 
 void Tfrm_kqxx::editvalue() { ui::showCurrentRow(Data1->ADOQYkqxx, fields()); }

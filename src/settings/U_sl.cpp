@@ -1,5 +1,6 @@
 #include "settings/U_sl.h"
 #include "data/U_data.h"
+#include "platform/db/convert.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dbgrid.h"
 #include "platform/ui/modal.h"
@@ -17,8 +18,7 @@ QString nextLevelNumber(const db::Value& maxLevel)
 {
     if (maxLevel.isNull()) return QStringLiteral("0");
     // A stored text counts as its number; the sum is kept whole.
-    double next = std::nearbyint(maxLevel.toReal() + 1);
-    return QString::number(static_cast<qint64>(next));
+    return db::formatNumber(std::nearbyint(maxLevel.toReal() + 1));
 }
 
 Tfrm_sl::Tfrm_sl(QWidget* owner) : ui::Form(owner)
@@ -26,9 +26,12 @@ Tfrm_sl::Tfrm_sl(QWidget* owner) : ui::Form(owner)
     setObjectName(QStringLiteral("frm_sl"));
     setWindowTitle(QStringLiteral("所得税设置"));
 
+    // Panel and grid span the whole width: the grid needs every pixel for its columns.
     auto* top = new QVBoxLayout(this);
-    top->setContentsMargins(4, 4, 4, 4);
+    top->setContentsMargins(0, 0, 0, 0);
+    top->setSpacing(2);
     auto* bar = new ui::SpeedBar(this);
+    bar->setContentsMargins(4, 2, 4, 0);
     SpeedButton1 = bar->addButton(QStringLiteral("添加"));
     SpeedButton2 = bar->addButton(QStringLiteral("修改"));
     SpeedButton3 = bar->addButton(QStringLiteral("删除"));
@@ -66,6 +69,7 @@ Tfrm_sl::Tfrm_sl(QWidget* owner) : ui::Form(owner)
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     DBGrid1->setQuery(&Data1->ADOQYsl);
+    ui::fitColumns(DBGrid1);
     top->addWidget(DBGrid1, 1);
 
     setTabOrder(Edit1, Edit4);
@@ -114,7 +118,7 @@ void Tfrm_sl::FormShow()
 {
     auto& q = Data1->ADOQYsl;
     ui::runSelect(q, QStringLiteral("select * from 个人所得税税率表"));
-    if (ui::currentValue(q, QStringLiteral("级别号")).isNull()) {
+    if (q.field(QStringLiteral("级别号")).isNull()) {
         ui::info(QStringLiteral("数据库中没有数据，请向数据库中添加数据！"), this);
         SpeedButton1Click();
     }
@@ -124,7 +128,7 @@ void Tfrm_sl::SpeedButton1Click()
 {
     auto& p = Data1->ADOpublic;
     ui::runSelect(p, QStringLiteral("select max(级别号) as ss from 个人所得税税率表 "));
-    const QString next = nextLevelNumber(ui::currentValue(p, QStringLiteral("ss")));
+    const QString next = nextLevelNumber(p.field(QStringLiteral("ss")));
     // Adding ends a pending modify, so 保存 inserts instead of overwriting the current bracket.
     xgflag = 0;
     editclear();
@@ -200,7 +204,7 @@ void Tfrm_sl::SpeedButton6Click() { close(); }
 
 void Tfrm_sl::DBGrid1CellClick()
 {
-    if (ui::hasRows(Data1->ADOQYsl)) editvalue();
+    if (!Data1->ADOQYsl.isEmpty()) editvalue();
 }
 
 void Tfrm_sl::editvalue() { ui::showCurrentRow(Data1->ADOQYsl, fields()); }

@@ -81,8 +81,9 @@ TEST_F(GzbTest, WorkedExampleGeneratedAndSettled)
         settle(d, "2024-01");
         ASSERT_EQ(modal->messages.size(), 2);
         const ui::MessageRequest& q = modal->messages[0];
-        EXPECT_EQ(std::tuple(q.text, q.caption, q.icon, q.buttons),
-                  std::tuple(QString("确定没有其它金额或扣额吗？"), QString("月工资结算"), ui::Icon::Question, ui::Buttons::YesNo));
+        EXPECT_EQ(std::tuple(q.text, q.caption, q.icon, q.buttons, q.owner),
+                  std::tuple(QString("确定没有其它金额或扣额吗？"), QString("月工资结算"), ui::Icon::Question,
+                             ui::Buttons::YesNo, static_cast<QWidget*>(&d)));
         const ui::MessageRequest& done = modal->messages[1];
         EXPECT_EQ(std::tuple(done.text, done.caption, done.icon), std::tuple(QString("结算完毕"), QString("提示"), ui::Icon::Information));
         // 2000+250+200+300+0 and 200+160+40+20+0+100, stored as whole numbers.
@@ -265,8 +266,11 @@ TEST_F(GzbTest, AddPutsOtherAmountsOnTheCurrentUnsettledRow)
         d.BitBtn1->click();
     };
     withDialog([&](Tfrm_gzb& d) {
+        add(d, "100", "0", "");       // the remark is asked for before the row is looked at
+        EXPECT_EQ(modal->texts(), QStringList{"请对其它金额或扣额作出说明！"});
         add(d, "100", "0", "奖金");   // an empty grid: nothing to add to, no stray row
         EXPECT_TRUE(modal->messages.isEmpty());
+        EXPECT_TRUE(d.GroupBox1->isEnabled());   // and nothing reset
     });
     EXPECT_EQ(db->count("工资表"), 0);
 

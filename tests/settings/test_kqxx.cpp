@@ -4,6 +4,7 @@
 #include "platform/ui/dbgrid.h"
 #include "settings/U_kqlr.h"
 #include <QApplication>
+#include <QHeaderView>
 #include <QTest>
 
 namespace {
@@ -89,6 +90,7 @@ TEST_F(KqxxTest, SaveRefusesEmptyOrBadNumbersAndAddsTheOneRule)
     EXPECT_EQ(shown(), kEmpty);
     EXPECT_EQ(cell(0, 0), "200");   // no spurious ".0"
     EXPECT_EQ(cell(0, 3), "21.75");
+    EXPECT_LE(dlg->DBGrid1->horizontalHeader()->length(), dlg->DBGrid1->viewport()->width());
     fill({"300", "20", "2", "3", "21"});
     dlg->SpeedButton4->click();
     EXPECT_EQ(modal->lastText(), "考勤信息已经存在，不能重复添加，如有需要请修改信息！");

@@ -4,6 +4,7 @@
 #include "platform/ui/dbgrid.h"
 #include "settings/U_sl.h"
 #include <QApplication>
+#include <QHeaderView>
 #include <QTest>
 
 namespace {
@@ -92,6 +93,8 @@ TEST_F(SlTest, AddRefusesEmptyOrBadInputAndStoresTrimmedNumbers)
     EXPECT_EQ(modal->lastText(), "添加成功");
     EXPECT_EQ(db->rows(kRows), (QStringList{"0|0.0|3500.0|0.03", "1|1000.0|2000.0|0.1"}));
     EXPECT_EQ(dlg->DBGrid1->model()->rowCount(), 2);
+    // Every column fits the dialog's width, also after the reload.
+    EXPECT_LE(dlg->DBGrid1->horizontalHeader()->length(), dlg->DBGrid1->viewport()->width());
 }
 
 TEST_F(SlTest, ProposalIsTheLargestNumberPlusOne)

@@ -1,6 +1,7 @@
 #include "platform/ui/rowbind.h"
 #include "platform/db/query.h"
 #include "platform/ui/controls.h"
+#include "platform/ui/dbgrid.h"
 #include "platform/ui/modal.h"
 #include "platform/ui/text.h"
 #include <QGuiApplication>
@@ -38,19 +39,9 @@ void runSelect(db::Query& q, const QString& sql)
     q.open();
 }
 
-bool hasRows(const db::Query& q) { return q.recordCount() > 0; }
-
-db::Value currentValue(const db::Query& q, const QString& field)
-{
-    // An empty result has no current row; its fields read as Null, but an
-    // unknown name is still the caller's error.
-    if (q.isOpen() && q.isEmpty() && q.fieldIndex(field) >= 0) return db::Value();
-    return q.field(field);
-}
-
 void showCurrentRow(const db::Query& q, const FieldControls& controls)
 {
-    for (const auto& fc : controls) setControlText(fc.control, currentValue(q, fc.field).toText());
+    for (const auto& fc : controls) setControlText(fc.control, q.field(fc.field).toText());
 }
 
 void clearControls(const FieldControls& controls)
@@ -70,6 +61,19 @@ bool askDeleteCurrentRow(db::Query& q, QWidget* owner)
     if (!ask(QStringLiteral("真的要删除吗？"), owner)) return false;
     q.deleteRow();
     return true;
+}
+
+void fitColumns(DBGrid* grid)
+{
+    auto fit = [grid] {
+        for (int c = 0; c < grid->model()->columnCount(); ++c) {
+            grid->resizeColumnToContents(c);
+            grid->setColumnWidth(c, grid->columnWidth(c) + 4);
+        }
+    };
+    // Connected after the grid's own handler, so this runs once the grid has set its widths.
+    QObject::connect(grid->query(), &db::Query::reset, grid, fit);
+    fit();
 }
 
 void centerOnScreen(QWidget* w)

@@ -10,6 +10,8 @@ namespace db { class Query; }
 // grid's shared query: show the row, empty the inputs, write them back, delete.
 namespace ui {
 
+class DBGrid;
+
 // One input and the field it shows.
 struct FieldControl {
     QString field;
@@ -25,12 +27,6 @@ void setControlText(QWidget* w, const QString& text);
 // Close, replace the text with one statement and open it.
 void runSelect(db::Query& q, const QString& sql);
 
-// Does the query hold a row? A closed query raises its own error.
-bool hasRows(const db::Query& q);
-// A field of the current row; Null when the query holds no row, so callers can
-// test a freshly opened empty table for Null. A closed query raises its error.
-db::Value currentValue(const db::Query& q, const QString& field);
-
 // Copies the current row into the inputs (Null and no row give empty texts).
 void showCurrentRow(const db::Query& q, const FieldControls& controls);
 void clearControls(const FieldControls& controls);
@@ -43,6 +39,10 @@ void postTrimmedTexts(db::Query& q, const FieldControls& controls);
 // Asks "真的要删除吗？" (Yes/No, question icon) and on Yes deletes exactly the
 // current row. Returns whether the operator said Yes.
 bool askDeleteCurrentRow(db::Query& q, QWidget* owner);
+
+// Sizes the grid's columns to their titles and values, with a narrow margin,
+// each time its query is opened again, so that a small dialog shows them all.
+void fitColumns(DBGrid* grid);
 
 // Puts a top-level window in the middle of its screen.
 void centerOnScreen(QWidget* w);
