@@ -71,7 +71,7 @@ Tfrm_xygdj::Tfrm_xygdj(QWidget* owner) : ui::Form(owner)
     setWindowTitle(QStringLiteral("新员工登记"));
     // No position of its own: shown over the maximized main window it comes up
     // centred on the screen, and stays on a screen smaller than itself.
-    setFixedSize(699, 646);
+    setFixedSize(699, 676);
 
     // 基本信息: three columns of inputs, the photo at the right.
     GroupBox1 = named(new QGroupBox(QStringLiteral("基本信息"), this), "GroupBox1");
