@@ -25,6 +25,14 @@ Num numberOf(const Value& v)
     }
 }
 
+// The same for a cell, reading a plain number without making a Value.
+Num numberAt(const db::Query& q, int row, int col)
+{
+    double x;
+    if (q.numberAt(row, col, &x)) return x;
+    return numberOf(q.value(row, col));
+}
+
 Value valueOf(Num n) { return n ? Value::real(*n) : Value::null(); }
 
 // The one way of running a statement on a shared query.
@@ -139,9 +147,8 @@ GenerateResult generateMonth(const QString& month, const QString& otherAmount,
 
         try {
             db::Savepoint sp(conn, QStringLiteral("salary_row"));
-            Assessment a{numberOf(A.value(row, aDays)), numberOf(A.value(row, aLate)),
-                         numberOf(A.value(row, aEarly)), numberOf(A.value(row, aAbsent)),
-                         numberOf(A.value(row, aOvertime))};
+            Assessment a{numberAt(A, row, aDays), numberAt(A, row, aLate), numberAt(A, row, aEarly),
+                         numberAt(A, row, aAbsent), numberAt(A, row, aOvertime)};
             SalaryTemplate tpl{numberOf(t[1]), numberOf(t[2]), numberOf(t[3]),
                                numberOf(t[4]), numberOf(t[5]), numberOf(t[6])};
             AttendanceRule rule{numberOf(rDays), numberOf(rLimit), numberOf(rAvg), numberOf(rFactor)};
@@ -212,7 +219,7 @@ SettleResult settleMonth(const QString& month)
         QString why;
         for (int k = 0; k < 11 && why.isEmpty(); ++k) {
             try {
-                v[k] = numberOf(q.value(row, col[k]));
+                v[k] = numberAt(q, row, col[k]);
             } catch (const std::exception&) {
                 why = QStringLiteral("%1不是数值").arg(QString::fromUtf8(kCols[k][1]));
             }

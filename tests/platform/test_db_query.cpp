@@ -146,6 +146,19 @@ TEST_F(DbQuery, ValuesOfEveryKindRoundTrip)
     EXPECT_EQ(q().field("gl"), Value::integer(12));
     EXPECT_EQ(q().field("csrq").toDate(), QDate(1980, 2, 29));
     EXPECT_EQ(s(q().fieldText("csrq")), "1980-02-29");
+    // Numbers read without a Value: only an integer or a real, a pending one too.
+    double x = 0;
+    EXPECT_TRUE(q().numberAt(0, 2, &x));
+    EXPECT_EQ(x, 12);
+    for (int i : {0, 3, 4, 5}) EXPECT_FALSE(q().numberAt(0, i, &x)) << i;
+    EXPECT_EQ(errorOf([&] { q().numberAt(0, 6, &x); }), "ADOpublic: 单元格 (0, 6) 超出范围");
+    q().edit();
+    q().setField("gl", Value::real(2.5));
+    EXPECT_TRUE(q().numberAt(0, 2, &x));
+    EXPECT_EQ(x, 2.5);
+    q().setField("gl", text("7"));
+    EXPECT_FALSE(q().numberAt(0, 2, &x));
+    q().cancel();
     q().next();
     EXPECT_EQ(q().field("zp"), Value::blob(QByteArray()));
 }

@@ -128,3 +128,78 @@ TEST_F(DbReuse, ManyDifferentWritesStayRightWhenOldStatementsAreDropped)
     EXPECT_EQ(db->rows(QStringLiteral("select %1, %2 from 应聘信息表").arg(applicants[0], applicants[14])),
               QStringList{"b0|b14"});
 }
+
+TEST_F(DbReuse, AStatementRunAgainHoldsEveryNewValueEvenOfTheSameBits)
+{
+    // A value given again as it was may stay bound; any other must not, not
+    // even integer 0 after real 0.0, nor after a run refused half way.
+    db->exec("create table v (a ANY, b ANY, c ANY) STRICT");
+    const auto insert = [&](const Value& a, const Value& b, const Value& c) {
+        run(q(), "insert into v values (:a, :b, :c)");
+        q().setParam("a", a);
+        q().setParam("b", b);
+        q().setParam("c", c);
+        q().execSql();
+    };
+    const QDate day(2024, 2, 29);
+    insert(Value::integer(0), text("x"), Value::date(day));
+    insert(Value::real(0), Value::text(QStringLiteral("x")), Value::date(day));
+    insert(Value(), text("一个很长很长的部门名称"), Value::integer(7));
+    insert(Value(), Value::text(QString()), Value::real(7));
+    insert(Value::integer(0), text(""), Value());
+    run(q(), "insert into v values (:a, :b, :c)");
+    q().setParam("a", Value::real(0.5));
+    q().setParam("c", Value::blob("z"));
+    EXPECT_THROW(q().execSql(), db::Error);   // b never given
+    q().setParam("b", text("x"));
+    q().execSql();
+    EXPECT_EQ(all("select typeof(a), quote(a), quote(b), quote(c) from v"),
+              (QStringList{"integer|0|'x'|'2024-02-29'", "real|0.0|'x'|'2024-02-29'", "null|NULL|'一个很长很长的部门名称'|7",
+                           "null|NULL|''|7.0", "integer|0|''|NULL", "real|0.5|'x'|X'7A'"}));
+}
+
+TEST_F(DbReuse, RowsAcrossTheSnapshotsBlocksReadAndRefreshWhole)
+{
+    // Seventeen columns: the cells of row 240 end one past the first block
+    // of 4096 cells, those of row 481 two past the second.
+    QStringList cols, cells;
+    for (int c = 0; c < 17; ++c) cols << QStringLiteral("c%1 ANY").arg(c);
+    for (int c = 7; c < 17; ++c) cells << QStringLiteral("i + %1").arg(c);
+    db->exec(QStringLiteral("create table w (%1) STRICT;"
+                            "with recursive n(i) as (select 0 union all select i + 1 from n where i < 999) "
+                            "insert into w select i, 'r' || i, i * 0.5, null, x'00ff', i - 1, 'g' || i, %2 from n")
+                 .arg(cols.join(", "), cells.join(", ")));
+    open("select * from w where c0 = 3");   // a small result first: its memory serves the next
+    ASSERT_EQ(q().recordCount(), 1);
+    open("select * from w");
+    ASSERT_EQ(q().recordCount(), 1000);
+    const auto expectRow = [&](int r, int first, const char* g, int f, int last) {
+        const QString n = QString::number(r);
+        EXPECT_EQ(q().value(r, 0), Value::integer(first)) << r;
+        EXPECT_EQ(q().value(r, 1), Value::text("r" + n)) << r;
+        EXPECT_EQ(q().value(r, 2), Value::real(r * 0.5)) << r;
+        EXPECT_TRUE(q().value(r, 3).isNull()) << r;
+        EXPECT_EQ(q().value(r, 4), Value::blob(QByteArray("\0\xff", 2))) << r;
+        EXPECT_EQ(q().value(r, 5), Value::integer(f)) << r;
+        EXPECT_EQ(q().value(r, 6), g ? text(g) : Value::text("g" + n)) << r;
+        for (int c = 7; c < 16; ++c) EXPECT_EQ(q().value(r, c), Value::integer(r + c)) << r << "/" << c;
+        double x = 0;
+        EXPECT_TRUE(q().numberAt(r, 16, &x));
+        EXPECT_EQ(x, last) << r;
+    };
+    for (int r : {0, 239, 240, 241, 481, 999}) expectRow(r, r, nullptr, r - 1, r + 16);
+
+    // Each post shows a column changed meanwhile by someone else, and touches
+    // no cell of the neighbouring rows.
+    for (int r : {240, 481, 239}) {
+        db->exec(QStringLiteral("update w set c5 = 42, c16 = 7 where c0 = %1").arg(r));
+        q().setRecNo(r);
+        q().edit();
+        q().setField("c0", Value::integer(-r));
+        q().setField("C6", text("新"));
+        q().post();
+        expectRow(r, -r, "新", 42, 7);
+    }
+    for (int r : {238, 241, 480, 482}) expectRow(r, r, nullptr, r - 1, r + 16);
+    EXPECT_EQ(all("select c0, c6, c5 from w where c0 < 0"), (QStringList{"-239|新|42", "-240|新|42", "-481|新|42"}));
+}

@@ -26,6 +26,11 @@ QString quoteIdent(const QString& name)
     return QLatin1Char('"') + q + QLatin1Char('"');
 }
 
+// The program never asks the engine how much memory it holds; without that
+// count every allocation of the engine goes without a lock. It can only be
+// set before the engine starts, hence at load time.
+[[maybe_unused]] const int kNoMemoryCount = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+
 // Runs one set-up statement; returns the engine's complaint, empty on success.
 QString setUp(sqlite3* h, const char* sql)
 {

@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <optional>
 #include <sqlite3.h>
 
@@ -75,14 +76,17 @@ struct Query::Impl final : Connection::StatementHolder {
     QString stmtText;
     bool stmtRowid = false;
     std::vector<int> stmtParams;   // its parameter i + 1 -> position in the names; -1 none
-    // The bytes bound to it: the engine does not copy them. A text is made
-    // into bytes again only when its parameter gets another one.
-    struct BoundText {
+    // What it holds for each parameter: bindings outlive a reset, so a value
+    // given again as it was is not bound again. A text's bytes stay here (the
+    // engine does not copy them).
+    struct Bound {
         bool valid = false;
+        Value::Kind kind = Value::Kind::Null;
+        uint64_t bits = 0;   // an integer's or a real's
         QString text;
         QByteArray bytes;
     };
-    std::vector<BoundText> boundTexts;   // by parameter
+    std::vector<Bound> bound;            // by parameter
     std::vector<QByteArray> kept;        // dates and blobs
     // Its columns, until the engine prepares it again for a changed schema.
     std::shared_ptr<const Shape> shape;
@@ -117,7 +121,7 @@ struct Query::Impl final : Connection::StatementHolder {
         sqlite3_finalize(stmt);
         stmt = nullptr;
         kept.clear();
-        boundTexts.clear();
+        bound.clear();
         stmtText.clear();
         stmtRowid = false;
         stmtParams.clear();
@@ -127,14 +131,24 @@ struct Query::Impl final : Connection::StatementHolder {
 
     const detail::SqlText& sql() const
     {
-        if (linesChanged) {
-            if (!parsed || parsedFrom != lines) {
-                parsed = detail::analyze(lines.join(QLatin1Char('\n')));
-                parsedFrom = lines;
-            }
-            linesChanged = false;
-        }
+        if (linesChanged) reread();
         return *parsed;
+    }
+    void reread() const
+    {
+        if (!parsed || !sameLines(parsedFrom, lines)) {
+            parsed = detail::analyze(lines.join(QLatin1Char('\n')));
+            parsedFrom = lines;
+        }
+        linesChanged = false;
+    }
+
+    static bool sameLines(const QStringList& a, const QStringList& b)
+    {
+        if (a.size() != b.size()) return false;
+        for (qsizetype i = 0; i < a.size(); ++i)
+            if (!detail::sameText(a[i], b[i])) return false;
+        return true;
     }
 
     void textChanged()
@@ -203,12 +217,13 @@ int Query::Impl::paramIndex(const QString& name) const
     // Names are mostly given in the text's order and spelling: the one after
     // the last found is tried first, and no lower-case copy is made.
     const qsizetype count = names.size();
+    qsizetype i = paramHint < count ? paramHint : 0;
     for (qsizetype k = 0; k < count; ++k) {
-        const qsizetype i = (paramHint + k) % count;
         if (detail::sameText(names[i], n)) {
             paramHint = i + 1;
             return int(i);
         }
+        if (++i == count) i = 0;
     }
     const QString key = n.toString().toLower();
     for (qsizetype i = 0; i < names.size(); ++i)
@@ -229,6 +244,33 @@ Value Query::param(const QString& name) const
     const int i = d_->paramIndex(name);
     if (i < 0) fail(name_, QStringLiteral("参数 :%1 不存在").arg(paramKey(name)));
     return size_t(i) < d_->values.size() && d_->values[size_t(i)] ? *d_->values[size_t(i)] : Value();
+}
+
+// The UTF-8 bytes of a text into a buffer kept from the last one: a text
+// bound once a row costs no allocation. Surrogates are left to the library.
+static void toUtf8Into(QStringView s, QByteArray& out)
+{
+    const qsizetype n = s.size();
+    out.resize(3 * n);
+    char* o = out.data();
+    const char16_t* p = s.utf16();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = p[i];
+        if (c < 0x80) {
+            *o++ = char(c);
+        } else if (c < 0x800) {
+            *o++ = char(0xc0 | (c >> 6));
+            *o++ = char(0x80 | (c & 0x3f));
+        } else if (c >= 0xd800 && c < 0xe000) {
+            out = s.toUtf8();
+            return;
+        } else {
+            *o++ = char(0xe0 | (c >> 12));
+            *o++ = char(0x80 | ((c >> 6) & 0x3f));
+            *o++ = char(0x80 | (c & 0x3f));
+        }
+    }
+    out.resize(o - out.constData());
 }
 
 // Bytes bound to a statement without a copy by the engine: they stay here
@@ -279,9 +321,10 @@ void Query::Impl::prepare(const QString& query, Connection& conn)
     Impl& d = *this;
     sqlite3* h = conn.handle();
     const detail::SqlText& s = d.sql();
-    if (d.stmt && d.stmtText == s.text) {
+    if (d.stmt && detail::sameText(d.stmtText, s.text)) {
+        // The old bindings stay until bindParams replaces every one of them
+        // (or refuses before the statement runs).
         sqlite3_reset(d.stmt);
-        sqlite3_clear_bindings(d.stmt);
         d.kept.clear();
         return;
     }
@@ -290,7 +333,7 @@ void Query::Impl::prepare(const QString& query, Connection& conn)
     const auto mapParams = [&] {
         const int n = sqlite3_bind_parameter_count(d.stmt);
         d.stmtParams.assign(size_t(n), -1);
-        d.boundTexts.assign(size_t(n), {});
+        d.bound.assign(size_t(n), {});
         for (int i = 1; i <= n; ++i) {
             const char* name = sqlite3_bind_parameter_name(d.stmt, i);
             if (name && name[0] == ':') d.stmtParams[size_t(i - 1)] = int(s.params.indexOf(QString::fromUtf8(name + 1)));
@@ -346,18 +389,38 @@ void Query::Impl::bindParams(const QString& query, sqlite3* h)
             fail(query, QStringLiteral("参数 :%1 没有赋值").arg(QString::fromUtf8(name + 1)));
         }
         const Value& v = *d.values[size_t(k)];
-        if (v.kind() == Value::Kind::Text) {
-            BoundText& b = d.boundTexts[size_t(i - 1)];
-            if (!b.valid || !detail::sameText(b.text, v.asText())) {
-                b.text = v.asText();
-                b.bytes = b.text.toUtf8();
-                b.valid = true;
-            }
+        Bound& b = d.bound[size_t(i - 1)];
+        const Value::Kind kind = v.kind();
+        uint64_t bits = 0;
+        switch (kind) {
+        case Value::Kind::Null: break;
+        case Value::Kind::Integer: bits = uint64_t(v.asInteger()); break;
+        case Value::Kind::Real: {
+            const double x = v.asReal();
+            std::memcpy(&bits, &x, sizeof bits);
+            break;
+        }
+        case Value::Kind::Text:
+            if (b.valid && b.kind == kind && detail::sameText(b.text, v.asText())) continue;
+            b.valid = false;
+            b.text = v.asText();
+            toUtf8Into(b.text, b.bytes);
             if (sqlite3_bind_text(d.stmt, i, b.bytes.constData(), int(b.bytes.size()), SQLITE_STATIC) != SQLITE_OK)
                 fail(query, engineMessage(h));
+            b.kind = kind;
+            b.valid = true;
+            continue;
+        default:   // dates and blobs are bound from `kept`, which the next run empties
+            b.valid = false;
+            bindValue(query, h, d.stmt, i, v, [&] { return QStringLiteral("参数 :%1").arg(sql().params[k]); }, d.kept);
             continue;
         }
+        if (b.valid && b.kind == kind && b.bits == bits) continue;
+        b.valid = false;
         bindValue(query, h, d.stmt, i, v, [&] { return QStringLiteral("参数 :%1").arg(sql().params[k]); }, d.kept);
+        b.kind = kind;
+        b.bits = bits;
+        b.valid = true;
     }
 }
 
@@ -593,6 +656,21 @@ Value Query::value(int row, int col) const
         fail(name_, QStringLiteral("单元格 (%1, %2) 超出范围").arg(row).arg(col));
     if (state_ == State::Edit && row == d_->cur && d_->pending[size_t(col)]) return *d_->pending[size_t(col)];
     return d_->snap->value(row, col);
+}
+
+bool Query::numberAt(int row, int col, double* out) const
+{
+    d_->requireOpen(name_);
+    if (row < 0 || row >= d_->snap->rowCount() || col < 0 || col >= d_->snap->columnCount())
+        fail(name_, QStringLiteral("单元格 (%1, %2) 超出范围").arg(row).arg(col));
+    if (state_ == State::Edit && row == d_->cur && d_->pending[size_t(col)]) {
+        const Value& v = *d_->pending[size_t(col)];
+        if (v.kind() == Value::Kind::Integer) *out = double(v.asInteger());
+        else if (v.kind() == Value::Kind::Real) *out = v.asReal();
+        else return false;
+        return true;
+    }
+    return d_->snap->numberAt(row, col, out);
 }
 
 // ---- changes ----

@@ -84,6 +84,10 @@ public:
     Value field(const QString& name) const;      // Null-aware
     QString fieldText(const QString& name) const { return field(name).toText(); }
     Value value(int row, int col) const;         // for grids; Error out of range
+    // The same cell as a number without making a Value, for loops over many
+    // rows: true with *out set when it holds an integer or a real; false for
+    // any other value, which value() then reads. Error out of range.
+    bool numberAt(int row, int col, double* out) const;
 
     // Changing the current row. edit() on a query with no rows starts a new
     // row (state Insert) and post() inserts it; the new row joins the

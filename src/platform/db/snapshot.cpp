@@ -48,6 +48,14 @@ QString quoteIdent(const QString& name)
 
 QString fromUtf8(const char* s) { return s ? QString::fromUtf8(s) : QString(); }
 
+size_t nameHash(QStringView s)
+{
+    uint32_t h = 2166136261u;
+    const char16_t* p = s.utf16();
+    for (qsizetype i = 0; i < s.size(); ++i) h = (h ^ p[i]) * 16777619u;
+    return h;
+}
+
 }
 
 std::shared_ptr<Shape> Shape::read(sqlite3_stmt* st, int first, bool withRowid)
@@ -71,6 +79,17 @@ std::shared_ptr<Shape> Shape::read(sqlite3_stmt* st, int first, bool withRowid)
             s->origins[size_t(c)] = fromUtf8(sqlite3_column_origin_name(st, first + c));
         if (!s->origins[size_t(c)].isEmpty()) s->writable.push_back(c);
     }
+    // Column names are asked for once a row by some loops: a table with
+    // twice the slots finds one in a probe or two. The first of equal names wins.
+    size_t room = 8;
+    while (room < 2 * size_t(s->cols)) room *= 2;
+    s->nameSlots.assign(room, -1);
+    for (int c = 0; c < s->cols; ++c) {
+        size_t i = nameHash(s->lowerNames[size_t(c)]) & (room - 1);
+        while (s->nameSlots[i] >= 0 && !detail::sameText(s->lowerNames[size_t(s->nameSlots[i])], s->lowerNames[size_t(c)]))
+            i = (i + 1) & (room - 1);
+        if (s->nameSlots[i] < 0) s->nameSlots[i] = c;
+    }
     s->sameOrigin.assign(size_t(s->cols), -1);
     for (int c : s->writable)
         for (int k : s->writable)
@@ -83,12 +102,13 @@ std::shared_ptr<Shape> Shape::read(sqlite3_stmt* st, int first, bool withRowid)
 
 int Shape::index(const QString& name) const
 {
-    // A scan of the few names beats hashing the one asked for. Names are
-    // mostly asked for as they are spelt: no lower-case copy then.
+    // Names are mostly asked for as they are spelt: no lower-case copy then.
     const auto find = [&](const QString& key) {
-        for (size_t c = 0; c < lowerNames.size(); ++c)
-            if (detail::sameText(lowerNames[c], key)) return int(c);
-        return -1;
+        const size_t mask = nameSlots.size() - 1;
+        for (size_t i = nameHash(key) & mask;; i = (i + 1) & mask) {
+            const int c = nameSlots[i];
+            if (c < 0 || detail::sameText(lowerNames[size_t(c)], key)) return c;
+        }
     };
     const int c = find(name);
     return c >= 0 ? c : find(name.toLower());
@@ -101,9 +121,9 @@ Snapshot::Snapshot(std::shared_ptr<const Shape> shape)
 {
 }
 
-void Snapshot::reuse(std::shared_ptr<const Shape> shape)
+void Snapshot::reuse(const std::shared_ptr<const Shape>& shape)
 {
-    shape_ = std::move(shape);
+    if (shape_ != shape) shape_ = shape;
     cols_ = shape_->cols;
     first_ = shape_->first;
     kinds_.clear();
@@ -122,7 +142,8 @@ namespace {
 // directly: the connection takes no lock (it is used from one thread).
 inline void readCell(sqlite3_value* v, detail::Arena& arena, uint8_t& kind, uint64_t& word, bool mayKeep = false)
 {
-    switch (sqlite3_value_type(v)) {
+    const int type = sqlite3_value_type(v);
+    switch (type) {
     case SQLITE_INTEGER: {
         kind = Snapshot::kInteger;
         const sqlite3_int64 n = sqlite3_value_int64(v);
@@ -137,7 +158,7 @@ inline void readCell(sqlite3_value* v, detail::Arena& arena, uint8_t& kind, uint
     }
     case SQLITE_TEXT:
     case SQLITE_BLOB: {
-        const bool text = sqlite3_value_type(v) == SQLITE_TEXT;
+        const bool text = type == SQLITE_TEXT;
         const uint8_t k = text ? Snapshot::kText : Snapshot::kBlob;
         const void* p = text ? static_cast<const void*>(sqlite3_value_text(v)) : sqlite3_value_blob(v);
         const uint32_t n = uint32_t(sqlite3_value_bytes(v));
@@ -147,8 +168,8 @@ inline void readCell(sqlite3_value* v, detail::Arena& arena, uint8_t& kind, uint
             const char* q = arena.get(word, &old);
             if (old == n && (n == 0 || std::memcmp(q, p, n) == 0)) return;
         }
+        word = arena.put(p, n);   // may throw: the kind follows the bytes
         kind = k;
-        word = arena.put(p, n);
         return;
     }
     default:
@@ -162,12 +183,21 @@ inline void readCell(sqlite3_value* v, detail::Arena& arena, uint8_t& kind, uint
 
 void Snapshot::appendFrom(sqlite3_stmt* st)
 {
-    for (int c = 0; c < cols_; ++c) {
-        uint8_t kind;
-        uint64_t word;
-        readCell(sqlite3_column_value(st, first_ + c), arena_, kind, word);
-        kinds_.push_back(kind);
-        words_.push_back(word);
+    // The row's cells in one piece where they fit in the current blocks.
+    uint8_t* kinds = kinds_.extend(size_t(cols_));
+    uint64_t* words = words_.extend(size_t(cols_));
+    if (kinds && words) {
+        for (int c = 0; c < cols_; ++c) readCell(sqlite3_column_value(st, first_ + c), arena_, kinds[c], words[c]);
+    } else {
+        for (int c = 0; c < cols_; ++c) {
+            uint8_t kind;
+            uint64_t word;
+            readCell(sqlite3_column_value(st, first_ + c), arena_, kind, word);
+            if (kinds) kinds[c] = kind;
+            else kinds_.push_back(kind);
+            if (words) words[c] = word;
+            else words_.push_back(word);
+        }
     }
     if (shape_->hasRowid) rowids_.push_back(sqlite3_column_int64(st, first_ - 1));
     order_.push_back(physical_++);
@@ -186,8 +216,18 @@ int Snapshot::appendEmpty(int64_t rowid)
 
 void Snapshot::refreshFrom(int row, sqlite3_stmt* st, const std::vector<int>& cols)
 {
+    const size_t first = cell(row, 0);
+    uint8_t* kinds = kinds_.span(first, size_t(cols_));
+    uint64_t* words = words_.span(first, size_t(cols_));
+    if (kinds && words) {   // the row in one piece, as it mostly is
+        for (size_t k = 0; k < cols.size(); ++k) {
+            const size_t c = size_t(cols[k]);
+            readCell(sqlite3_column_value(st, int(k)), arena_, kinds[c], words[c], true);
+        }
+        return;
+    }
     for (size_t k = 0; k < cols.size(); ++k) {
-        const size_t i = cell(row, cols[k]);
+        const size_t i = first + size_t(cols[k]);
         uint8_t kind = kinds_[i];
         uint64_t word = words_[i];
         readCell(sqlite3_column_value(st, int(k)), arena_, kind, word, true);

@@ -20,7 +20,17 @@ namespace detail {
 // general comparison (it shows in loops that run once a row).
 inline bool sameText(QStringView a, QStringView b)
 {
-    return a.size() == b.size() && std::memcmp(a.data(), b.data(), size_t(a.size()) * sizeof(QChar)) == 0;
+    const qsizetype n = a.size();
+    if (n != b.size()) return false;
+    const char16_t* p = a.utf16();
+    const char16_t* q = b.utf16();
+    if (p == q) return true;   // one shared text
+    if (n <= 8) {              // names: no library call
+        for (qsizetype i = 0; i < n; ++i)
+            if (p[i] != q[i]) return false;
+        return true;
+    }
+    return p[0] == q[0] && std::memcmp(p, q, size_t(n) * sizeof(char16_t)) == 0;
 }
 
 // A growable array in fixed blocks: growing never copies more than the first
@@ -37,6 +47,30 @@ public:
         if (size_ == cap_) grow();
         blocks_[size_ >> Shift][size_ & (kBlock - 1)] = v;
         ++size_;
+    }
+    // n more slots in one piece, or null when they would cross a block (then
+    // push_back them one by one).
+    T* extend(size_t n)
+    {
+        if (size_ + n > cap_) {
+            if (cap_ < kBlock && size_ + n <= kBlock) {
+                while (cap_ < size_ + n) grow();
+            } else if (cap_ >= kBlock && size_ == cap_ && n <= kBlock) {
+                grow();
+            } else {
+                return nullptr;
+            }
+        }
+        const size_t offset = size_ & (kBlock - 1);
+        if (offset + n > kBlock) return nullptr;
+        T* p = &blocks_[size_ >> Shift][offset];
+        size_ += n;
+        return p;
+    }
+    // Slots i .. i + n - 1 in one piece, or null when they cross a block.
+    T* span(size_t i, size_t n)
+    {
+        return (i & (kBlock - 1)) + n <= kBlock ? &blocks_[i >> Shift][i & (kBlock - 1)] : nullptr;
     }
     T& operator[](size_t i) { return blocks_[i >> Shift][i & (kBlock - 1)]; }
     const T& operator[](size_t i) const { return blocks_[i >> Shift][i & (kBlock - 1)]; }
@@ -110,6 +144,7 @@ struct Shape {
     bool hasRowid = false;
     QStringList names;
     std::vector<QString> lowerNames;        // by column, for look-ups without regard to case
+    std::vector<int> nameSlots;             // open addressing over lowerNames: column, -1 free
     QString table, schema;
     std::vector<QString> origins;           // "" for a computed column
     std::vector<int> writable;              // the columns with an origin
@@ -136,7 +171,7 @@ public:
 
     explicit Snapshot(std::shared_ptr<const Shape> shape);
     // Empty, for the rows of another run; the memory of a small result is kept.
-    void reuse(std::shared_ptr<const Shape> shape);
+    void reuse(const std::shared_ptr<const Shape>& shape);
 
     const Shape& shape() const { return *shape_; }
     int columnCount() const { return shape_->cols; }
@@ -162,6 +197,22 @@ public:
     void removeRow(int row);
 
     Value value(int row, int col) const;
+    // An integer or real cell as a number; false for any other.
+    bool numberAt(int row, int col, double* out) const
+    {
+        const size_t i = cell(row, col);
+        const uint64_t w = words_[i];
+        switch (kinds_[i]) {
+        case kInteger: {
+            int64_t v;
+            std::memcpy(&v, &w, sizeof v);
+            *out = double(v);
+            return true;
+        }
+        case kReal: std::memcpy(out, &w, sizeof w); return true;
+        default: return false;
+        }
+    }
     bool isNull(int row, int col) const { return kinds_[cell(row, col)] == kNull; }
     // Binds the cell exactly as it was read (for comparisons with the table).
     // Its bytes are not copied: the binding must end before the snapshot does.
