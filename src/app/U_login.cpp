@@ -75,8 +75,6 @@ Tfrm_Login::Tfrm_Login(QWidget* owner) : ui::Form(owner)
 
     setTabOrder(Edit1, Edit2);
     setFocusChain({Edit1, Edit2});
-    // Enter and Down in the password box log in instead of moving on.
-    Edit2->installEventFilter(this);
     Edit1->setFocus();
 
     QScreen* screen = owner && owner->screen() ? owner->screen() : QGuiApplication::primaryScreen();
@@ -85,6 +83,8 @@ Tfrm_Login::Tfrm_Login(QWidget* owner) : ui::Form(owner)
 
 Tfrm_Login::~Tfrm_Login() = default;
 
+// The focus chain filters the inputs' keys through here: Enter and Down in
+// the password box log in instead of moving on.
 bool Tfrm_Login::eventFilter(QObject* o, QEvent* e)
 {
     if (o == Edit2 && e->type() == QEvent::KeyPress) {

@@ -76,7 +76,17 @@ const Panel kPanels[7] = {
     {"登录时间：", 70}, {"", 100}, {"澄岚人力资源管理系统", 50},
 };
 
-const QString kExitQuestion = QStringLiteral("真的要退出系统吗？");
+// The exit question, captioned with the window's title; Yes ends the program.
+bool confirmExit(QWidget* owner, ui::Icon icon)
+{
+    ui::MessageRequest r;
+    r.owner = owner;
+    r.caption = Tfrm_main::caption();
+    r.text = QStringLiteral("真的要退出系统吗？");
+    r.icon = icon;
+    r.buttons = ui::Buttons::YesNo;
+    return ui::message(r) == ui::Answer::Yes;
+}
 
 }
 
@@ -297,13 +307,7 @@ void Tfrm_main::FormShow()
 
 void Tfrm_main::N11Click()
 {
-    ui::MessageRequest r;
-    r.owner = this;
-    r.caption = caption();
-    r.text = kExitQuestion;
-    r.icon = ui::Icon::Question;
-    r.buttons = ui::Buttons::YesNo;
-    if (ui::message(r) == ui::Answer::Yes) endApplication();
+    if (confirmExit(this, ui::Icon::Question)) endApplication();
 }
 
 void Tfrm_main::closeEvent(QCloseEvent* e)
@@ -313,13 +317,7 @@ void Tfrm_main::closeEvent(QCloseEvent* e)
         e->accept();
         return;
     }
-    ui::MessageRequest r;
-    r.owner = this;
-    r.caption = caption();
-    r.text = kExitQuestion;
-    r.icon = ui::Icon::None;
-    r.buttons = ui::Buttons::YesNo;
-    if (ui::message(r) != ui::Answer::Yes) {
+    if (!confirmExit(this, ui::Icon::None)) {
         e->ignore();
         return;
     }

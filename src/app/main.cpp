@@ -1,6 +1,7 @@
 #include "app/U_flash.h"
 #include "app/U_main.h"
 #include "data/U_data.h"
+#include "platform/ui/modal.h"
 #include <QApplication>
 
 int main(int argc, char** argv)
@@ -12,7 +13,7 @@ int main(int argc, char** argv)
 
     // The task-bar name of the program (window class); the message boxes take
     // the same title from the modal seam.
-    QApplication::setApplicationName(QStringLiteral("人力资源管理系统"));
+    QApplication::setApplicationName(ui::applicationTitle());
 
     frm_main = new Tfrm_main();
     Data1 = new TData1();

@@ -5,6 +5,7 @@
 #include "platform/ui/dbgrid.h"
 #include "platform/ui/errors.h"
 #include "platform/ui/modal.h"
+#include "platform/ui/rowbind.h"
 #include "platform/ui/text.h"
 #include <QCheckBox>
 #include <QGroupBox>
@@ -112,19 +113,12 @@ void Tfrm_gzb::FormShow()
     ComboBox1->setText(QString());
 
     db::Query& months = Data1->ADOQYkhgl;
-    months.close();
-    months.clearSql();
-    months.addSql(QStringLiteral("select distinct 考核月份 from 考核表"));
-    months.open();
+    ui::runSelect(months, QStringLiteral("select distinct 考核月份 from 考核表"));
     QStringList list;
     for (int row = 0; row < months.recordCount(); ++row) list << months.value(row, 0).toText();
     ComboBox1->addItems(list);
 
-    db::Query& q = Data1->ADOQYgzb;
-    q.close();
-    q.clearSql();
-    q.addSql(QStringLiteral("select * from 工资表"));
-    q.open();
+    ui::runSelect(Data1->ADOQYgzb, QStringLiteral("select * from 工资表"));
 }
 
 void Tfrm_gzb::showMonth(const QString& month)

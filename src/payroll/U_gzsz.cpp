@@ -6,6 +6,7 @@
 #include "platform/ui/dbgrid.h"
 #include "platform/ui/errors.h"
 #include "platform/ui/modal.h"
+#include "platform/ui/rowbind.h"
 #include "platform/ui/text.h"
 #include <QCheckBox>
 #include <QFormLayout>
@@ -300,7 +301,7 @@ void Tfrm_gzsz::BitBtn2Click()
 
 void Tfrm_gzsz::BitBtn4Click()
 {
-    if (ui::ask(QStringLiteral("真的要删除吗？"), this)) Data1->ADOQYgzsz.deleteRow();
+    ui::askDeleteCurrentRow(Data1->ADOQYgzsz, this);
     editclear();
 }
 

@@ -102,8 +102,6 @@ Tfrm_khgl::Tfrm_khgl(QWidget* owner) : ui::Form(owner)
     QWidget* order[] = {ComboBox1, Edit1, Edit2, Edit3, Edit4, Edit5, Edit6,
                         ComboBox2, Edit7, Edit8, Edit9, Memo1, DBGrid1};
     for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
-    // Tab leaves the comment like any other input.
-    Memo1->setTabChangesFocus(true);
 
     SpeedButton4->onClick = [this] { SpeedButton4Click(); };
     SpeedButton1->onClick = [this] { SpeedButton1Click(); };

@@ -296,9 +296,7 @@ void Tfrm_xygdj::FormShow()
     };
     db::Query& q = Data1->ADOpublic;
     for (const List& l : lists) {
-        q.close();
-        q.setSql(QString::fromUtf8(l.sql));
-        q.open();
+        ui::runSelect(q, QString::fromUtf8(l.sql));
         const QString column = QString::fromUtf8(l.column);
         for (q.first(); !q.eof(); q.next()) l.combo->addItem(q.fieldText(column));
     }
@@ -312,16 +310,12 @@ void Tfrm_xygdj::FormClose()
 void Tfrm_xygdj::BitBtn2Click()
 {
     db::Query& q = Data1->ADOpublic;
-    q.close();
-    q.setSql(QStringLiteral("select max(bh) as ss From 人事表 "));
-    q.open();
+    ui::runSelect(q, QStringLiteral("select max(bh) as ss From 人事表 "));
     const db::Value largest = q.field(QStringLiteral("ss"));
     QStringList mrKeys;
     if (!largest.isNull()) {
         personnel::employeeSerial(largest.toText());   // a malformed largest key stops here
-        q.close();
-        q.setSql(QStringLiteral("select bh from 人事表 where bh glob 'mr[0-9]*'"));
-        q.open();
+        ui::runSelect(q, QStringLiteral("select bh from 人事表 where bh glob 'mr[0-9]*'"));
         for (q.first(); !q.eof(); q.next()) mrKeys << q.fieldText(QStringLiteral("bh"));
     }
     Edit1->setText(personnel::nextEmployeeNumber(largest, mrKeys));
@@ -420,8 +414,7 @@ void Tfrm_xygdj::Button1Click()
     const QString file = ui::openFileName(this, QStringLiteral("选择照片"), QStringLiteral("BMP|*.bmp|JPG|*.jpg"));
     if (file.isEmpty()) return;
     // A JPEG becomes a bitmap of the same picture; a file that fails to load leaves the previous one.
-    QImage im = img::loadPicture(file);
-    picture_ = im;
+    picture_ = img::loadPicture(file);
     photoReplaced_ = true;
     showPicture();
 }

@@ -175,7 +175,6 @@ void Tfrm_sl::SpeedButton4Click()
             ui::info(QStringLiteral("添加成功"), this);
             setSaving(false);
             setInputsReadOnly(true);
-            editclear();
             FormShow();
         } catch (...) {
             ui::info(QStringLiteral("系统出错！"), this);

@@ -17,7 +17,7 @@ void showError(const QString& message, QWidget* owner = nullptr);
 // the event loop. Returns false if f threw.
 bool guarded(QWidget* owner, const std::function<void()>& f);
 
-// Text of the current exception (inside a catch block).
+// The message of an exception as the error handler shows it.
 QString exceptionText(const std::exception& e);
 
 }

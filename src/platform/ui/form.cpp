@@ -2,7 +2,6 @@
 #include "platform/ui/errors.h"
 #include <QAbstractButton>
 #include <QAbstractSpinBox>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -174,8 +173,6 @@ void Form::showEvent(QShowEvent* e)
     }
     guarded(this, [this] { FormShow(); });
 }
-
-void Form::closeEvent(QCloseEvent* e) { QDialog::closeEvent(e); }
 
 void Form::done(int r)
 {

@@ -48,7 +48,6 @@ public:
 
 protected:
     void showEvent(QShowEvent* e) override;
-    void closeEvent(QCloseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     bool eventFilter(QObject* o, QEvent* e) override;
 
