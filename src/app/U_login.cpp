@@ -15,7 +15,7 @@ Tfrm_Login* frm_Login = nullptr;
 
 int Tfrm_Login::LoginAttempts = 0;
 bool Tfrm_Login::LoggedIn = false;
-QString Tfrm_Login::OperatorName;
+QString& Tfrm_Login::OperatorName = session().OperatorName;
 
 void Tfrm_Login::resetSession()
 {

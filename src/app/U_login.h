@@ -1,4 +1,5 @@
 #pragma once
+#include "data/session.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/form.h"
 
@@ -16,7 +17,7 @@ public:
     // Shared by every opening during one run.
     static int LoginAttempts;
     static bool LoggedIn;
-    static QString OperatorName;
+    static QString& OperatorName;   // the shared session's
     static void resetSession();   // tests start each run afresh
 
     void SpeedButton1Click();

@@ -1,4 +1,5 @@
 #pragma once
+#include "data/session.h"
 #include "platform/ui/form.h"
 #include <QHash>
 #include <QMainWindow>
@@ -53,7 +54,8 @@ public:
     explicit Tfrm_main(QWidget* parent = nullptr);
     ~Tfrm_main() override;
 
-    int OpenMode = 0;
+    // Kept in the shared session, so the personnel dialogs reach it without the main window.
+    int& OpenMode = session().OpenMode;
 
     static QString caption();    // "澄岚人力资源管理系统"
 

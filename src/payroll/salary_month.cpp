@@ -2,7 +2,7 @@
 #include "data/U_data.h"
 #include "payroll/payroll_calc.h"
 #include "platform/db/convert.h"
-#include "platform/ui/text.h"
+#include "platform/text/text.h"
 #include <QSignalBlocker>
 #include <algorithm>
 #include <vector>
@@ -73,7 +73,7 @@ GenerateResult generateMonth(const QString& month, const QString& otherAmount,
 
     db::Query& check = Data1->ADOQYbmxx;
     prepare(check, kSelectMonth);
-    check.setParam(QStringLiteral("aaa"), Value::text(ui::trim(month)));
+    check.setParam(QStringLiteral("aaa"), Value::text(text::trim(month)));
     check.open();
     if (check.recordCount() > 0) {
         res.status = GenerateStatus::AlreadyGenerated;
@@ -100,10 +100,10 @@ GenerateResult generateMonth(const QString& month, const QString& otherAmount,
     const int aAbsent = A.fieldIndex(QStringLiteral("旷工天数"));
     const int aOvertime = A.fieldIndex(QStringLiteral("加班时数"));
 
-    const Value month_ = Value::text(ui::trim(month));
-    const Value qtje = Value::text(ui::trim(otherAmount));
-    const Value qtke = Value::text(ui::trim(otherDeduction));
-    const Value bz = Value::text(ui::trim(remark));
+    const Value month_ = Value::text(text::trim(month));
+    const Value qtje = Value::text(text::trim(otherAmount));
+    const Value qtke = Value::text(text::trim(otherDeduction));
+    const Value bz = Value::text(text::trim(remark));
 
     db::Query& T = Data1->ADOQuery1;
     db::Query& S = Data1->ADOQYsl;

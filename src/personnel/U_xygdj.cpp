@@ -1,5 +1,5 @@
 #include "personnel/U_xygdj.h"
-#include "app/U_main.h"
+#include "data/session.h"
 #include "data/U_data.h"
 #include "personnel/employee_rules.h"
 #include "platform/db/convert.h"
@@ -231,7 +231,7 @@ Tfrm_xygdj::Tfrm_xygdj(QWidget* owner) : ui::Form(owner)
     FormCreate();
 }
 
-int Tfrm_xygdj::openMode() const { return frm_main ? frm_main->OpenMode : 0; }
+int Tfrm_xygdj::openMode() const { return session().OpenMode; }
 
 void Tfrm_xygdj::FormCreate()
 {
@@ -304,7 +304,7 @@ void Tfrm_xygdj::FormShow()
 
 void Tfrm_xygdj::FormClose()
 {
-    if (frm_main) frm_main->OpenMode = 0;
+    session().OpenMode = 0;
 }
 
 void Tfrm_xygdj::BitBtn2Click()

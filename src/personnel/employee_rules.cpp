@@ -1,14 +1,14 @@
 #include "personnel/employee_rules.h"
 #include "platform/db/convert.h"
+#include "platform/text/text.h"
 #include "platform/db/error.h"
-#include "platform/ui/text.h"
 #include <limits>
 
 namespace personnel {
 
 int64_t employeeSerial(const QString& largestKey)
 {
-    return db::toInteger(ui::trim(largestKey).mid(2));
+    return db::toInteger(text::trim(largestKey).mid(2));
 }
 
 std::optional<int64_t> largestMrSerial(const QStringList& keys)
@@ -50,7 +50,7 @@ QString nextEmployeeNumber(const db::Value& largestKey, const QStringList& mrKey
 std::optional<QString> birthDateFromIdCard(const QString& idCard)
 {
     // Counted in characters, not UTF-16 units.
-    const QList<uint> s = ui::trim(idCard).toUcs4();
+    const QList<uint> s = text::trim(idCard).toUcs4();
     auto part = [&](int from, int n) {
         return QString::fromUcs4(reinterpret_cast<const char32_t*>(s.constData()) + from, n);
     };

@@ -1,7 +1,7 @@
 // The employee dialog: a new employee (OpenMode 0), the employee browse's
 // current one (1) and the hire of an applicant (2), with stand-ins for those callers.
-#include "app/U_main.h"
 #include "data/U_data.h"
+#include "data/session.h"
 #include "harness.h"
 #include "personnel/U_xygdj.h"
 #include "platform/image/image.h"
@@ -15,14 +15,13 @@
 
 namespace {
 
-// The employee dialog with a main window behind it (OpenMode). The browse's
+// The employee dialog, OpenMode in the shared session. The browse's
 // editvalue has a stand-in; the applicant's hooks are empty unless a test sets them.
 class XygdjTest : public hrtest::HrTest {
 protected:
     void SetUp() override
     {
         HrTest::SetUp();
-        mainWindow = std::make_unique<Tfrm_main>();
         // What the browse's editvalue does: its current row into the inputs, then the photo.
         Tfrm_xygdj::browseEditvalue = [this] {
             ++editvalueCalls;
@@ -44,14 +43,13 @@ protected:
         Tfrm_xygdj::browseEditvalue = nullptr;
         Tfrm_xygdj::applicantInputs = nullptr;
         Tfrm_xygdj::applicantDelete = nullptr;
-        mainWindow.reset();
         HrTest::TearDown();
     }
 
     // Opens the dialog in the standard way; true when it closed by itself.
     bool openDialog(int mode, const std::function<void(Tfrm_xygdj*)>& drive)
     {
-        frm_main->OpenMode = mode;
+        session().OpenMode = mode;
         bool closed = false;
         modal->onDialog = [&](QDialog* d) {
             auto* f = qobject_cast<Tfrm_xygdj*>(d);
@@ -61,7 +59,7 @@ protected:
             QApplication::processEvents();
             closed = !f->isVisible();
         };
-        ui::openDialog(frm_xygdj, frm_main);
+        ui::openDialog(frm_xygdj, nullptr);
         modal->onDialog = nullptr;
         return closed;
     }
@@ -125,7 +123,6 @@ protected:
         });
     }
 
-    std::unique_ptr<Tfrm_main> mainWindow;
     int editvalueCalls = 0;
 };
 
@@ -182,7 +179,7 @@ TEST_F(XygdjTest, SaveInsertsEveryColumnAndClearsTheInputs)
         EXPECT_EQ(f->ComboBox1->items().size(), 2);
         EXPECT_FALSE(f->BitBtn1->isEnabled());
     }));
-    EXPECT_EQ(frm_main->OpenMode, 0);
+    EXPECT_EQ(session().OpenMode, 0);
     ASSERT_EQ(modal->texts(), QStringList{"保存成功！"});
     EXPECT_EQ(modal->messages[0].icon, ui::Icon::Information);
 
@@ -221,7 +218,7 @@ TEST_F(XygdjTest, RefusedValuesWriteNothingAndClose)
         EXPECT_EQ(modal->texts(), QStringList{"系统出错！"});
     }
     EXPECT_EQ(db->count("人事表"), 0);
-    EXPECT_EQ(frm_main->OpenMode, 0);
+    EXPECT_EQ(session().OpenMode, 0);
 }
 
 TEST_F(XygdjTest, SaveIsEnabledOnlyWhileEveryWatchedInputHasTextAndIdCardSetsBirthDate)
@@ -366,7 +363,7 @@ TEST_F(XygdjTest, EditLoadsTheBrowseRowAndModifyWritesItBack)
         f->BitBtn5->click();
     }));
     EXPECT_EQ(editvalueCalls, 1);
-    EXPECT_EQ(frm_main->OpenMode, 0);
+    EXPECT_EQ(session().OpenMode, 0);
     EXPECT_EQ(modal->texts(), (QStringList{"确定要修改吗？", "确定要修改吗？", "修改成功"}));
     EXPECT_EQ(modal->messages[0].icon, ui::Icon::Question);
     // Trimmed texts (联系电话 too); 在职 state, resignation and the photo untouched.
@@ -459,5 +456,5 @@ TEST_F(XygdjTest, HireCopiesTheApplicantAndDeletesItOnlyAfterASave)
     EXPECT_TRUE(senders.isEmpty());
     EXPECT_EQ(modal->texts(), QStringList{"系统出错！"});
     EXPECT_EQ(db->count("人事表"), 2);
-    EXPECT_EQ(frm_main->OpenMode, 0);
+    EXPECT_EQ(session().OpenMode, 0);
 }

@@ -1,6 +1,7 @@
 #include "harness.h"
 #include "platform/db/error.h"
 #include "platform/ui/controls.h"
+#include "platform/ui/locale.h"
 #include "platform/ui/errors.h"
 #include "platform/ui/form.h"
 #include "platform/ui/text.h"
@@ -188,4 +189,11 @@ TEST(UiComboBox, OnlyTheOperatorFiresOnChangeAndTheTextSurvivesItems)
     EXPECT_EQ(c->text(), QStringLiteral("回族"));
 }
 
+}
+
+TEST(UiLocale, QtsOwnDialogTextsSpeakChinese)
+{
+    ASSERT_TRUE(ui::installChineseTranslations());
+    EXPECT_NE(QCoreApplication::translate("QFileDialog", "Look in:"), QStringLiteral("Look in:"));
+    EXPECT_NE(QCoreApplication::translate("QWidgetTextControl", "&Copy"), QStringLiteral("&Copy"));
 }

@@ -1,4 +1,5 @@
 #include "harness.h"
+#include "data/session.h"
 #include "data/U_data.h"
 #include "data/schema.h"
 #include <QApplication>
@@ -149,6 +150,7 @@ int TestDb::count(const QString& table) { return scalar(QStringLiteral("select c
 
 void HrTest::SetUp()
 {
+    session() = Session{};
     modal = std::make_unique<ScriptedModal>();
     db = std::make_unique<TestDb>();
 }

@@ -1,4 +1,5 @@
 #include "platform/db/convert.h"
+#include "platform/text/text.h"
 #include "platform/db/error.h"
 #include <charconv>
 #include <cmath>
@@ -8,104 +9,9 @@ namespace db {
 
 namespace {
 
-bool isBlank(QChar c) { return c.unicode() <= 0x20; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
+using text::asciiCore;
 
-// The text between leading and trailing blanks, as ASCII; nullopt if empty
-// or if anything outside ASCII is left (full-width digits are not numbers).
-std::optional<std::string> asciiCore(const QString& text)
-{
-    qsizetype b = 0, e = text.size();
-    while (b < e && isBlank(text[b])) ++b;
-    while (e > b && isBlank(text[e - 1])) --e;
-    if (b == e) return std::nullopt;
-    std::string s;
-    s.reserve(size_t(e - b));
-    for (qsizetype i = b; i < e; ++i) {
-        const char16_t u = text[i].unicode();
-        if (u >= 0x80) return std::nullopt;
-        s.push_back(char(u));
-    }
-    return s;
-}
-
-}
-
-QString formatNumber(double v)
-{
-    if (std::isnan(v)) return QStringLiteral("NAN");
-    if (std::isinf(v)) return v > 0 ? QStringLiteral("INF") : QStringLiteral("-INF");
-    if (v == 0) return QStringLiteral("0");   // also -0
-
-    // Shortest digits that read back as v, then laid out by hand so that
-    // amounts never show an exponent and whole numbers show no fraction.
-    char buf[64];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific);
-    const std::string s(buf, r.ptr);
-    const bool neg = s[0] == '-';
-    const size_t ePos = s.find('e');
-    std::string digits;
-    for (size_t i = neg ? 1 : 0; i < ePos; ++i)
-        if (s[i] != '.') digits.push_back(s[i]);
-    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
-    const int exp = std::stoi(s.substr(ePos + 1));
-
-    std::string out = neg ? "-" : "";
-    if (exp >= 21 || exp < -6) {
-        out += digits[0];
-        if (digits.size() > 1) { out += '.'; out += digits.substr(1); }
-        out += 'e';
-        out += exp < 0 ? '-' : '+';
-        out += std::to_string(std::abs(exp));
-    } else if (exp >= 0) {
-        const size_t intLen = size_t(exp) + 1;
-        if (digits.size() <= intLen) {
-            out += digits;
-            out.append(intLen - digits.size(), '0');
-        } else {
-            out += digits.substr(0, intLen);
-            out += '.';
-            out += digits.substr(intLen);
-        }
-    } else {
-        out += "0.";
-        out.append(size_t(-exp - 1), '0');
-        out += digits;
-    }
-    return QString::fromLatin1(out.data(), qsizetype(out.size()));
-}
-
-std::optional<double> parseNumber(const QString& text)
-{
-    const auto core = asciiCore(text);
-    if (!core) return std::nullopt;
-    const std::string& s = *core;
-    size_t i = 0;
-    if (s[i] == '+' || s[i] == '-') ++i;
-    size_t intDigits = 0, fracDigits = 0;
-    while (i < s.size() && isDigit(s[i])) { ++i; ++intDigits; }
-    if (i < s.size() && s[i] == '.') {
-        ++i;
-        while (i < s.size() && isDigit(s[i])) { ++i; ++fracDigits; }
-    }
-    if (intDigits + fracDigits == 0) return std::nullopt;
-    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
-        ++i;
-        if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
-        size_t expDigits = 0;
-        while (i < s.size() && isDigit(s[i])) { ++i; ++expDigits; }
-        if (expDigits == 0) return std::nullopt;
-    }
-    if (i != s.size()) return std::nullopt;
-
-    // from_chars takes no '+'; the grammar above already rules out what
-    // it would otherwise accept on its own (hex, inf, nan).
-    const char* first = s.data() + (s[0] == '+' ? 1 : 0);
-    const char* last = s.data() + s.size();
-    double v = 0;
-    const auto res = std::from_chars(first, last, v);
-    if (res.ec != std::errc() || res.ptr != last) return std::nullopt;
-    return v;
 }
 
 double toNumber(const QString& text)

@@ -1,12 +1,14 @@
 #include "app/U_flash.h"
 #include "app/U_main.h"
 #include "data/U_data.h"
+#include "platform/ui/locale.h"
 #include "platform/ui/modal.h"
 #include <QApplication>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    ui::installChineseTranslations();
 
     frm_flash = new Tfrm_flash();
     frm_flash->showNow();

@@ -1,0 +1,7 @@
+#include "data/session.h"
+
+Session& session()
+{
+    static Session s;
+    return s;
+}
