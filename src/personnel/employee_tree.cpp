@@ -1,0 +1,101 @@
+#include "personnel/employee_tree.h"
+#include "data/U_data.h"
+#include "platform/db/query.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/errors.h"
+#include <QTreeWidget>
+
+namespace personnel {
+
+EmployeeTreeList::EmployeeTreeList(QWidget* owner, Setup setup) : QObject(owner), setup_(std::move(setup))
+{
+    TreeView1 = new QTreeWidget(owner);
+    TreeView1->setObjectName(QStringLiteral("TreeView1"));
+    TreeView1->setHeaderHidden(true);
+    TreeView1->setIndentation(19);
+    TreeView1->setFixedWidth(209);
+    TreeView1->setRootIsDecorated(true);
+    connect(TreeView1, &QTreeWidget::itemClicked, this, [this, owner] {
+        ui::guarded(owner->window(), [this] {
+            TreeView1Click();
+            if (onTreeClick) onTreeClick();
+        });
+    });
+
+    DBGrid1 = new ui::DBGrid(owner);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    if (!setup_.columns.isEmpty()) DBGrid1->setColumns(setup_.columns);
+    DBGrid1->setQuery(setup_.list);
+}
+
+QString EmployeeTreeList::companyName(db::Query& q)
+{
+    ui::runSelect(q, QStringLiteral("select distinct 单位名称 from 单位信息表"));
+    return q.fieldText(QStringLiteral("单位名称"));
+}
+
+void EmployeeTreeList::buildTree(bool clearFirst, ui::ComboBox* departments)
+{
+    if (clearFirst) TreeView1->clear();
+    db::Query& q = Data1->ADOpublic;
+    auto* root = new QTreeWidgetItem(TreeView1, {companyName(q)});
+    ui::runSelect(q, QStringLiteral("select distinct 部门名称 from 部门表"));
+    const QString column = QStringLiteral("部门名称");
+    for (q.first(); !q.eof(); q.next()) {
+        const QString name = q.fieldText(column);
+        if (departments) departments->addItem(name);
+        new QTreeWidgetItem(root, {name});
+    }
+}
+
+void EmployeeTreeList::expand() { TreeView1->expandAll(); }
+
+void EmployeeTreeList::run(const QString& sql, const QString* node)
+{
+    db::Query& q = *setup_.list;
+    q.close();
+    q.setSql(sql);
+    for (const QString& p : q.paramNames()) {
+        const bool isNode = node && p == QLatin1String("a");
+        q.setParam(p, db::Value::text(isNode ? *node : setup_.sflz));
+    }
+    q.open();
+}
+
+void EmployeeTreeList::openPopulation() { run(setup_.showSql, nullptr); }
+
+void EmployeeTreeList::showAll()
+{
+    if (!setup_.allSql.isEmpty()) run(setup_.allSql, nullptr);
+}
+
+void EmployeeTreeList::TreeView1Click()
+{
+    // Read afresh: the company may have been renamed since the tree was built.
+    const QString company = companyName(Data1->ADOQYdwxx);
+    QTreeWidgetItem* node = TreeView1->currentItem();
+    if (!node) return;
+    const QString text = node->text(0);
+    if (text == company) run(setup_.rootSql, nullptr);
+    else run(setup_.deptSql, &text);
+}
+
+bool EmployeeTreeList::hasCurrentRow() const
+{
+    const db::Query& q = *setup_.list;
+    return q.isOpen() && q.recordCount() > 0 && q.recNo() >= 0;
+}
+
+void EmployeeTreeList::copyFirstRow()
+{
+    // An empty or closed list reads Null everywhere: the inputs empty.
+    if (setup_.list->isOpen()) ui::showCurrentRow(*setup_.list, setup_.inputs);
+    else ui::clearControls(setup_.inputs);
+}
+
+void EmployeeTreeList::copyRowIfAny()
+{
+    if (hasCurrentRow()) ui::showCurrentRow(*setup_.list, setup_.inputs);
+}
+
+}
