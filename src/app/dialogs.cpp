@@ -7,6 +7,9 @@
 #include "payroll/U_gzsz.h"
 #include "personnel/U_khgl.h"
 #include "personnel/U_xygdj.h"
+#include "personnel/U_ygdd.h"
+#include "personnel/U_ygfz.h"
+#include "personnel/U_yglz.h"
 #include "settings/U_kqlr.h"
 #include "settings/U_sl.h"
 
@@ -18,6 +21,9 @@ void registerTaskDialogs()
     setTaskOpener(QStringLiteral("N24"), dialogOpener(frm_gzsz));
     setTaskOpener(QStringLiteral("N25"), dialogOpener(frm_gzb));
     setTaskOpener(QStringLiteral("N27"), dialogOpener(frm_xygdj));
+    setTaskOpener(QStringLiteral("N28"), dialogOpener(frm_ygdd));
+    setTaskOpener(QStringLiteral("N29"), dialogOpener(frm_yglz));
+    setTaskOpener(QStringLiteral("N30"), dialogOpener(frm_ygfz));
     setTaskOpener(QStringLiteral("N36"), dialogOpener(frm_khgl));
     setTaskOpener(QStringLiteral("N59"), dialogOpener(frm_about));
 }

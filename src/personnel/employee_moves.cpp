@@ -1,0 +1,101 @@
+#include "personnel/employee_moves.h"
+#include "data/U_data.h"
+#include "personnel/U_tj.h"
+#include "platform/db/query.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/speedbar.h"
+#include <QHBoxLayout>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+EmployeeMoveForm::EmployeeMoveForm(QWidget* owner) : ui::Form(owner)
+{
+    bar_ = new ui::SpeedBar(this, QSize(64, 30));
+    SpeedButton1 = bar_->addButton(QStringLiteral("查找"));
+    SpeedButton2 = bar_->addButton(QStringLiteral("显示全部"));
+    SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
+    SpeedButton2->setObjectName(QStringLiteral("SpeedButton2"));
+    SpeedButton1->onClick = [this] { SpeedButton1Click(); };
+    SpeedButton2->onClick = [this] { SpeedButton2Click(); };
+}
+
+void EmployeeMoveForm::finishFrame(QWidget* inputsPanel, personnel::EmployeeTreeList::Setup setup)
+{
+    bar_->addDivider();
+    SpeedButton3 = bar_->addButton(QStringLiteral("退出"));
+    SpeedButton3->setObjectName(QStringLiteral("SpeedButton3"));
+    SpeedButton3->onClick = [this] { SpeedButton3Click(); };
+
+    inputs_ = setup.inputs;
+    tree_ = new personnel::EmployeeTreeList(this, std::move(setup));
+    TreeView1 = tree_->TreeView1;
+    DBGrid1 = tree_->DBGrid1;
+    DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ui::fitColumns(DBGrid1);
+    DBGrid1->onCellClick = [this] { DBGrid1CellClick(); };
+
+    auto* outer = new QHBoxLayout(this);
+    outer->setContentsMargins(2, 2, 2, 2);
+    outer->addWidget(TreeView1);
+    auto* right = new QVBoxLayout;
+    right->addWidget(bar_);
+    right->addWidget(inputsPanel);
+    right->addWidget(DBGrid1, 1);
+    outer->addLayout(right, 1);
+
+    // Every open, close and move of the list reaches the inputs.
+    db::Query& q = tree_->list();
+    connect(&q, &db::Query::reset, this, [this] { followList(); });
+    connect(&q, &db::Query::currentChanged, this, [this] { followList(); });
+}
+
+bool EmployeeMoveForm::hasEmployee() const
+{
+    // The list query also carries the tree's lookups while a show runs.
+    return tree_ && tree_->hasCurrentRow() && tree_->list().fieldIndex(QStringLiteral("bh")) >= 0;
+}
+
+void EmployeeMoveForm::followList()
+{
+    if (hasEmployee()) ui::showCurrentRow(tree_->list(), inputs_);
+    else ui::clearControls(inputs_);
+}
+
+void EmployeeMoveForm::fillPostLists(ui::ComboBox* departments, ui::ComboBox* positions, ui::ComboBox* titles)
+{
+    for (ui::ComboBox* c : {departments, positions, titles}) {
+        c->clearItems();
+        c->setText(QString());
+    }
+    tree_->buildTree(true, departments);
+    db::Query& q = Data1->ADOpublic;
+    auto fill = [&q](ui::ComboBox* box, const QString& sql, const QString& column) {
+        ui::runSelect(q, sql);
+        for (q.first(); !q.eof(); q.next()) box->addItem(q.fieldText(column));
+    };
+    fill(positions, QStringLiteral("select distinct 职务名称 from 职务表"), QStringLiteral("职务名称"));
+    fill(titles, QStringLiteral("select distinct 职称名称 from 职称表"), QStringLiteral("职称名称"));
+}
+
+void EmployeeMoveForm::writeCurrentRow(const QList<std::pair<QString, db::Value>>& values)
+{
+    db::Query& q = tree_->list();
+    q.edit();
+    try {
+        for (const auto& [field, value] : values) q.setField(field, value);
+        q.post();
+    } catch (...) {
+        q.cancel();
+        throw;
+    }
+}
+
+void EmployeeMoveForm::SpeedButton1Click() { ui::openDialog(frm_cxtj, this); }
+
+void EmployeeMoveForm::SpeedButton2Click() { tree_->showAll(); }
+
+void EmployeeMoveForm::SpeedButton3Click() { close(); }
+
+void EmployeeMoveForm::DBGrid1CellClick() { followList(); }
+
+void EmployeeMoveForm::TreeView1Click() { tree_->TreeView1Click(); }
