@@ -10,6 +10,8 @@
 #include "personnel/U_ygdd.h"
 #include "personnel/U_ygfz.h"
 #include "personnel/U_yglz.h"
+#include "personnel/U_yp.h"
+#include "personnel/U_ypll.h"
 #include "settings/U_kqlr.h"
 #include "settings/U_sl.h"
 
@@ -20,10 +22,12 @@ void registerTaskDialogs()
     setTaskOpener(QStringLiteral("N23"), dialogOpener(frm_kqxx));
     setTaskOpener(QStringLiteral("N24"), dialogOpener(frm_gzsz));
     setTaskOpener(QStringLiteral("N25"), dialogOpener(frm_gzb));
+    setTaskOpener(QStringLiteral("N3"), dialogOpener(frm_yp));
     setTaskOpener(QStringLiteral("N27"), dialogOpener(frm_xygdj));
     setTaskOpener(QStringLiteral("N28"), dialogOpener(frm_ygdd));
     setTaskOpener(QStringLiteral("N29"), dialogOpener(frm_yglz));
     setTaskOpener(QStringLiteral("N30"), dialogOpener(frm_ygfz));
+    setTaskOpener(QStringLiteral("N33"), dialogOpener(frm_ypll));
     setTaskOpener(QStringLiteral("N36"), dialogOpener(frm_khgl));
     setTaskOpener(QStringLiteral("N59"), dialogOpener(frm_about));
 }

@@ -309,16 +309,8 @@ void Tfrm_xygdj::FormClose()
 
 void Tfrm_xygdj::BitBtn2Click()
 {
-    db::Query& q = Data1->ADOpublic;
-    ui::runSelect(q, QStringLiteral("select max(bh) as ss From 人事表 "));
-    const db::Value largest = q.field(QStringLiteral("ss"));
-    QStringList mrKeys;
-    if (!largest.isNull()) {
-        personnel::employeeSerial(largest.toText());   // a malformed largest key stops here
-        ui::runSelect(q, QStringLiteral("select bh from 人事表 where bh glob 'mr[0-9]*'"));
-        for (q.first(); !q.eof(); q.next()) mrKeys << q.fieldText(QStringLiteral("bh"));
-    }
-    Edit1->setText(personnel::nextEmployeeNumber(largest, mrKeys));
+    Edit1->setText(personnel::proposeKey(Data1->ADOpublic, QStringLiteral("人事表"), QStringLiteral("bh"),
+                                         QStringLiteral("mr")));
 }
 
 db::Value Tfrm_xygdj::photoValue() const

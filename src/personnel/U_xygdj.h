@@ -38,8 +38,7 @@ public:
     static std::function<void()> browseEditvalue;
     // OpenMode 2, during creation: the inputs of the applicant dialog.
     static std::function<ApplicantInputs()> applicantInputs;
-    // OpenMode 2, after the insert: the applicant browse's delete action,
-    // which removes the hired applicant (the current row of Data1->yp)
+    // OpenMode 2, after the insert: removes exactly the hired applicant,
     // without asking; sender is the 保存 button.
     static std::function<void(QObject* sender)> applicantDelete;
 

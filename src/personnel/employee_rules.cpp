@@ -1,22 +1,27 @@
 #include "personnel/employee_rules.h"
 #include "platform/db/convert.h"
-#include "platform/text/text.h"
 #include "platform/db/error.h"
+#include "platform/db/query.h"
+#include "platform/text/text.h"
 #include <limits>
 
 namespace personnel {
 
-int64_t employeeSerial(const QString& largestKey)
+int64_t keySerial(const QString& prefix, const QString& largestKey)
 {
-    return db::toInteger(text::trim(largestKey).mid(2));
+    try {
+        return db::toInteger(text::trim(largestKey).mid(prefix.size()));
+    } catch (const db::Error&) {
+        throw db::Error(QStringLiteral("无法生成新编号：已有的最大编号“%1”不是“%2”加数字。").arg(largestKey, prefix));
+    }
 }
 
-std::optional<int64_t> largestMrSerial(const QStringList& keys)
+std::optional<int64_t> largestSerial(const QString& prefix, const QStringList& keys)
 {
     std::optional<int64_t> best;
     for (const QString& k : keys) {
-        if (!k.startsWith(QLatin1String("mr")) || k.size() < 3) continue;
-        const QStringView digits = QStringView(k).mid(2);
+        if (!k.startsWith(prefix) || k.size() <= prefix.size()) continue;
+        const QStringView digits = QStringView(k).mid(prefix.size());
         bool allDigits = true;
         for (QChar c : digits)
             if (c < QLatin1Char('0') || c > QLatin1Char('9')) { allDigits = false; break; }
@@ -29,22 +34,40 @@ std::optional<int64_t> largestMrSerial(const QStringList& keys)
     return best;
 }
 
-QString formatEmployeeNumber(int64_t serial)
+QString formatKey(const QString& prefix, int64_t serial)
 {
     if (serial == std::numeric_limits<int64_t>::max())
         throw db::Error(QStringLiteral("'%1' is not a valid integer value.").arg(serial) );
     const QString next = QString::number(serial + 1);
-    if (serial < 9) return QStringLiteral("mr00") + next;
-    if (serial < 99) return QStringLiteral("mr0") + next;
-    return QStringLiteral("mr") + next;
+    if (serial < 9) return prefix + QStringLiteral("00") + next;
+    if (serial < 99) return prefix + QStringLiteral("0") + next;
+    return prefix + next;
 }
 
-QString nextEmployeeNumber(const db::Value& largestKey, const QStringList& mrKeys)
+QString nextKey(const QString& prefix, const db::Value& largestKey, const QStringList& prefixedKeys)
 {
-    if (largestKey.isNull()) return QStringLiteral("mr001");
-    int64_t n = employeeSerial(largestKey.toText());
-    if (const auto m = largestMrSerial(mrKeys); m && *m > n) n = *m;
-    return formatEmployeeNumber(n);
+    if (largestKey.isNull()) return prefix + QStringLiteral("001");
+    int64_t n = keySerial(prefix, largestKey.toText());
+    if (const auto m = largestSerial(prefix, prefixedKeys); m && *m > n) n = *m;
+    return formatKey(prefix, n);
+}
+
+QString proposeKey(db::Query& q, const QString& table, const QString& column, const QString& prefix)
+{
+    auto run = [&q](const QString& sql) {
+        q.close();
+        q.setSql(sql);
+        q.open();
+    };
+    run(QStringLiteral("select max(%1) as ss From %2 ").arg(column, table));
+    const db::Value largest = q.field(QStringLiteral("ss"));
+    QStringList keys;
+    if (!largest.isNull()) {
+        keySerial(prefix, largest.toText());   // a malformed largest key stops here
+        run(QStringLiteral("select %1 from %2 where %1 glob '%3[0-9]*'").arg(column, table, prefix));
+        for (q.first(); !q.eof(); q.next()) keys << q.fieldText(column);
+    }
+    return nextKey(prefix, largest, keys);
 }
 
 std::optional<QString> birthDateFromIdCard(const QString& idCard)

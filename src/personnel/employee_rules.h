@@ -5,25 +5,33 @@
 #include <cstdint>
 #include <optional>
 
-// Rules of the employee record that need no window.
+namespace db { class Query; }
+
+// Rules of the personnel records that need no window.
 namespace personnel {
 
-// The number part of the largest stored employee number, as the proposal
-// reads it: the trimmed key without its first two characters, as a whole
-// number. A key that does not end in one raises db::Error.
-int64_t employeeSerial(const QString& largestKey);
+// Keys made of a prefix and a serial ("mr001", "yp001").
 
-// The largest n among the keys written "mr" followed by digits only.
+// The number part of the largest stored key, as the proposal reads it: the
+// trimmed key less as many leading characters as the prefix has, as a whole
+// number. A key that does not end in one raises db::Error naming it.
+int64_t keySerial(const QString& prefix, const QString& largestKey);
+
+// The largest n among the keys written prefix followed by digits only.
 // Text comparison ranks "mr999" above "mr1000", so the proposal needs this
 // to go on past three digits.
-std::optional<int64_t> largestMrSerial(const QStringList& keys);
+std::optional<int64_t> largestSerial(const QString& prefix, const QStringList& keys);
 
-// "mr" and serial + 1, padded with zeros to three digits.
-QString formatEmployeeNumber(int64_t serial);
+// prefix and serial + 1, padded with zeros to three digits.
+QString formatKey(const QString& prefix, int64_t serial);
 
-// The next employee number from the database's largest key (Null for an
-// empty table) and the stored keys of the "mr" + digits form.
-QString nextEmployeeNumber(const db::Value& largestKey, const QStringList& mrKeys);
+// The next key from the database's largest key (Null for an empty table)
+// and the stored keys of the prefix + digits form.
+QString nextKey(const QString& prefix, const db::Value& largestKey, const QStringList& prefixedKeys);
+
+// The next key of table.column on q (closed, replaced and opened): the text
+// maximum "select max(<column>) as ss From <table> ", then the numeric one.
+QString proposeKey(db::Query& q, const QString& table, const QString& column, const QString& prefix);
 
 // The birth date "yyyy-mm-dd" held in an identity-card number: characters
 // 7 to 14 of an 18-character number, "19" and characters 7 to 12 of a

@@ -863,6 +863,15 @@ void Query::cancel()
     if (wasEdit) emit rowChanged(d_->cur);
 }
 
+int64_t Query::rowId(int row) const
+{
+    d_->requireOpen(name_);
+    if (row < 0 || row >= d_->snap->rowCount())
+        fail(name_, QStringLiteral("行号 %1 超出范围（共 %2 行）").arg(row).arg(d_->snap->rowCount()));
+    d_->requireWritable(name_);
+    return d_->snap->rowid(row);
+}
+
 void Query::deleteRow()
 {
     d_->requireOpen(name_);

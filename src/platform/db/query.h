@@ -108,6 +108,9 @@ public:
     // next row becomes current (the previous one after the last). In Insert
     // state it just drops the new row.
     void deleteRow();
+    // The table rowid of a row, to find that very row again after the
+    // current row has moved (Error out of range or if rows cannot be changed).
+    int64_t rowId(int row) const;
 
 signals:
     // Observers (grids): structure or all rows changed (open, close, re-open).

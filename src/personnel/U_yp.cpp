@@ -1,0 +1,342 @@
+#include "personnel/U_yp.h"
+#include "data/session.h"
+#include "data/U_data.h"
+#include "personnel/U_xygdj.h"
+#include "personnel/U_ypll.h"
+#include "personnel/employee_rules.h"
+#include "platform/db/error.h"
+#include "platform/diag/log.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/errors.h"
+#include "platform/ui/modal.h"
+#include "platform/ui/text.h"
+#include <QDate>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+Tfrm_yp* frm_yp = nullptr;
+
+namespace {
+
+const char* const kInitialDate = "1975-01-01";
+
+template <class W>
+W* named(W* w, const char* name)
+{
+    w->setObjectName(QString::fromLatin1(name));
+    return w;
+}
+
+void addLabeled(QGridLayout* g, int row, int col, const QString& caption, QWidget* input, int span = 1)
+{
+    auto* l = new QLabel(caption, g->parentWidget());
+    l->setBuddy(input);
+    g->addWidget(l, row, col * 2, Qt::AlignRight | Qt::AlignVCenter);
+    g->addWidget(input, row, col * 2 + 1, 1, span);
+}
+
+// Closes the hire's hooks into this dialog however the employee dialog ends.
+struct HireHooks {
+    ~HireHooks()
+    {
+        Tfrm_xygdj::applicantInputs = nullptr;
+        Tfrm_xygdj::applicantDelete = nullptr;
+    }
+};
+
+}
+
+Tfrm_yp::Tfrm_yp(QWidget* owner) : ui::Form(owner)
+{
+    setObjectName(QStringLiteral("frm_yp"));
+    setWindowTitle(QStringLiteral("应聘人信息"));
+
+    auto* g = new QGridLayout;
+    g->setHorizontalSpacing(6);
+    g->setVerticalSpacing(8);
+    Edit1 = named(new ui::Edit(this), "Edit1");
+    Edit1->setReadOnly(true);
+    Edit2 = named(new ui::Edit(this), "Edit2");
+    ComboBox2 = named(new ui::ComboBox(this), "ComboBox2");
+    ComboBox2->addItems({QStringLiteral("男"), QStringLiteral("女")});
+    ComboBox1 = named(new ui::ComboBox(this), "ComboBox1");
+    MaskEdit1 = named(new ui::MaskEdit(this), "MaskEdit1");
+    MaskEdit1->setEditMask(QStringLiteral("!9999/99/00;1;_"));
+    MaskEdit1->setText(QString::fromLatin1(kInitialDate));
+    Edit6 = named(new ui::Edit(this), "Edit6");
+    Edit7 = named(new ui::Edit(this), "Edit7");
+    Edit8 = named(new ui::Edit(this), "Edit8");
+    Edit9 = named(new ui::Edit(this), "Edit9");
+    Edit10 = named(new ui::Edit(this), "Edit10");
+    Edit11 = named(new ui::Edit(this), "Edit11");
+    Edit12 = named(new ui::Edit(this), "Edit12");
+    ComboBox3 = named(new ui::ComboBox(this), "ComboBox3");
+    Memo1 = named(new ui::Memo(this), "Memo1");
+    Memo2 = named(new ui::Memo(this), "Memo2");
+    for (ui::Memo* m : {Memo1, Memo2}) {
+        m->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        m->setMinimumHeight(72);
+    }
+
+    addLabeled(g, 0, 0, QStringLiteral("编    号："), Edit1);
+    addLabeled(g, 0, 1, QStringLiteral("姓    名："), Edit2);
+    addLabeled(g, 0, 2, QStringLiteral("性    别："), ComboBox2);
+    addLabeled(g, 1, 0, QStringLiteral("民    族："), ComboBox1);
+    addLabeled(g, 1, 1, QStringLiteral("出生日期："), MaskEdit1);
+    addLabeled(g, 1, 2, QStringLiteral("联系电话："), Edit6);
+    addLabeled(g, 2, 0, QStringLiteral("电子信箱："), Edit7);
+    addLabeled(g, 2, 1, QStringLiteral("特    长："), Edit8);
+    addLabeled(g, 2, 2, QStringLiteral("兴趣爱好："), Edit9);
+    addLabeled(g, 3, 0, QStringLiteral("通信地址："), Edit10, 5);
+    addLabeled(g, 4, 0, QStringLiteral("毕业院校："), Edit11);
+    addLabeled(g, 4, 1, QStringLiteral("专    业："), Edit12);
+    addLabeled(g, 4, 2, QStringLiteral("文化程度："), ComboBox3);
+    for (int c : {1, 3, 5}) g->setColumnStretch(c, 1);
+    auto addMemo = [g](int row, const QString& caption, ui::Memo* m) {
+        auto* l = new QLabel(caption, g->parentWidget());
+        l->setBuddy(m);
+        g->addWidget(l, row, 0, Qt::AlignRight | Qt::AlignTop);
+        g->addWidget(m, row, 1, 1, 5);
+        g->setRowStretch(row, 1);
+    };
+
+    // The button row: each layout shows its buttons in the first places, 退出 last.
+    BitBtn1 = named(new ui::Button(QStringLiteral("添加"), this), "BitBtn1");
+    BitBtn3 = named(new ui::Button(QStringLiteral("修改"), this), "BitBtn3");
+    BitBtn2 = named(new ui::Button(QStringLiteral("保存"), this), "BitBtn2");
+    BitBtn7 = named(new ui::Button(QStringLiteral("聘用"), this), "BitBtn7");
+    BitBtn4 = named(new ui::Button(QStringLiteral("取消"), this), "BitBtn4");
+    BitBtn6 = named(new ui::Button(QStringLiteral("删除"), this), "BitBtn6");
+    BitBtn5 = named(new ui::Button(QStringLiteral("退出"), this), "BitBtn5");
+    auto* bar = new QHBoxLayout;
+    bar->setSpacing(24);
+    bar->addStretch(1);
+    for (ui::Button* b : {BitBtn1, BitBtn3, BitBtn2, BitBtn7, BitBtn4, BitBtn6, BitBtn5}) {
+        b->setMinimumWidth(84);
+        bar->addWidget(b);
+    }
+    bar->addStretch(1);
+    for (ui::Button* b : {BitBtn3, BitBtn7, BitBtn6}) b->hide();
+    BitBtn2->setEnabled(false);
+
+    auto* top = new QVBoxLayout(this);
+    top->setContentsMargins(12, 12, 12, 10);
+    top->addLayout(g);
+    addMemo(5, QStringLiteral("专业技能："), Memo1);
+    addMemo(6, QStringLiteral("工作经历："), Memo2);
+    top->addSpacing(6);
+    top->addLayout(bar);
+
+    const QList<QWidget*> inputs = {Edit1, Edit2, ComboBox2, ComboBox1, MaskEdit1, Edit6, Edit7, Edit8,
+                                    Edit9, Edit10, Edit11, Edit12, ComboBox3, Memo1, Memo2};
+    const QList<QWidget*> tabs = inputs + QList<QWidget*>{BitBtn1, BitBtn3, BitBtn2, BitBtn7, BitBtn4, BitBtn6, BitBtn5};
+    for (int i = 1; i < tabs.size(); ++i) setTabOrder(tabs[i - 1], tabs[i]);
+    setFocusChain(inputs);
+    for (ui::ComboBox* c : {ComboBox2, ComboBox1, ComboBox3}) setUpKey(c, true);
+    setFocusKeys(Memo2, Keys::None);   // 工作经历 moves by its own rule (Memo2KeyDown)
+
+    // Handlers go on last, so the initial texts above run no rule. The two
+    // combo boxes of the rule watch the operator's changes too, so emptying
+    // one disables 保存 at once.
+    for (ui::Edit* e : {Edit1, Edit2, Edit6, Edit7, Edit8, Edit9, Edit10, Edit11, Edit12})
+        e->onChange = [this] { Edit1Change(); };
+    Memo1->onChange = [this] { Edit1Change(); };
+    for (ui::ComboBox* c : {ComboBox1, ComboBox2}) c->onChange = [this] { Edit1Change(); };
+
+    BitBtn1->onClick = [this] { BitBtn1Click(); };
+    BitBtn2->onClick = [this] { BitBtn2Click(); };
+    BitBtn4->onClick = [this] { BitBtn4Click(); };
+    BitBtn5->onClick = [this] { close(); };
+    BitBtn3->onClick = [this] { BitBtn3Click(); };
+    BitBtn6->onClick = [this] { BitBtn6Click(); };
+    BitBtn7->onClick = [this] { BitBtn7Click(); };
+
+    resize(640, 470);
+    ui::centerOnScreen(this);
+    FormCreate();
+}
+
+ui::FieldControls Tfrm_yp::fields() const
+{
+    return {{QStringLiteral("编号"), Edit1},       {QStringLiteral("姓名"), Edit2},
+            {QStringLiteral("性别"), ComboBox2},   {QStringLiteral("出生日期"), MaskEdit1},
+            {QStringLiteral("民族"), ComboBox1},   {QStringLiteral("联系电话"), Edit6},
+            {QStringLiteral("电子信箱"), Edit7},   {QStringLiteral("通信地址"), Edit10},
+            {QStringLiteral("毕业院校"), Edit11},  {QStringLiteral("专业"), Edit12},
+            {QStringLiteral("文化程度"), ComboBox3}, {QStringLiteral("特长"), Edit8},
+            {QStringLiteral("兴趣爱好"), Edit9},   {QStringLiteral("专业技能"), Memo1},
+            {QStringLiteral("工作经历"), Memo2}};
+}
+
+void Tfrm_yp::FormCreate()
+{
+    db::Query& q = Data1->yp;
+    if (session().OpenMode != 1 || !q.isOpen() || q.recNo() < 0) return;
+    rowid_ = q.rowId(q.recNo());
+    editvalue();
+    loaded_ = true;
+    for (ui::Button* b : {BitBtn1, BitBtn2, BitBtn4}) b->hide();
+    for (ui::Button* b : {BitBtn3, BitBtn7, BitBtn6}) b->show();
+}
+
+void Tfrm_yp::FormShow()
+{
+    if (session().OpenMode == 0)
+        MaskEdit1->setText(QDate::currentDate().toString(QLatin1String(ui::kShortDateFormat)));
+    auto fill = [](db::Query& q, const QString& table, const QString& column, ui::ComboBox* combo) {
+        ui::runSelect(q, QStringLiteral("select * from ") + table);
+        for (q.first(); !q.eof(); q.next()) combo->addItem(q.fieldText(column));
+    };
+    fill(Data1->ADOQYmzxx, QStringLiteral("民族表"), QStringLiteral("民族"), ComboBox1);
+    fill(Data1->ADOQYwhcd, QStringLiteral("文化程度表"), QStringLiteral("文化程度"), ComboBox3);
+}
+
+void Tfrm_yp::editvalue() { ui::showCurrentRow(Data1->yp, fields()); }
+
+void Tfrm_yp::editclear()
+{
+    for (ui::Edit* e : {Edit1, Edit2}) e->setText(QString());
+    for (ui::ComboBox* c : {ComboBox2, ComboBox1}) c->setText(QString());
+    MaskEdit1->setText(QString::fromLatin1(kInitialDate));
+    for (ui::Edit* e : {Edit6, Edit7, Edit8, Edit9, Edit10, Edit11, Edit12}) e->setText(QString());
+    ComboBox3->clearItems();
+    ComboBox3->setText(QString());
+    Memo1->setText(QString());
+    Memo2->setText(QString());
+}
+
+void Tfrm_yp::BitBtn1Click()
+{
+    Edit1->setText(personnel::proposeKey(Data1->ADOpublic, QStringLiteral("应聘信息表"), QStringLiteral("编号"),
+                                         QStringLiteral("yp")));
+}
+
+void Tfrm_yp::BitBtn2Click()
+{
+    try {
+        const ui::FieldControls f = fields();
+        QStringList columns, params;
+        for (int i = 0; i < f.size(); ++i) {
+            columns << f[i].field;
+            params << QStringLiteral(":") + QChar(u'a' + i);
+        }
+        db::Query& q = Data1->ADOQuery1;
+        q.close();
+        q.setSql(QStringLiteral("insert into 应聘信息表 (%1) values(%2)")
+                     .arg(columns.join(QLatin1Char(',')), params.join(QLatin1Char(','))));
+        for (int i = 0; i < f.size(); ++i)
+            q.setParam(QChar(u'a' + i), db::Value::text(ui::trim(ui::controlText(f[i].control))));
+        q.execSql();
+        ui::info(QStringLiteral("保存成功"), this);
+        editclear();
+        close();
+    } catch (const std::exception&) {
+        diag::logCause(QStringLiteral("应聘信息表保存"));
+        ui::info(QStringLiteral("保存失败"), this);
+    }
+}
+
+void Tfrm_yp::locateLoaded()
+{
+    db::Query& q = Data1->yp;
+    if (loaded_ && q.isOpen()) {
+        for (int r = 0; r < q.recordCount(); ++r) {
+            if (q.rowId(r) == rowid_) {
+                q.setRecNo(r);
+                return;
+            }
+        }
+    }
+    throw db::Error(QStringLiteral("没有找到应聘人“%1”的记录：它已被删除。").arg(Edit1->text()));
+}
+
+void Tfrm_yp::removeLoaded()
+{
+    locateLoaded();
+    if (frm_ypll) frm_ypll->BitBtn2Click();
+    else Data1->yp.deleteRow();
+}
+
+void Tfrm_yp::BitBtn3Click()
+{
+    db::Query& q = Data1->yp;
+    try {
+        locateLoaded();
+        ui::postTrimmedTexts(q, fields());
+    } catch (const std::exception&) {
+        diag::logCause(QStringLiteral("应聘信息表修改"));
+        // The browse's grid shows nothing that was not stored.
+        if (q.isOpen()) q.cancel();
+        ui::info(QStringLiteral("修改失败"), this);
+        return;
+    }
+    ui::info(QStringLiteral("修改成功"), this);
+    editclear();
+    // A failed reload is reported as itself: the change is stored.
+    if (frm_ypll) ui::guarded(this, [] { frm_ypll->FormShow(); });
+    close();
+}
+
+void Tfrm_yp::BitBtn6Click()
+{
+    if (!ui::ask(QStringLiteral("真的要删除吗？"), this)) return;
+    removeLoaded();
+    // Shown no longer: the buttons would act on whichever row is current now.
+    close();
+}
+
+void Tfrm_yp::BitBtn7Click()
+{
+    session().OpenMode = 2;
+    HireHooks hooks;
+    Tfrm_xygdj::applicantInputs = [this] {
+        return ApplicantInputs{Edit2->text(),     ComboBox2->text(), ComboBox1->text(),
+                               ComboBox3->text(), MaskEdit1->text(), Edit7->text(),
+                               Edit11->text(),    Edit12->text(),    Edit8->text()};
+    };
+    // After the employee is saved: exactly the hired applicant goes.
+    Tfrm_xygdj::applicantDelete = [this](QObject*) {
+        try {
+            removeLoaded();
+        } catch (const std::exception&) {
+            diag::logCause(QStringLiteral("聘用后删除应聘人"));
+            throw;
+        }
+    };
+    ui::guarded(this, [this] { ui::openDialog(frm_xygdj, this); });
+    close();
+}
+
+void Tfrm_yp::Edit1Change()
+{
+    // Texts as typed: a blank counts.
+    const QWidget* watched[] = {Edit1, Edit2, ComboBox2, ComboBox1, Memo1, Edit6,
+                                Edit7, Edit8, Edit9, Edit10, Edit11, Edit12};
+    bool filled = true;
+    for (const QWidget* w : watched) filled = filled && !ui::controlText(w).isEmpty();
+    BitBtn2->setEnabled(filled);
+}
+
+bool Tfrm_yp::Memo2KeyDown(int key)
+{
+    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+    QWidget* target = nullptr;
+    if (loaded_) {
+        if (enter || key == Qt::Key_Down) target = BitBtn3;
+        else if (key == Qt::Key_Up) target = Memo1;
+    } else if (BitBtn2->isEnabled()) {
+        // Enter stays a new line here.
+        if (key == Qt::Key_Down) target = BitBtn2;
+        else if (key == Qt::Key_Up) target = Memo1;
+    }
+    if (!target) return false;
+    target->setFocus(Qt::OtherFocusReason);
+    return true;
+}
+
+bool Tfrm_yp::chainKeyDown(QWidget* input, int key)
+{
+    return input == Memo2 && Memo2KeyDown(key);
+}

@@ -1,0 +1,264 @@
+// Applicants: registration, the browse, 修改, 删除 and the hire through the employee dialog.
+#include "data/U_data.h"
+#include "data/session.h"
+#include "harness.h"
+#include "personnel/U_xygdj.h"
+#include "personnel/U_yp.h"
+#include "personnel/U_ypll.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/dbgrid.h"
+#include "platform/ui/rowbind.h"
+#include <QApplication>
+#include <QDate>
+
+namespace {
+
+class YpTest : public hrtest::HrTest {
+protected:
+    void SetUp() override
+    {
+        HrTest::SetUp();
+        db->exec("insert into 民族表 values ('汉族'),('回族'); insert into 文化程度表 values ('本科'),('硕士');");
+    }
+
+    // Shows the dialog in the standard way; each dialog shown (nested ones
+    // too) is driven by the function for its class, if given.
+    template <class T>
+    void open(T*& global, int mode, std::function<void(Tfrm_ypll*)> browse, std::function<void(Tfrm_yp*)> applicant,
+              std::function<void(Tfrm_xygdj*)> employee = {})
+    {
+        session().OpenMode = mode;
+        modal->onDialog = [=](QDialog* d) {
+            QApplication::setActiveWindow(d);
+            if (auto* b = qobject_cast<Tfrm_ypll*>(d); b && browse) browse(b);
+            if (auto* y = qobject_cast<Tfrm_yp*>(d); y && applicant) applicant(y);
+            if (auto* x = qobject_cast<Tfrm_xygdj*>(d); x && employee) employee(x);
+        };
+        ui::openDialog(global, nullptr);
+        modal->onDialog = nullptr;
+    }
+    void openApplicant(const std::function<void(Tfrm_yp*)>& drive) { open(frm_yp, 0, {}, drive); }
+    // The browse, its row `row` opened with 浏览.
+    void openFromBrowse(int row, const std::function<void(Tfrm_yp*)>& applicant,
+                        const std::function<void(Tfrm_xygdj*)>& employee = {})
+    {
+        open(frm_ypll, 0, [row](Tfrm_ypll* b) {
+            b->DBGrid1->clickRow(row);
+            b->BitBtn1->click();
+        }, applicant, employee);
+    }
+
+    // Four applicants, the second and third with the same number and values.
+    void seed()
+    {
+        db->exec("insert into 应聘信息表 values "
+                 "('yp001','张三','男','1980-05-12','汉族','010-1','zs@a.cn','北京','北大','数学','本科','围棋','读书','C++','2000 入职'),"
+                 "('yp002','李四','女','1985-01-02','回族','010-2','ls@a.cn','上海','复旦','物理','硕士','钢琴','旅游','Qt','2005 入职'),"
+                 "('yp002','李四','女','1985-01-02','回族','010-2','ls@a.cn','上海','复旦','物理','硕士','钢琴','旅游','Qt','2005 入职'),"
+                 "('yp003','王五','男','1990-03-04','汉族','010-3','ww@a.cn','广州','中大','化学','本科','跑步','电影','SQL','2010 入职')");
+    }
+    QStringList rowids() { return db->rows("select rowid from 应聘信息表 order by rowid"); }
+};
+
+}
+
+TEST_F(YpTest, ProposesNumbersPastYp999AndNeverAnExistingOne)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"", "yp001"}, {"('yp009'),('yp001')", "yp010"}, {"('yp099')", "yp100"}, {"('yp123')", "yp124"},
+        // The text maximum yp5 is not the largest number.
+        {"('yp5'),('yp006')", "yp007"},
+        {"('yp999'),('yp1000'),('yp12x'),('YP5000'),('yp7000 ')", "yp1001"}};
+    for (const auto& [rows, expected] : cases) {
+        db->exec("delete from 应聘信息表");
+        if (*rows) db->exec("insert into 应聘信息表 (编号) values " + QString::fromLatin1(rows));
+        openApplicant([&](Tfrm_yp* f) {
+            f->BitBtn1->click();
+            f->BitBtn1->click();   // nothing is reserved: the same number again
+            EXPECT_EQ(f->Edit1->text(), QString::fromLatin1(expected)) << rows;
+        });
+    }
+    EXPECT_TRUE(modal->messages.isEmpty());
+
+    // A largest number that is not "yp" and digits: a clear error, 编号 stays.
+    db->exec("insert into 应聘信息表 (编号) values ('ypq1')");
+    openApplicant([&](Tfrm_yp* f) {
+        f->Edit1->setText("yp777");
+        f->BitBtn1->click();
+        EXPECT_EQ(f->Edit1->text(), "yp777");
+    });
+    ASSERT_EQ(modal->messages.size(), 1);
+    EXPECT_EQ(modal->messages[0].icon, ui::Icon::Error);
+    EXPECT_TRUE(modal->messages[0].text.contains("ypq1"));
+}
+
+TEST_F(YpTest, KeyboardRegistrationStoresEveryColumnTrimmed)
+{
+    openApplicant([&](Tfrm_yp* f) {
+        EXPECT_EQ(f->MaskEdit1->text(), QDate::currentDate().toString("yyyy-MM-dd"));
+        EXPECT_EQ(f->ComboBox1->items(), (QStringList{"汉族", "回族"}));
+        f->BitBtn1->setFocus();
+        hrtest::pressKey(f->BitBtn1, Qt::Key_Return);
+        f->Edit1->setFocus();
+        hrtest::pressKey(f->Edit1, Qt::Key_Return);
+        const std::pair<QWidget*, QString> typed[] = {
+            {f->Edit2, "  张三 "}, {f->ComboBox2, "男"}, {f->ComboBox1, "汉族"}, {f->MaskEdit1, "19800512"},
+            {f->Edit6, "010-1"}, {f->Edit7, "zs@a.cn"}, {f->Edit8, "围棋"}, {f->Edit9, "读书"}, {f->Edit10, "北京"},
+            {f->Edit11, "北大"}, {f->Edit12, "数学"}, {f->ComboBox3, "本科"}, {f->Memo1, "C++ "}};
+        for (const auto& [w, text] : typed) {
+            ASSERT_EQ(QApplication::focusWidget(), w) << w->objectName().toStdString();
+            if (w == f->MaskEdit1) f->MaskEdit1->setCursorPosition(0);
+            hrtest::typeText(w, text);
+            hrtest::pressKey(w, w == f->Memo1 ? Qt::Key_Down : Qt::Key_Return);
+        }
+        ASSERT_EQ(QApplication::focusWidget(), f->Memo2);
+        hrtest::typeText(f->Memo2, "2000 入职");
+        hrtest::pressKey(f->Memo2, Qt::Key_Return);   // a new line, no move
+        hrtest::pressKey(f->Memo2, Qt::Key_Down);
+        ASSERT_EQ(QApplication::focusWidget(), f->BitBtn2);
+        hrtest::pressKey(f->BitBtn2, Qt::Key_Return);
+        EXPECT_FALSE(f->isVisible());
+    });
+    EXPECT_EQ(modal->texts(), QStringList{"保存成功"});
+    const QStringList rows = db->rows("select * from 应聘信息表");
+    ASSERT_EQ(rows.size(), 1);
+    const QStringList got = rows[0].split('|');
+    const QStringList expected = {"yp001", "张三", "男", "1980-05-12", "汉族", "010-1", "zs@a.cn", "北京",
+                                  "北大", "数学", "本科", "围棋", "读书", "C++", "2000 入职"};
+    ASSERT_EQ(got.size(), 15);
+    for (int i = 0; i < 15; ++i) EXPECT_EQ(got[i], expected[i]) << "column " << i + 1;
+}
+
+TEST_F(YpTest, SaveIsEnabledExactlyWhileTheTwelveInputsHaveText)
+{
+    openApplicant([&](Tfrm_yp* f) {
+        const QList<QWidget*> texts = {f->Edit1, f->Edit2, f->Memo1, f->Edit6, f->Edit7,
+                                       f->Edit8, f->Edit9, f->Edit10, f->Edit11, f->Edit12};
+        for (QWidget* w : texts) ui::setControlText(w, "x");
+        // The operator's 性别 and 民族 count at once; 文化程度, 出生日期, 工作经历 play no part.
+        hrtest::typeText(f->ComboBox2, "男");
+        EXPECT_FALSE(f->BitBtn2->isEnabled());
+        hrtest::typeText(f->ComboBox1, "汉");
+        EXPECT_TRUE(f->BitBtn2->isEnabled());
+        for (QWidget* w : texts) {
+            ui::setControlText(w, "");
+            EXPECT_FALSE(f->BitBtn2->isEnabled()) << w->objectName().toStdString();
+            ui::setControlText(w, " ");   // a blank counts
+            EXPECT_TRUE(f->BitBtn2->isEnabled()) << w->objectName().toStdString();
+        }
+        hrtest::pressKey(f->ComboBox2, Qt::Key_Backspace);
+        EXPECT_FALSE(f->BitBtn2->isEnabled());
+        hrtest::typeText(f->ComboBox2, "女");
+        // 工作经历 leads to 保存 while it is enabled; 取消 disables it again.
+        f->Memo2->setFocus();
+        hrtest::pressKey(f->Memo2, Qt::Key_Down);
+        EXPECT_EQ(QApplication::focusWidget(), f->BitBtn2);
+        f->BitBtn4->click();
+        EXPECT_FALSE(f->BitBtn2->isEnabled());
+        f->BitBtn2->click();
+    });
+    EXPECT_EQ(db->count("应聘信息表"), 0);
+}
+
+TEST_F(YpTest, ModifyWritesTheApplicantShownAndAFailureLeavesNothingPending)
+{
+    seed();
+    QStringList rows = db->rows("select * from 应聘信息表");
+    openFromBrowse(3, [&](Tfrm_yp* f) {
+        EXPECT_TRUE(f->BitBtn3->isVisible() && f->BitBtn7->isVisible() && !f->BitBtn2->isVisible());
+        EXPECT_EQ(f->Edit1->text() + f->MaskEdit1->text() + f->ComboBox3->text() + f->Memo2->text(),
+                  "yp0031990-03-04本科2010 入职");
+        f->Memo2->setFocus();
+        hrtest::pressKey(f->Memo2, Qt::Key_Return);
+        EXPECT_EQ(QApplication::focusWidget(), f->BitBtn3);
+        f->Edit2->setText("  王小五 ");
+        f->Memo1->setText("SQL\nQt\n");
+        Data1->yp.setRecNo(0);   // the shared query moved: 修改 still writes the applicant shown
+        f->BitBtn3->click();
+        EXPECT_FALSE(f->isVisible());
+    });
+    EXPECT_EQ(modal->texts(), QStringList{"修改成功"});
+    rows[3] = "yp003|王小五|男|1990-03-04|汉族|010-3|ww@a.cn|广州|中大|化学|本科|跑步|电影|SQL\nQt|2010 入职";
+    EXPECT_EQ(db->rows("select * from 应聘信息表"), rows);
+
+    // The row went away underneath: 修改失败, the dialog stays, the browse's query as stored.
+    modal->clear();
+    openFromBrowse(0, [&](Tfrm_yp* f) {
+        db->exec("delete from 应聘信息表 where rowid = 1");
+        f->Edit2->setText("无名");
+        f->BitBtn3->click();
+        EXPECT_TRUE(f->isVisible());
+        EXPECT_EQ(Data1->yp.state(), db::Query::State::Browse);
+        EXPECT_EQ(Data1->yp.fieldText("姓名"), "张三");
+    });
+    EXPECT_EQ(modal->texts(), QStringList{"修改失败"});
+}
+
+TEST_F(YpTest, HireSavedRemovesExactlyThatApplicantAndAbandonedChangesNothing)
+{
+    seed();
+    db->exec("insert into 人事表 (bh) values ('mr004')");
+    auto hire = [](Tfrm_yp* f) {
+        f->BitBtn7->click();
+        EXPECT_FALSE(f->isVisible());
+    };
+    auto save = [](Tfrm_xygdj* x) {
+        EXPECT_EQ(session().OpenMode, 2);
+        for (ui::ComboBox* c : {x->ComboBox7, x->ComboBox2, x->ComboBox3, x->ComboBox4, x->ComboBox5, x->ComboBox6})
+            c->setText("x");
+        for (ui::Edit* e : {x->Edit9, x->Edit5, x->Edit12, x->Edit16, x->Edit10}) e->setText("y");
+        Data1->yp.setRecNo(0);   // the shared query moved: the hired applicant goes all the same
+        x->BitBtn1->click();
+    };
+    openFromBrowse(2, hire, save);
+    EXPECT_EQ(modal->texts(), QStringList{"保存成功！"});
+    EXPECT_EQ(db->rows("select bh, xm, xb, mz, whcd, csrq, dzyx, byyx, zy, tc from 人事表 where bh <> 'mr004'"),
+              QStringList{"mr005|李四|女|回族|硕士|1985-01-02|ls@a.cn|复旦|物理|钢琴"});
+    EXPECT_EQ(rowids(), (QStringList{"1", "2", "4"}));   // its duplicate stays
+    EXPECT_EQ(session().OpenMode, 0);
+
+    // Leaving the employee dialog: nothing changes, and the applicant dialog closes.
+    modal->clear();
+    openFromBrowse(0, hire, [](Tfrm_xygdj* x) { x->BitBtn3->click(); });
+    EXPECT_EQ(db->count("人事表"), 2);
+    EXPECT_EQ(rowids(), (QStringList{"1", "2", "4"}));
+    EXPECT_TRUE(modal->messages.isEmpty());
+
+    // Without the browse beneath, the hire still removes exactly its applicant.
+    ui::runSelect(Data1->yp, "select * from 应聘信息表");
+    Data1->yp.setRecNo(1);
+    open(frm_yp, 1, {}, hire, save);
+    EXPECT_EQ(rowids(), (QStringList{"1", "4"}));
+    EXPECT_EQ(db->count("人事表"), 3);
+}
+
+TEST_F(YpTest, DeleteRemovesExactlyTheRowShownAndClosesTheDialog)
+{
+    // An empty list: 删除 and a double click do nothing; 浏览 opens a new-record dialog.
+    open(frm_ypll, 0, [](Tfrm_ypll* b) {
+        b->BitBtn2->click();
+        b->DBGrid1DblClick();
+        b->BitBtn1->click();
+    }, [](Tfrm_yp* f) { EXPECT_FALSE(f->applicantLoaded()); });
+    EXPECT_EQ(modal->dialogsShown, (QStringList{"Tfrm_ypll", "Tfrm_yp"}));
+    EXPECT_TRUE(modal->messages.isEmpty());
+
+    seed();
+    open(frm_ypll, 0, [](Tfrm_ypll* b) {
+        b->DBGrid1->clickRow(2);
+        b->BitBtn1->click();
+        // The browse's own 删除: the row now current (yp003), without a question.
+        EXPECT_EQ(Data1->yp.fieldText("编号"), "yp003");
+        b->BitBtn2->click();
+    }, [&](Tfrm_yp* f) {
+        modal->answerNo();
+        f->BitBtn6->click();
+        EXPECT_TRUE(f->isVisible());
+        modal->answerYes();
+        f->BitBtn6->click();
+        EXPECT_FALSE(f->isVisible());
+    });
+    EXPECT_EQ(modal->texts(), (QStringList{"真的要删除吗？", "真的要删除吗？"}));
+    EXPECT_EQ(rowids(), (QStringList{"1", "2"}));
+    EXPECT_EQ(session().OpenMode, 0);
+}
