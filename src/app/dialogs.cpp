@@ -5,6 +5,7 @@
 #include "app/U_main.h"
 #include "payroll/U_gzb.h"
 #include "payroll/U_gzsz.h"
+#include "personnel/U_htgl.h"
 #include "personnel/U_khgl.h"
 #include "personnel/U_xygdj.h"
 #include "settings/U_kqlr.h"
@@ -19,5 +20,6 @@ void registerTaskDialogs()
     setTaskOpener(QStringLiteral("N25"), dialogOpener(frm_gzb));
     setTaskOpener(QStringLiteral("N27"), dialogOpener(frm_xygdj));
     setTaskOpener(QStringLiteral("N36"), dialogOpener(frm_khgl));
+    setTaskOpener(QStringLiteral("N37"), dialogOpener(frm_htgl));
     setTaskOpener(QStringLiteral("N59"), dialogOpener(frm_about));
 }

@@ -15,6 +15,7 @@ namespace ui {
 QString controlText(const QWidget* w)
 {
     if (auto* m = qobject_cast<const MaskEdit*>(w)) return m->text();
+    if (auto* d = qobject_cast<const DateTimePicker*>(w)) return d->text();
     if (auto* e = qobject_cast<const QLineEdit*>(w)) return e->text();
     if (auto* c = qobject_cast<const ComboBox*>(w)) return c->text();
     if (auto* c = qobject_cast<const QComboBox*>(w)) return c->currentText();
@@ -25,6 +26,7 @@ QString controlText(const QWidget* w)
 void setControlText(QWidget* w, const QString& text)
 {
     if (auto* m = qobject_cast<MaskEdit*>(w)) return m->setText(text);
+    if (auto* d = qobject_cast<DateTimePicker*>(w)) return d->setText(text);
     if (auto* e = qobject_cast<QLineEdit*>(w)) return e->setText(text);
     if (auto* c = qobject_cast<ComboBox*>(w)) return c->setText(text);
     if (auto* c = qobject_cast<QComboBox*>(w)) return c->setCurrentText(text);
