@@ -5,6 +5,7 @@
 #include "app/U_main.h"
 #include "payroll/U_gzb.h"
 #include "payroll/U_gzsz.h"
+#include "personnel/U_htgl.h"
 #include "personnel/U_khgl.h"
 #include "personnel/U_xygdj.h"
 #include "personnel/U_ygdd.h"
@@ -29,5 +30,6 @@ void registerTaskDialogs()
     setTaskOpener(QStringLiteral("N30"), dialogOpener(frm_ygfz));
     setTaskOpener(QStringLiteral("N33"), dialogOpener(frm_ypll));
     setTaskOpener(QStringLiteral("N36"), dialogOpener(frm_khgl));
+    setTaskOpener(QStringLiteral("N37"), dialogOpener(frm_htgl));
     setTaskOpener(QStringLiteral("N59"), dialogOpener(frm_about));
 }

@@ -1,115 +1,49 @@
 #include "settings/U_kqlr.h"
 #include "data/U_data.h"
-#include "platform/db/convert.h"
+#include "platform/diag/log.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dbgrid.h"
 #include "platform/ui/modal.h"
-#include "platform/ui/speedbar.h"
-#include "platform/ui/text.h"
-#include <QFrame>
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QVBoxLayout>
 
 Tfrm_kqxx* frm_kqxx = nullptr;
 
-Tfrm_kqxx::Tfrm_kqxx(QWidget* owner) : ui::Form(owner)
+Tfrm_kqxx::Tfrm_kqxx(QWidget* owner)
+    : ui::GridForm(owner, "frm_kqxx", QStringLiteral("考勤设置"), Data1->ADOQYkqxx, {.size = {373, 328}})
 {
-    setObjectName(QStringLiteral("frm_kqxx"));
-    setWindowTitle(QStringLiteral("考勤设置"));
-
-    // Panel and grid span the whole width: the grid needs every pixel for its columns.
-    auto* top = new QVBoxLayout(this);
-    top->setContentsMargins(0, 0, 0, 0);
-    top->setSpacing(2);
-    auto* bar = new ui::SpeedBar(this);
-    bar->setContentsMargins(4, 2, 4, 0);
-    SpeedButton2 = bar->addButton(QStringLiteral("修改"));
-    SpeedButton3 = bar->addButton(QStringLiteral("删除"));
-    bar->addDivider();
-    SpeedButton4 = bar->addButton(QStringLiteral("保存"));
-    SpeedButton5 = bar->addButton(QStringLiteral("取消"));
-    bar->addDivider();
-    SpeedButton6 = bar->addButton(QStringLiteral("退出"));
-    top->addWidget(bar);
-
-    auto* panel = new QFrame(this);
-    panel->setFrameShape(QFrame::StyledPanel);
-    auto* lines = new QVBoxLayout(panel);
-    lines->setContentsMargins(6, 6, 6, 6);
-    auto edit = [panel](const char* name) {
-        auto* e = new ui::Edit(panel);
-        e->setObjectName(QLatin1String(name));
+    addTools({{SpeedButton2, "修改", [this] { SpeedButton2Click(); }},
+              {SpeedButton3, "删除", [this] { SpeedButton3Click(); }}, divider(),
+              {SpeedButton4, "保存", [this] { SpeedButton4Click(); }},
+              {SpeedButton5, "取消", [this] { SpeedButton5Click(); }}, divider(),
+              {SpeedButton6, "退出", [this] { SpeedButton6Click(); }}});
+    // Each line lays out on its own: the second line's labels are the long ones.
+    ui::InputPanel* p = addPanel(ui::InputPanel::Align::Lines);
+    p->line({{Edit5, "Edit5", "全勤奖："}, {Edit6, "Edit6", "出勤天数："}, {Edit4, "Edit4", "几倍："}});
+    p->line({{Edit1, "Edit1", "迟到早退次数："}, {Edit3, "Edit3", "月平均工作天数："}});
+    bindFields({{"全勤奖", Edit5, ui::As::Number}, {"出勤天数", Edit6, ui::As::Number},
+                {"迟到早退次数", Edit1, ui::As::Number}, {"月平均工作天数", Edit3, ui::As::Number},
+                {"几倍", Edit4, ui::As::Number}});
+    for (const auto& fc : fields()) {
+        auto* e = static_cast<ui::Edit*>(fc.control);
         e->setText(QStringLiteral("0"));
         e->setMinimumWidth(36);
-        return e;
-    };
-    Edit5 = edit("Edit5");
-    Edit6 = edit("Edit6");
-    Edit4 = edit("Edit4");
-    Edit1 = edit("Edit1");
-    Edit3 = edit("Edit3");
-    // Each line lays out on its own: the second line's labels are the long ones.
-    auto line = [panel, lines](std::initializer_list<std::pair<QString, ui::Edit*>> items) {
-        auto* h = new QHBoxLayout;
-        h->setSpacing(4);
-        for (const auto& [text, e] : items) {
-            h->addWidget(new QLabel(text, panel));
-            h->addWidget(e, 1);
-        }
-        lines->addLayout(h);
-    };
-    line({{QStringLiteral("全勤奖："), Edit5}, {QStringLiteral("出勤天数："), Edit6}, {QStringLiteral("几倍："), Edit4}});
-    line({{QStringLiteral("迟到早退次数："), Edit1}, {QStringLiteral("月平均工作天数："), Edit3}});
-    top->addWidget(panel);
+    }
 
-    DBGrid1 = new ui::DBGrid(this);
-    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-    DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    DBGrid1->setQuery(&Data1->ADOQYkqxx);
-    ui::fitColumns(DBGrid1);
-    top->addWidget(DBGrid1, 1);
-
-    setTabOrder(Edit5, Edit6);
-    setTabOrder(Edit6, Edit4);
-    setTabOrder(Edit4, Edit1);
-    setTabOrder(Edit1, Edit3);
-    setTabOrder(Edit3, DBGrid1);
+    tabOrder({Edit5, Edit6, Edit4, Edit1, Edit3, DBGrid1});
     setFocusChain({Edit5, Edit6, Edit4, Edit1, Edit3});
-
-    SpeedButton2->onClick = [this] { SpeedButton2Click(); };
-    SpeedButton3->onClick = [this] { SpeedButton3Click(); };
-    SpeedButton4->onClick = [this] { SpeedButton4Click(); };
-    SpeedButton5->onClick = [this] { SpeedButton5Click(); };
-    SpeedButton6->onClick = [this] { SpeedButton6Click(); };
-    DBGrid1->onCellClick = [this] { DBGrid1CellClick(); };
-
-    resize(373, 328);
-    ui::centerOnScreen(this);
-}
-
-ui::FieldControls Tfrm_kqxx::fields() const
-{
-    return {{QStringLiteral("全勤奖"), Edit5},
-            {QStringLiteral("出勤天数"), Edit6},
-            {QStringLiteral("迟到早退次数"), Edit1},
-            {QStringLiteral("月平均工作天数"), Edit3},
-            {QStringLiteral("几倍"), Edit4}};
 }
 
 // Blanks count as content here; only a box with no text at all is empty.
 bool Tfrm_kqxx::anyEmpty() const
 {
-    for (auto* e : {Edit1, Edit3, Edit4, Edit5, Edit6})
-        if (e->text().isEmpty()) return true;
+    for (const auto& fc : fields())
+        if (ui::controlText(fc.control).isEmpty()) return true;
     return false;
 }
 
 void Tfrm_kqxx::FormShow()
 {
-    auto& q = Data1->ADOQYkqxx;
-    ui::runSelect(q, QStringLiteral("select * from 考勤表"));
-    if (!q.field(QStringLiteral("月平均工作天数")).isNull())
+    reload(QStringLiteral("select * from 考勤表"));
+    if (!query().field(QStringLiteral("月平均工作天数")).isNull())
         editvalue();
     else
         Edit3->setText(QString());
@@ -121,25 +55,18 @@ void Tfrm_kqxx::SpeedButton4Click()
         ui::info(QStringLiteral("请详细设置考勤信息"), this);
         return;
     }
-    auto& q = Data1->ADOQYkqxx;
-    if (!q.field(QStringLiteral("全勤奖")).isNull()) {
+    if (!query().field(QStringLiteral("全勤奖")).isNull()) {
         ui::info(QStringLiteral("考勤信息已经存在，不能重复添加，如有需要请修改信息！"), this);
         return;
     }
     try {
-        q.close();
-        q.clearSql();
-        q.addSql(QStringLiteral("insert into 考勤表 values (:a,:b,:c,:d,:e)"));
-        q.setParam(QStringLiteral("a"), db::Value::real(db::toNumber(ui::trim(Edit5->text()))));
-        q.setParam(QStringLiteral("b"), db::Value::text(ui::trim(Edit6->text())));
-        q.setParam(QStringLiteral("c"), db::Value::real(db::toNumber(ui::trim(Edit1->text()))));
-        q.setParam(QStringLiteral("d"), db::Value::text(ui::trim(Edit3->text())));
-        q.setParam(QStringLiteral("e"), db::Value::real(db::toNumber(ui::trim(Edit4->text()))));
-        q.execSql();
+        insertInputs(QStringLiteral("insert into 考勤表 (全勤奖, 出勤天数, 迟到早退次数, 月平均工作天数, 几倍) "
+                                    "values (:a,:b,:c,:d,:e)"));
         FormShow();
         editclear();
         ui::info(QStringLiteral("添加成功"), this);
     } catch (...) {
+        diag::logCause(QStringLiteral("考勤设置添加"));
         ui::info(QStringLiteral("系统出错！"), this);
     }
 }
@@ -151,25 +78,16 @@ void Tfrm_kqxx::SpeedButton2Click()
         ui::info(QStringLiteral("请详细设置考勤信息"), this);
         return;
     }
-    ui::postTrimmedTexts(Data1->ADOQYkqxx, fields());
+    postInputs();
     ui::info(QStringLiteral("修改成功"), this);
 }
 
 void Tfrm_kqxx::SpeedButton3Click()
 {
-    ui::askDeleteCurrentRow(Data1->ADOQYkqxx, this);
+    deleteCurrentRow();
     editclear();
 }
 
 void Tfrm_kqxx::SpeedButton5Click() { editclear(); }
 
 void Tfrm_kqxx::SpeedButton6Click() { close(); }
-
-void Tfrm_kqxx::DBGrid1CellClick()
-{
-    if (!Data1->ADOQYkqxx.isEmpty()) editvalue();
-}
-
-void Tfrm_kqxx::editvalue() { ui::showCurrentRow(Data1->ADOQYkqxx, fields()); }
-
-void Tfrm_kqxx::editclear() { ui::clearControls(fields()); }

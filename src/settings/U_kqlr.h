@@ -1,26 +1,18 @@
 #pragma once
-#include "platform/ui/form.h"
-#include "platform/ui/rowbind.h"
+#include "platform/ui/gridform.h"
 
-namespace ui { class Button; class Edit; class DBGrid; }
+namespace ui { class Edit; }
 
 // The attendance rule: the single row of 考勤表.
-class Tfrm_kqxx : public ui::Form {
+class Tfrm_kqxx : public ui::GridForm {
     Q_OBJECT
 public:
     explicit Tfrm_kqxx(QWidget* owner = nullptr);
 
-    ui::Button* SpeedButton2;   // 修改
-    ui::Button* SpeedButton3;   // 删除
-    ui::Button* SpeedButton4;   // 保存
-    ui::Button* SpeedButton5;   // 取消
-    ui::Button* SpeedButton6;   // 退出
-    ui::Edit* Edit5;            // 全勤奖
-    ui::Edit* Edit6;            // 出勤天数
-    ui::Edit* Edit4;            // 几倍
-    ui::Edit* Edit1;            // 迟到早退次数
-    ui::Edit* Edit3;            // 月平均工作天数
-    ui::DBGrid* DBGrid1;
+    // 修改, 删除 | 保存, 取消 | 退出
+    ui::Button *SpeedButton2, *SpeedButton3, *SpeedButton4, *SpeedButton5, *SpeedButton6;
+    // 全勤奖, 出勤天数, 几倍 on the first line; 迟到早退次数, 月平均工作天数 on the second
+    ui::Edit *Edit5, *Edit6, *Edit4, *Edit1, *Edit3;
 
     void FormShow() override;
     void SpeedButton2Click();
@@ -28,13 +20,9 @@ public:
     void SpeedButton4Click();
     void SpeedButton5Click();
     void SpeedButton6Click();
-    void DBGrid1CellClick();
-    void editvalue();
-    void editclear();
 
 private:
     bool anyEmpty() const;
-    ui::FieldControls fields() const;
 };
 
 extern Tfrm_kqxx* frm_kqxx;

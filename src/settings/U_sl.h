@@ -1,10 +1,8 @@
 #pragma once
 #include "platform/db/value.h"
-#include "platform/ui/form.h"
-#include "platform/ui/rowbind.h"
+#include "platform/ui/gridform.h"
 
-namespace ui { class Button; class Edit; class DBGrid; }
-class QLabel;
+namespace ui { class Edit; }
 
 // The next bracket number: "0" for an empty table (a Null maximum), otherwise
 // the largest stored number plus one, read as a number and written as a whole
@@ -12,25 +10,15 @@ class QLabel;
 QString nextLevelNumber(const db::Value& maxLevel);
 
 // Income-tax brackets (个人所得税税率表).
-class Tfrm_sl : public ui::Form {
+class Tfrm_sl : public ui::GridForm {
     Q_OBJECT
 public:
     explicit Tfrm_sl(QWidget* owner = nullptr);
 
-    ui::Button* SpeedButton1;   // 添加
-    ui::Button* SpeedButton2;   // 修改
-    ui::Button* SpeedButton3;   // 删除
-    ui::Button* SpeedButton4;   // 保存
-    ui::Button* SpeedButton5;   // 取消
-    ui::Button* SpeedButton6;   // 退出
-    ui::Edit* Edit1;            // 级别号
-    ui::Edit* Edit2;            // 应纳所得税金额下限
-    ui::Edit* Edit3;            // 应纳所得税金额上限
-    ui::Edit* Edit4;            // 税率
-    ui::DBGrid* DBGrid1;
-
-    // 1 from 修改 until a modify-save or 取消: 保存 then changes the current row.
-    int xgflag = 0;
+    // 添加, 修改, 删除 | 保存, 取消 | 退出
+    ui::Button *SpeedButton1, *SpeedButton2, *SpeedButton3, *SpeedButton4, *SpeedButton5, *SpeedButton6;
+    // 级别号, 应纳所得税金额下限, 应纳所得税金额上限, 税率
+    ui::Edit *Edit1, *Edit2, *Edit3, *Edit4;
 
     void FormShow() override;
     void SpeedButton1Click();
@@ -39,14 +27,6 @@ public:
     void SpeedButton4Click();
     void SpeedButton5Click();
     void SpeedButton6Click();
-    void DBGrid1CellClick();
-    void editvalue();
-    void editclear();
-
-private:
-    void setInputsReadOnly(bool ro);
-    void setSaving(bool on);
-    ui::FieldControls fields() const;
 };
 
 extern Tfrm_sl* frm_sl;

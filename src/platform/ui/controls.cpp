@@ -1,5 +1,7 @@
 #include "platform/ui/controls.h"
 #include "platform/ui/errors.h"
+#include "platform/db/convert.h"
+#include "platform/text/text.h"
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QTimer>
@@ -360,5 +362,18 @@ void Button::keyPressEvent(QKeyEvent* e)
     }
     QPushButton::keyPressEvent(e);
 }
+
+// ---------------------------------------------------------------- DateTimePicker
+
+DateTimePicker::DateTimePicker(QWidget* parent) : QDateEdit(parent)
+{
+    setCalendarPopup(true);
+    setDisplayFormat(QString::fromLatin1(text::kShortDateFormat));
+    setDate(QDate(2000, 1, 1));
+}
+
+QString DateTimePicker::text() const { return db::formatDate(date()); }
+
+void DateTimePicker::setText(const QString& t) { setDate(db::toDate(t)); }
 
 }

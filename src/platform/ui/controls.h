@@ -1,5 +1,6 @@
 #pragma once
 #include <QComboBox>
+#include <QDateEdit>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -106,6 +107,17 @@ public:
     std::function<void()> onClick;        // runs under the default error handler
 protected:
     void keyPressEvent(QKeyEvent* e) override;
+};
+
+// Date picker with a calendar drop-down, showing the system's short date
+// format (four-digit years, so no date is ever read back a century off).
+class DateTimePicker : public QDateEdit {
+    Q_OBJECT
+public:
+    explicit DateTimePicker(QWidget* parent = nullptr);
+    QString text() const;                 // "yyyy-MM-dd"
+    // From a stored text; db::Error naming the text when it is no date.
+    void setText(const QString& t);
 };
 
 }

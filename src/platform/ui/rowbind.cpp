@@ -1,4 +1,5 @@
 #include "platform/ui/rowbind.h"
+#include "platform/db/convert.h"
 #include "platform/db/query.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dbgrid.h"
@@ -14,6 +15,7 @@ namespace ui {
 QString controlText(const QWidget* w)
 {
     if (auto* m = qobject_cast<const MaskEdit*>(w)) return m->text();
+    if (auto* d = qobject_cast<const DateTimePicker*>(w)) return d->text();
     if (auto* e = qobject_cast<const QLineEdit*>(w)) return e->text();
     if (auto* c = qobject_cast<const ComboBox*>(w)) return c->text();
     if (auto* c = qobject_cast<const QComboBox*>(w)) return c->currentText();
@@ -24,6 +26,7 @@ QString controlText(const QWidget* w)
 void setControlText(QWidget* w, const QString& text)
 {
     if (auto* m = qobject_cast<MaskEdit*>(w)) return m->setText(text);
+    if (auto* d = qobject_cast<DateTimePicker*>(w)) return d->setText(text);
     if (auto* e = qobject_cast<QLineEdit*>(w)) return e->setText(text);
     if (auto* c = qobject_cast<ComboBox*>(w)) return c->setText(text);
     if (auto* c = qobject_cast<QComboBox*>(w)) return c->setCurrentText(text);
@@ -49,16 +52,24 @@ void clearControls(const FieldControls& controls)
     for (const auto& fc : controls) setControlText(fc.control, QString());
 }
 
-void postTrimmedTexts(db::Query& q, const FieldControls& controls)
+db::Value inputValue(const FieldControl& fc)
 {
+    const QString t = trim(controlText(fc.control));
+    return fc.as == As::Number ? db::Value::real(db::toNumber(t)) : db::Value::text(t);
+}
+
+void postInputs(db::Query& q, const FieldControls& controls)
+{
+    QList<db::Value> values;
+    for (const auto& fc : controls) values << inputValue(fc);
     q.edit();
-    for (const auto& fc : controls) q.setField(fc.field, db::Value::text(trim(controlText(fc.control))));
+    for (qsizetype i = 0; i < controls.size(); ++i) q.setField(controls[i].field, values[i]);
     q.post();
 }
 
-bool askDeleteCurrentRow(db::Query& q, QWidget* owner)
+bool askDeleteCurrentRow(db::Query& q, QWidget* owner, const QString& question)
 {
-    if (!ask(QStringLiteral("真的要删除吗？"), owner)) return false;
+    if (!ask(question, owner)) return false;
     q.deleteRow();
     return true;
 }

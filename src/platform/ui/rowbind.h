@@ -12,10 +12,15 @@ namespace ui {
 
 class DBGrid;
 
+// A field's kind of value: Number for a numeric column, whose text must
+// read as a number (the database would turn "1e999" into infinity).
+enum class As { Text, Number };
+
 // One input and the field it shows.
 struct FieldControl {
     QString field;
     QWidget* control;
+    As as = As::Text;
 };
 using FieldControls = QList<FieldControl>;
 
@@ -31,14 +36,20 @@ void runSelect(db::Query& q, const QString& sql);
 void showCurrentRow(const db::Query& q, const FieldControls& controls);
 void clearControls(const FieldControls& controls);
 
-// Edit the current row (a query without rows starts a new one), set every
-// field to its input's trimmed text, post. A value the table refuses raises
-// the database's error and leaves the row in edit state.
-void postTrimmedTexts(db::Query& q, const FieldControls& controls);
+// What an input gives its field: the trimmed text, or for a number the value
+// of the strict parser (db::Error for anything else, infinities and values
+// that would round to zero included).
+db::Value inputValue(const FieldControl& fc);
 
-// Asks "真的要删除吗？" (Yes/No, question icon) and on Yes deletes exactly the
+// Reads every input (a bad number raises db::Error before anything changes),
+// then edits the current row (a query without rows starts a new one), sets the
+// fields and posts. A value the table refuses raises the database's error and
+// leaves the row in edit state.
+void postInputs(db::Query& q, const FieldControls& controls);
+
+// Asks the question (Yes/No, question icon) and on Yes deletes exactly the
 // current row. Returns whether the operator said Yes.
-bool askDeleteCurrentRow(db::Query& q, QWidget* owner);
+bool askDeleteCurrentRow(db::Query& q, QWidget* owner, const QString& question = QStringLiteral("真的要删除吗？"));
 
 // Sizes the grid's columns to their titles and values, with a narrow margin,
 // each time its query is opened again, so that a small dialog shows them all.

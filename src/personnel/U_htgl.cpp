@@ -1,0 +1,155 @@
+#include "personnel/U_htgl.h"
+#include "data/U_data.h"
+#include "platform/db/convert.h"
+#include "platform/db/error.h"
+#include "platform/diag/log.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/dbgrid.h"
+#include "platform/ui/modal.h"
+#include "platform/ui/text.h"
+#include <QDate>
+
+Tfrm_htgl* frm_htgl = nullptr;
+
+QString nextContractNumber(const QStringList& stored, int year)
+{
+    qint64 maxSerial = 0;
+    for (const QString& raw : stored) {
+        const QString number = ui::trim(raw);
+        if (number.isEmpty()) continue;
+        const QString serial = number.mid(4);
+        bool digits = number.size() >= 5 && number.size() <= 13;
+        for (QChar c : number) digits = digits && c >= QLatin1Char('0') && c <= QLatin1Char('9');
+        if (!digits)
+            throw db::Error(QStringLiteral("合同编号“%1”不是年份加序号，无法给出下一个合同编号").arg(number));
+        maxSerial = std::max(maxSerial, serial.toLongLong());
+    }
+    return QString::number(year).rightJustified(4, QLatin1Char('0'))
+           + QString::number(maxSerial + 1).rightJustified(3, QLatin1Char('0'));
+}
+
+Tfrm_htgl::Tfrm_htgl(QWidget* owner)
+    : ui::GridForm(owner, "frm_htgl", QStringLiteral("合同管理"), Data1->ADOQYhtgl, {.size = {640, 520}})
+{
+    addTools({{SpeedButton5, "添加", [this] { SpeedButton5Click(); }},
+              {SpeedButton4, "保存", [this] { SpeedButton4Click(); }}, divider(),
+              {SpeedButton1, "修改", [this] { SpeedButton1Click(); }},
+              {SpeedButton7, "删除", [this] { SpeedButton7Click(); }}, divider(),
+              {SpeedButton6, "退出", [this] { SpeedButton6Click(); }}});
+    ui::InputPanel* p = addPanel();
+    p->line({{Edit1, "Edit1", "合同编号："}, {ComboBox1, "ComboBox1", "员工编号："}});
+    p->line({{DateTimePicker1, "DateTimePicker1", "开始日期："}, {DateTimePicker2, "DateTimePicker2", "终止日期："}});
+    p->line({{DateTimePicker3, "DateTimePicker3", "登记日期："}, {Edit4, "Edit4", "合同期限："}});
+    p->line({{Edit2, "Edit2", "合同期工资："}, {ComboBox2, "ComboBox2", "状    态："}});
+    p->line({{Memo1, "Memo1", "备    注："}}, true);
+    Memo1->setFixedHeight(48);
+    Memo1->setMinimumWidth(530);
+    Edit1->setReadOnly(true);
+    ComboBox2->addItems({QStringLiteral("在职"), QStringLiteral("离职")});
+    // The table's insert order.
+    bindFields({{"合同编号", Edit1}, {"员工编号", ComboBox1}, {"登记日期", DateTimePicker3},
+                {"合同开始日期", DateTimePicker1}, {"合同结束日期", DateTimePicker2}, {"合同期限", Edit4},
+                {"合同期工资", Edit2}, {"状态", ComboBox2}, {"备注", Memo1}});
+    tabOrder({ComboBox1, DateTimePicker1, DateTimePicker2, DateTimePicker3, Edit4, Edit2, ComboBox2, Memo1, DBGrid1});
+    setSaveButtons({SpeedButton4});
+    setSaving(false);
+}
+
+void Tfrm_htgl::FormShow()
+{
+    ComboBox1->clearItems();
+    ComboBox1->setText(QString());
+    reload(QStringLiteral("select * from 合同表"));
+    if (!query().field(QStringLiteral("合同编号")).isNull())
+        editvalue();
+    else
+        ui::info(QStringLiteral("数据库中没有数据，请添加数据！"), this);
+    auto& p = Data1->ADOpublic;
+    ui::runSelect(p, QStringLiteral("select distinct bh from 人事表"));
+    for (p.first(); !p.eof(); p.next()) ComboBox1->addItem(p.field(QStringLiteral("bh")).toText());
+}
+
+void Tfrm_htgl::editclear()
+{
+    Edit2->clear();
+    Edit4->clear();
+    ComboBox1->setText(QString());
+    ComboBox2->setText(QString());
+    const QDate today = QDate::currentDate();
+    for (auto* d : {DateTimePicker1, DateTimePicker2, DateTimePicker3}) d->setDate(today);
+    Memo1->clear();
+}
+
+void Tfrm_htgl::SpeedButton5Click()
+{
+    editclear();
+    auto& p = Data1->ADOpublic;
+    // Every number, not the text maximum: "2026999" sorts above "20261000".
+    ui::runSelect(p, QStringLiteral("select 合同编号 as ss From 合同表 "));
+    QStringList stored;
+    for (p.first(); !p.eof(); p.next()) stored << p.field(QStringLiteral("ss")).toText();
+    Edit1->setText(nextContractNumber(stored, QDate::currentDate().year()));
+    setSaving(true);
+    ComboBox1->setFocus();
+}
+
+void Tfrm_htgl::SpeedButton4Click()
+{
+    // A blank-only text is no entry; 状态 is checked twice in the original rule, once is enough.
+    for (const QString& t : {ComboBox2->text(), Edit4->text(), Edit2->text(), ComboBox1->text(), Edit1->text()}) {
+        if (ui::trim(t).isEmpty()) {
+            ui::info(QStringLiteral("请完整添写信息"), this);
+            return;
+        }
+    }
+    try {
+        insertInputs(QStringLiteral("insert into 合同表 (合同编号, 员工编号, 登记日期, 合同开始日期, 合同结束日期, "
+                                    "合同期限, 合同期工资, 状态, 备注) values (:a,:b,:c,:d,:e,:f,:g,:h,:i)"));
+        FormShow();
+        ui::info(QStringLiteral("保存成功"), this);
+        setSaving(false);
+        editclear();
+    } catch (...) {
+        diag::logCause(QStringLiteral("合同保存"));
+        ui::info(QStringLiteral("保存失败"), this);
+    }
+}
+
+void Tfrm_htgl::SpeedButton1Click()
+{
+    if (!ui::ask(QStringLiteral("确定要修改该信息吗？"), this)) return;
+    auto& q = query();
+    q.edit();
+    try {
+        // As typed, not trimmed.
+        for (const auto& fc : fields()) q.setField(fc.field, db::Value::text(ui::controlText(fc.control)));
+        q.post();
+    } catch (...) {
+        // The grid must not go on showing values that were not stored.
+        q.cancel();
+        throw;
+    }
+    editclear();
+    ui::info(QStringLiteral("修改成功"), this);
+}
+
+void Tfrm_htgl::SpeedButton7Click()
+{
+    auto& q = query();
+    if (!q.isOpen() || q.isEmpty()) {
+        ui::info(QStringLiteral("没有选中的合同，无法删除"), this);
+        return;
+    }
+    const QString state = q.field(QStringLiteral("状态")).toText();
+    const auto end = db::parseDate(q.field(QStringLiteral("合同结束日期")).toText());
+    // An end date that cannot be read must never count as passed.
+    if (!end) {
+        ui::info(QStringLiteral("该合同的终止日期无法识别，不能删除！"), this);
+        return;
+    }
+    if (QDate::currentDate() < *end && state == QStringLiteral("在职")) {
+        ui::info(QStringLiteral("该员工的合同期还未满，不能删除！"), this);
+        return;
+    }
+    q.deleteRow();
+}
