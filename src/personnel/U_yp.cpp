@@ -264,7 +264,7 @@ void Tfrm_yp::BitBtn3Click()
     db::Query& q = Data1->yp;
     try {
         locateLoaded();
-        ui::postTrimmedTexts(q, fields());
+        ui::postInputs(q, fields());
     } catch (const std::exception&) {
         diag::logCause(QStringLiteral("应聘信息表修改"));
         // The browse's grid shows nothing that was not stored.
