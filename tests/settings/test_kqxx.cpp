@@ -64,6 +64,10 @@ TEST_F(KqxxTest, SaveRefusesEmptyOrBadNumbersAndAddsTheOneRule)
         {"  ", "22", "1.5", "2", "21.75"},
         {"200", "  ", "1.5", "2", "21.75"},   // sent as text, refused by the table
         {"200", "22", "1.5", "2", "x21"},
+        {"1e999", "22", "1.5", "2", "21.75"},   // out of range or rounding to zero: no infinity, no 0
+        {"200", "-1e309", "1.5", "2", "21.75"},
+        {"200", "22", "1e400", "2", "21.75"},
+        {"200", "22", "1.5", "2", "1e-400"},
     };
     for (const auto& t : bad) {
         open();
@@ -114,7 +118,7 @@ TEST_F(KqxxTest, ModifyRefusesEmptyBoxesAndBadNumbersAndDeleteAlwaysClears)
         dlg->SpeedButton2->click();
         EXPECT_EQ(modal->texts(), QStringList{kAskDetails}) << e->objectName().toStdString();
     }
-    for (const QString& badText : {QStringLiteral("   "), QStringLiteral("abc")}) {
+    for (const QString& badText : {"   ", "abc", "1e999", "-1e309", "1e-400"}) {
         fill({"200", badText, "1.5", "2", "21.75"});
         modal->clear();
         dlg->SpeedButton2->click();

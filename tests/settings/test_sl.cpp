@@ -87,6 +87,18 @@ TEST_F(SlTest, AddRefusesEmptyOrBadInputAndStoresTrimmedNumbers)
     dlg->SpeedButton3->click();
     EXPECT_TRUE(lastWasError());
     EXPECT_EQ(db->count("个人所得税税率表"), 1);
+    // Out of the number range, or rounding to zero: refused like any other non-number.
+    const QStringList outOfRange{"1e999", "-1e309", "1e400", "1e-400"};
+    for (int i = 0; i < 4; ++i) {
+        dlg->SpeedButton1->click();
+        fill("1000", "2000", "0.1");
+        ui::Edit* boxes[] = {dlg->Edit1, dlg->Edit2, dlg->Edit3, dlg->Edit4};
+        boxes[i]->setText(outOfRange[i]);
+        modal->clear();
+        dlg->SpeedButton4->click();
+        EXPECT_EQ(modal->texts(), QStringList{"系统出错！"}) << i;
+    }
+    EXPECT_EQ(db->count("个人所得税税率表"), 1);
     dlg->SpeedButton1->click();
     fill("1000", "2000", "0.1");
     dlg->SpeedButton4->click();
@@ -128,11 +140,13 @@ TEST_F(SlTest, ModifyAndDeleteReachOnlyTheClickedOfIdenticalRows)
     const QString row3 = QStringLiteral("3|3000.0|4000.0|0.05");
     dlg->DBGrid1->clickRow(1);
     dlg->SpeedButton2->click();
-    // Refused by the table: shown, nothing written, still modifying; 取消 shows the stored row.
-    dlg->Edit4->setText("abc");
-    modal->clear();
-    dlg->SpeedButton4->click();
-    EXPECT_TRUE(lastWasError());
+    // Not a number: shown, nothing written, still modifying; 取消 shows the stored row.
+    for (const QString& bad : {"abc", "1e999", "-1e309", "1e-400"}) {
+        dlg->Edit4->setText(bad);
+        modal->clear();
+        dlg->SpeedButton4->click();
+        EXPECT_TRUE(lastWasError()) << bad.toStdString();
+    }
     EXPECT_EQ(db->rows(kRows), (QStringList{row3, row3, row3}));
     EXPECT_EQ(dlg->xgflag, 1);
     dlg->SpeedButton5->click();

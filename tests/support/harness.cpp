@@ -161,6 +161,34 @@ void HrTest::TearDown()
     modal.reset();
 }
 
+namespace {
+FailureLog* failureLog = nullptr;
+QtMessageHandler passOn = nullptr;
+
+void collectFailure(QtMsgType type, const QMessageLogContext& ctx, const QString& msg)
+{
+    if (failureLog && ctx.category && qstrcmp(ctx.category, "hrms.failure") == 0) {
+        failureLog->lines << msg;
+        return;
+    }
+    if (passOn) passOn(type, ctx, msg);
+}
+}
+
+FailureLog::FailureLog()
+{
+    failureLog = this;
+    previous_ = qInstallMessageHandler(collectFailure);
+    passOn = previous_;
+}
+
+FailureLog::~FailureLog()
+{
+    qInstallMessageHandler(previous_);
+    failureLog = nullptr;
+    passOn = nullptr;
+}
+
 void pressKey(QWidget* w, int key, Qt::KeyboardModifiers mods)
 {
     QTest::keyClick(w, static_cast<Qt::Key>(key), mods);

@@ -82,6 +82,17 @@ protected:
     std::unique_ptr<ScriptedModal> modal;
 };
 
+// While it lives, collects what the guards write to the failure log
+// ("hrms.failure"); other messages go on as before.
+class FailureLog {
+public:
+    FailureLog();
+    ~FailureLog();
+    QStringList lines;
+private:
+    QtMessageHandler previous_;
+};
+
 // Key press into a widget as the operator would.
 void pressKey(QWidget* w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier);
 void typeText(QWidget* w, const QString& text);

@@ -24,9 +24,11 @@ struct FieldControl {
 };
 using FieldControls = QList<FieldControl>;
 
-// Text of an edit box, masked edit, combo box or memo, as typed.
+// Text of an edit box, masked edit, combo box or memo, as typed; of a date
+// picker, its date as "yyyy-MM-dd".
 QString controlText(const QWidget* w);
-// Sets that text from code (an edit box's onChange fires, a combo box's does not).
+// Sets that text from code (an edit box's onChange fires, a combo box's does
+// not); a date picker takes a date text and refuses anything else (db::Error).
 void setControlText(QWidget* w, const QString& text);
 
 // Close, replace the text with one statement and open it.
