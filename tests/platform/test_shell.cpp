@@ -1,9 +1,10 @@
 #include "platform/shell/shell.h"
+#include <QDeadlineTimer>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
+#include <QFileSystemWatcher>
+#include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QThread>
 #include <gtest/gtest.h>
 
 // PATH holds only a folder of fake programs that record their own name when run.
@@ -19,11 +20,12 @@ TEST(ShellOpen, NotepadAndCalcStartTheFirstDesktopProgramFoundOrQuietlyNothing)
         f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                          (executable ? QFileDevice::ExeOwner : QFileDevice::Permissions()));
     };
+    // Waits for the started program's record to appear, not for a fixed time.
+    QFileSystemWatcher watcher({out.path()});
+    QSignalSpy changed(&watcher, &QFileSystemWatcher::directoryChanged);
     const auto ran = [&] {
-        QElapsedTimer t;
-        t.start();
-        while (t.elapsed() < 5000 && QDir(out.path()).isEmpty()) QThread::msleep(20);
-        QThread::msleep(100);
+        const QDeadlineTimer deadline(5000);
+        while (QDir(out.path()).isEmpty() && !deadline.hasExpired()) changed.wait(int(deadline.remainingTime()));
         return QDir(out.path()).entryList(QDir::Files);
     };
 

@@ -211,30 +211,42 @@ TEST(UiModal, BoxesHaveTheSystemsCaptionsIconsAndChineseButtons)
     QString caption;
     QStringList buttons;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QString clicked;
+    // Looks for the box on each turn of its event loop and answers it there;
+    // what it saw is checked once the box has returned.
+    QTimer poll;
+    poll.setInterval(10);
+    QString wanted;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        poll.stop();
+        caption = box->windowTitle();
+        icon = box->icon();
+        buttons.clear();
+        QAbstractButton* pick = nullptr;
+        for (QAbstractButton* b : box->buttons()) {
+            buttons << b->text();
+            if (b->text() == wanted) pick = b;
+        }
+        buttons.sort();
+        clicked = pick ? wanted : QString();
+        pick ? pick->click() : box->reject();
+    });
     const auto answer = [&](const QString& click) {
-        QTimer::singleShot(50, [&, click] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            ASSERT_NE(box, nullptr);
-            caption = box->windowTitle();
-            icon = box->icon();
-            buttons.clear();
-            QAbstractButton* pick = nullptr;
-            for (QAbstractButton* b : box->buttons()) {
-                buttons << b->text();
-                if (b->text() == click) pick = b;
-            }
-            buttons.sort();
-            if (!pick) ADD_FAILURE() << "no button " << click.toStdString();
-            pick ? pick->click() : box->reject();
-        });
+        wanted = click;
+        clicked.clear();
+        poll.start();
     };
     answer(QStringLiteral("是"));
     EXPECT_TRUE(ui::ask(QStringLiteral("真的要删除吗？")));
+    EXPECT_EQ(clicked, QStringLiteral("是"));
     EXPECT_EQ(caption, QStringLiteral("提示"));
     EXPECT_EQ(icon, QMessageBox::Question);
     EXPECT_EQ(buttons, (QStringList{QStringLiteral("否"), QStringLiteral("是")}));
     answer(QStringLiteral("否"));
     EXPECT_FALSE(ui::ask(QStringLiteral("确定吗？"), nullptr, QStringLiteral("月工资结算")));
+    EXPECT_EQ(clicked, QStringLiteral("否"));
     EXPECT_EQ(caption, QStringLiteral("月工资结算"));
 
     const std::tuple<void (*)(const QString&, QWidget*), const char*, QMessageBox::Icon> boxes[] = {
@@ -243,6 +255,7 @@ TEST(UiModal, BoxesHaveTheSystemsCaptionsIconsAndChineseButtons)
     for (const auto& [show, wantCaption, wantIcon] : boxes) {
         answer(QStringLiteral("确定"));
         show(QStringLiteral("完成"), nullptr);
+        EXPECT_EQ(clicked, QStringLiteral("确定")) << wantCaption;
         EXPECT_EQ(caption, QString::fromUtf8(wantCaption));
         EXPECT_EQ(icon, wantIcon) << wantCaption;
         EXPECT_EQ(buttons, QStringList{QStringLiteral("确定")});
