@@ -158,7 +158,7 @@ void GridForm::insertInputs(const QString& sql)
     q_.execSql();
 }
 
-void GridForm::postInputs() { ui::postInputs(q_, fields_); }
+void GridForm::postInputs(bool trimmed) { ui::postInputs(q_, fields_, trimmed); }
 
 bool GridForm::deleteCurrentRow(const QString& question) { return askDeleteCurrentRow(q_, this, question); }
 

@@ -102,7 +102,7 @@ class GridForm : public Form {
     Q_OBJECT
 public:
     struct Options {
-        QSize size;                         // outer size; the dialog is centred on the screen
+        QSize size;                         // the dialog's size; it is centred on the screen
         QSize buttonSize = QSize(48, 30);   // the bar's speed buttons
     };
     GridForm(QWidget* owner, const char* name, const QString& caption, db::Query& query, const Options& options);
@@ -157,13 +157,13 @@ protected:
     // Close the grid's query, replace its text with the select, open it.
     void reload(const QString& sql);
     // Close the grid's query, replace its text with the insert, bind :a, :b,
-    // ... to the bound inputs in order (numbers strictly, db::Error otherwise)
-    // and execute it.
+    // ... to the bound inputs in order (trimmed texts; numbers read strictly,
+    // db::Error otherwise) and execute it.
     void insertInputs(const QString& sql);
-    // Write the bound inputs into the grid's current row (edit, set, post; a
-    // query without rows starts a new one). A bad number raises db::Error
-    // before the row is touched.
-    void postInputs();
+    // Write the bound inputs, trimmed unless told otherwise, into the grid's
+    // current row (edit, set, post; a query without rows starts a new one). A
+    // bad number raises db::Error before the row is touched.
+    void postInputs(bool trimmed = true);
     // Asks the question (Yes/No) and on Yes deletes the grid's current row.
     bool deleteCurrentRow(const QString& question = QStringLiteral("真的要删除吗？"));
 

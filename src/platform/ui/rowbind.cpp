@@ -55,16 +55,16 @@ void clearControls(const FieldControls& controls)
     for (const auto& fc : controls) setControlText(fc.control, QString());
 }
 
-db::Value inputValue(const FieldControl& fc)
+db::Value inputValue(const FieldControl& fc, bool trimmed)
 {
-    const QString t = trim(controlText(fc.control));
+    const QString t = trimmed ? trim(controlText(fc.control)) : controlText(fc.control);
     return fc.as == As::Number ? db::Value::real(db::toNumber(t)) : db::Value::text(t);
 }
 
-void postInputs(db::Query& q, const FieldControls& controls)
+void postInputs(db::Query& q, const FieldControls& controls, bool trimmed)
 {
     QList<db::Value> values;
-    for (const auto& fc : controls) values << inputValue(fc);
+    for (const auto& fc : controls) values << inputValue(fc, trimmed);
     q.edit();
     for (qsizetype i = 0; i < controls.size(); ++i) q.setField(controls[i].field, values[i]);
     q.post();

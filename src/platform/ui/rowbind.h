@@ -38,16 +38,16 @@ void runSelect(db::Query& q, const QString& sql);
 void showCurrentRow(const db::Query& q, const FieldControls& controls);
 void clearControls(const FieldControls& controls);
 
-// What an input gives its field: the trimmed text, or for a number the value
-// of the strict parser (db::Error for anything else, infinities and values
-// that would round to zero included).
-db::Value inputValue(const FieldControl& fc);
+// What an input gives its field: the trimmed text (as typed, untrimmed, if
+// asked), or for a number the value of the strict parser (db::Error for
+// anything else, infinities and values that would round to zero included).
+db::Value inputValue(const FieldControl& fc, bool trimmed = true);
 
 // Reads every input (a bad number raises db::Error before anything changes),
 // then edits the current row (a query without rows starts a new one), sets the
 // fields and posts. A value the table refuses raises the database's error and
 // leaves the row in edit state.
-void postInputs(db::Query& q, const FieldControls& controls);
+void postInputs(db::Query& q, const FieldControls& controls, bool trimmed = true);
 
 // Asks the question (Yes/No, question icon) and on Yes deletes exactly the
 // current row. Returns whether the operator said Yes.
