@@ -7,7 +7,6 @@
 #include "platform/ui/rowbind.h"
 #include "platform/ui/text.h"
 #include <QApplication>
-#include <QDateEdit>
 #include <QKeyEvent>
 #include <QTest>
 #include <stdexcept>
@@ -47,24 +46,16 @@ TEST(UiTrim, RemovesControlCharsAndBlanksAtBothEndsOnly)
     for (const auto& [in, want] : cases) EXPECT_EQ(ui::trim(in), want) << in.toStdString();
 }
 
-TEST(UiRowBind, NumbersAreReadStrictlyAndDatePickersTakeOnlyRealDates)
+TEST(UiRowBind, NumbersAreReadStrictlyTextsTrimmedUnlessAsked)
 {
     ui::Edit e;
     const ui::FieldControl number{"n", &e, ui::As::Number}, text{"t", &e};
     e.setText(" 1.5e3 ");
     EXPECT_EQ(ui::inputValue(number), db::Value::real(1500));
     EXPECT_EQ(ui::inputValue(text), db::Value::text("1.5e3"));
+    EXPECT_EQ(ui::inputValue(text, false), db::Value::text(" 1.5e3 "));
     e.setText("1e999");
     EXPECT_THROW(ui::inputValue(number), db::Error);
-
-    QDateEdit d;
-    ui::setControlText(&d, "2024-02-29");
-    EXPECT_EQ(d.date(), QDate(2024, 2, 29));
-    EXPECT_EQ(ui::controlText(&d), "2024-02-29");
-    for (const char* bad : {"", "2023-02-29"}) {
-        EXPECT_THROW(ui::setControlText(&d, bad), db::Error) << bad;
-        EXPECT_EQ(d.date(), QDate(2024, 2, 29));
-    }
 }
 
 TEST(UiMaskEdit, TextKeepsLiteralsAndCodeFillsPositionsOneForOne)

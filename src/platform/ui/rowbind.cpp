@@ -5,7 +5,6 @@
 #include "platform/ui/dbgrid.h"
 #include "platform/ui/modal.h"
 #include "platform/ui/text.h"
-#include <QDateEdit>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -21,7 +20,6 @@ QString controlText(const QWidget* w)
     if (auto* c = qobject_cast<const ComboBox*>(w)) return c->text();
     if (auto* c = qobject_cast<const QComboBox*>(w)) return c->currentText();
     if (auto* m = qobject_cast<const QPlainTextEdit*>(w)) return m->toPlainText();
-    if (auto* d = qobject_cast<const QDateEdit*>(w)) return db::formatDate(d->date());
     throw std::logic_error("control without text");
 }
 
@@ -33,7 +31,6 @@ void setControlText(QWidget* w, const QString& text)
     if (auto* c = qobject_cast<ComboBox*>(w)) return c->setText(text);
     if (auto* c = qobject_cast<QComboBox*>(w)) return c->setCurrentText(text);
     if (auto* m = qobject_cast<QPlainTextEdit*>(w)) return m->setPlainText(text);
-    if (auto* d = qobject_cast<QDateEdit*>(w)) return d->setDate(db::toDate(text));
     throw std::logic_error("control without text");
 }
 
