@@ -406,7 +406,7 @@ void Document::paintPage(QPainter& p, int page) const
     p.setRenderHint(QPainter::SmoothPixmapTransform, true);
     const PageSpan& span = plan_.page(page);
     const Band& detail = layout_.band(BandKind::Detail);
-    QRectF grid;
+    QVector<QRectF> cards;
     for (const Placement& pl : plan_.place(page)) {
         if (pl.band == BandKind::NoData) {
             QFont f(layout_.fontFamily);
@@ -419,29 +419,28 @@ void Document::paintPage(QPainter& p, int page) const
             continue;
         }
         if (pl.band == BandKind::Detail) {
-            grid = grid.united(pl.rect);
+            if (layout_.isCards()) cards << pl.rect;
             if (detail.stripe.isValid() && !layout_.isCards() && (pl.row - span.first) % 2 == 1)
                 p.fillRect(QRectF(pl.rect.x() * k, pl.rect.y() * k, pl.rect.width() * k, pl.rect.height() * k), detail.stripe);
         }
         for (const Item& it : layout_.band(pl.band).items) paintItem(p, ink, it, pl.band, pl.rect, page, pl.row, k);
     }
     ink.draw(p);
-    if (layout_.isCards() && layout_.cards.cutLines && !grid.isEmpty()) {
-        // Cut lines along every card edge, across the page's printable width.
-        QPen pen(QColor(0x80, 0x80, 0x80), 0.15 * k, Qt::DashLine);
-        p.setPen(pen);
+    if (layout_.isCards() && layout_.cards.cutLines && !cards.isEmpty()) {
+        // Cut lines round every card, out to the page's printable edges
+        // beside the first and the last card of a full row.
         const QRectF content = layout_.contentRect();
-        const Cards& c = layout_.cards;
-        for (double y = grid.top(); y <= grid.bottom() + kEps; y += detail.height + c.gapY) {
-            p.drawLine(QPointF(content.left() * k, y * k), QPointF(content.right() * k, y * k));
-            if (c.gapY > 0 && y + detail.height <= grid.bottom() + kEps)
-                p.drawLine(QPointF(content.left() * k, (y + detail.height) * k), QPointF(content.right() * k, (y + detail.height) * k));
+        const int across = layout_.cards.across;
+        QVector<QLineF> cuts;
+        for (qsizetype i = 0; i < cards.size(); ++i) {
+            const QRectF r(cards[i].x() * k, cards[i].y() * k, cards[i].width() * k, cards[i].height() * k);
+            const double left = i % across == 0 ? content.left() * k : r.left();
+            const double right = i % across == across - 1 ? content.right() * k : r.right();
+            cuts << QLineF(left, r.top(), right, r.top()) << QLineF(left, r.bottom(), right, r.bottom())
+                 << QLineF(r.topLeft(), r.bottomLeft()) << QLineF(r.topRight(), r.bottomRight());
         }
-        for (double x = grid.left(); x <= grid.right() + kEps; x += c.width + c.gapX) {
-            p.drawLine(QPointF(x * k, grid.top() * k), QPointF(x * k, grid.bottom() * k));
-            if (c.gapX > 0 && x + c.width <= grid.right() + kEps)
-                p.drawLine(QPointF((x + c.width) * k, grid.top() * k), QPointF((x + c.width) * k, grid.bottom() * k));
-        }
+        p.setPen(QPen(QColor(0x80, 0x80, 0x80), 0.15 * k, Qt::DashLine));
+        p.drawLines(cuts);
     }
     p.restore();
 }
