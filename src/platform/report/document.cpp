@@ -210,9 +210,11 @@ double Document::total(const QString& column, int page) const
 
 QString Document::numberText(double v, int decimals) const
 {
-    if (decimals < 0 || !(std::fabs(v) < 1e15)) return db::formatNumber(v);
-    // Rounded to the places asked for, then written as formatNumber writes: no trailing zeros.
+    if (decimals < 0) return db::formatNumber(v);
     QString s = QString::number(v, 'f', decimals);
+    // Beyond fifteen digits the rounded text shows noise: formatNumber writes the rounded value.
+    if (!(std::fabs(v) < std::pow(10.0, 15 - decimals))) return db::formatNumber(s.toDouble());
+    // Otherwise the rounded text as formatNumber writes numbers: no trailing zeros.
     if (s.contains(QLatin1Char('.'))) {
         while (s.endsWith(QLatin1Char('0'))) s.chop(1);
         if (s.endsWith(QLatin1Char('.'))) s.chop(1);
@@ -321,7 +323,7 @@ void Document::paintItem(QPainter& p, Ink& ink, const Item& it, BandKind band, c
         p.drawLine(r.topLeft(), QPointF(r.x() + r.width(), r.y() + r.height()));
         return;
     case Item::Type::Image: {
-        const int col = faces_.value(&it).column;
+        const int col = faces_[&it].column;
         QImage img = col >= 0 && row >= 0 ? photo(table_.at(row, col)) : QImage();
         if (!img.isNull()) {
             // No more pixels than 300 dpi needs: a PDF carries what it is given.

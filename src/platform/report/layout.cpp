@@ -179,7 +179,7 @@ Item parseItem(const Reader& r, const QJsonObject& o, const QString& key, BandKi
     const double h = r.number(o, key, "h", it.type == Item::Type::Line ? 0 : bandHeight - y,
                               it.type == Item::Type::Line ? -2000 : 0, 2000);
     it.rect = QRectF(x, y, w, h);
-    if (it.type != Item::Type::Line && (x + w > bandWidth + 0.01 || y + h > bandHeight + 0.01))
+    if (it.type != Item::Type::Line && (w < 0 || h < 0 || x + w > bandWidth + 0.01 || y + h > bandHeight + 0.01))
         r.fail(key, QStringLiteral("超出了所在区的范围（宽 %1，高 %2 毫米）").arg(bandWidth).arg(bandHeight));
 
     const bool hasText = o.contains(QLatin1String("text"));

@@ -274,7 +274,6 @@ PreviewDialog::PreviewDialog(std::unique_ptr<Document> doc, QString pdfName, QWi
         QSignalBlocker b(zoomBox_);
         if (view_->fit() == PageView::Fit::Page) zoomBox_->setCurrentIndex(0);
         else if (view_->fit() == PageView::Fit::Width) zoomBox_->setCurrentIndex(1);
-        else zoomBox_->setEditText(QString());
         int match = -1;
         for (int i = 0; i < int(std::size(kZooms)); ++i)
             if (std::abs(kZooms[i] - view_->zoom()) < 0.005) match = i;
@@ -285,6 +284,7 @@ PreviewDialog::PreviewDialog(std::unique_ptr<Document> doc, QString pdfName, QWi
     const QRect screen = (owner ? owner->screen() : QApplication::primaryScreen())->availableGeometry();
     resize(std::max(800, screen.width() * 9 / 10), std::max(600, screen.height() * 9 / 10));
     updateStatus();
+    view_->setFocus();   // paging keys work at once
 }
 
 PreviewDialog::~PreviewDialog() = default;
