@@ -15,6 +15,7 @@
 #include "platform/image/image.h"
 #include "platform/report/preview.h"
 #include "platform/report/report.h"
+#include "platform/ui/locale.h"
 #include "platform/ui/modal.h"
 #include <QApplication>
 #include <QComboBox>
@@ -331,6 +332,7 @@ int main(int argc, char** argv)
     const bool windows = argc > 1 && qstrcmp(argv[1], "--show") == 0;
     if (!windows && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    ui::installChineseTranslations();   // as the program does: the print and file dialogs in Chinese
     try {
         if (argc > 2 && argv[1][0] == '-') {
             const QString mode = QString::fromLocal8Bit(argv[1]);
