@@ -1,27 +1,31 @@
 #pragma once
+#include "platform/report/document.h"
 #include <QHash>
 #include <QString>
+#include <memory>
 
 class QWidget;
+
 namespace db { class Query; }
 
+// The report engine: a project file (a layout, docs/report-layout.md) run on
+// one dataset, shown in the engine's own preview with printing and PDF export.
 namespace report {
 
-// The folder of the program's executable file, with a trailing '/'.
-QString programFolder();
-// Adds ".rav" when the file name (not the folder) holds no '.'.
-QString resolveProjectFile(const QString& projectFile);
+QString programFolder();                        // the executable's folder with a trailing '/'
+QString resolveProjectFile(const QString& f);   // adds ".rav" when the file NAME (not the path) has no '.'
 
-// A report project: a layout file filled from one dataset, shown as a print
-// preview from which the operator prints or saves a PDF.
 class RvProject {
 public:
-    QString ProjectFile;                         // e.g. programFolder() + "gzz"
-    void setDataSet(db::Query* q) { data_ = q; } // the rows q holds when Execute runs, in order
-    void setParam(const QString& name, const QString& value) { params_.insert(name, value); }
-    // Loads the layout and previews the report; a layout that cannot be used
-    // is reported in a message box ("提示") and nothing else happens.
-    void Execute(QWidget* owner = nullptr);
+    QString ProjectFile;                        // e.g. programFolder() + "gzz"
+    void setDataSet(db::Query* q);              // the rows q holds when Execute runs, in order
+    void setParam(const QString& name, const QString& value);   // 单位名称, 月份
+    void Execute(QWidget* owner = nullptr);     // preview (modal seam); failures -> message box "提示"
+
+    // What Execute previews: the layout read and the rows taken now. Error on failure.
+    std::unique_ptr<Document> prepare(QDate printDate = QDate::currentDate()) const;
+    // The PDF export's proposed file name: the project's name and the month, or the date.
+    QString defaultPdfName(QDate date = QDate::currentDate()) const;
 
 private:
     db::Query* data_ = nullptr;

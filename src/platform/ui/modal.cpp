@@ -184,13 +184,15 @@ QString openFileName(QWidget* owner, const QString& title, const QString& filter
     return modal().file(r);
 }
 
-QString saveFileName(QWidget* owner, const QString& title, const QString& filter, const QString& defaultExt)
+QString saveFileName(QWidget* owner, const QString& title, const QString& filter, const QString& defaultExt,
+                     const QString& fileName)
 {
     FileRequest r;
     r.owner = owner;
     r.title = title;
     r.filter = filter;
     r.defaultExt = defaultExt;
+    r.fileName = fileName;
     r.save = true;
     return modal().file(r);
 }

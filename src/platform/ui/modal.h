@@ -57,7 +57,8 @@ void plain(const QString& text, QWidget* owner = nullptr);        // application
 bool ask(const QString& text, QWidget* owner = nullptr, const QString& caption = QStringLiteral("提示"));
 Answer message(const MessageRequest& r);
 QString openFileName(QWidget* owner, const QString& title, const QString& filter);
-QString saveFileName(QWidget* owner, const QString& title, const QString& filter, const QString& defaultExt = {});
+QString saveFileName(QWidget* owner, const QString& title, const QString& filter, const QString& defaultExt = {},
+                     const QString& fileName = {});
 int execDialog(QDialog* dlg);
 void quitApplication();
 

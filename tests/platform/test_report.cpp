@@ -1,0 +1,364 @@
+#include "harness.h"
+#include "data/U_data.h"
+#include "platform/image/image.h"
+#include "platform/report/preview.h"
+#include "platform/report/report.h"
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QProcess>
+#include <QTemporaryDir>
+
+namespace {
+
+using report::BandKind;
+using report::Error;
+using report::Layout;
+
+// A4 portrait, 280 mm of content: 50 mm of bands leave 230 mm, 23 rows of 10 mm;
+// with the 20 mm summary the last page takes at most 21.
+const char* const kList = R"({
+  "version": 1, "title": "测试", "params": ["单位名称", "月份"],
+  "page": {"paper": "A4", "margins": {"left": 10, "top": 10, "right": 10, "bottom": 7}},
+  "pageHeader": {"height": 20, "items": [{"text": "{单位名称} {月份} 名单"}]},
+  "columnHeader": {"height": 10, "items": [{"w": 40, "text": "金额"}]},
+  "detail": {"height": 10, "items": [{"w": 40, "field": "je", "format": "number", "decimals": 2}, {"w": 40, "field": "mc"}]},
+  "pageTotal": {"height": 10, "items": [{"w": 40, "sum": "je", "format": "number", "decimals": 2}]},
+  "summary": {"height": 20, "items": [{"w": 40, "sum": "je"}]},
+  "pageFooter": {"height": 10, "items": [{"text": "第 {#page} 页 / 共 {#pages} 页"}]}
+})";
+
+Layout parse(const QString& json) { return report::parseLayout(json.toUtf8(), QStringLiteral("/x/t.rav")); }
+
+report::Table amounts(const QList<db::Value>& values)
+{
+    report::Table t({QStringLiteral("je"), QStringLiteral("mc")});
+    for (const db::Value& v : values) t.addRow({v, db::Value::text(QStringLiteral("甲"))});
+    return t;
+}
+
+QList<db::Value> reals(int n, double v)
+{
+    QList<db::Value> l;
+    for (int i = 0; i < n; ++i) l << db::Value::real(v);
+    return l;
+}
+
+QString errorOf(const QString& json)
+{
+    try {
+        parse(json);
+    } catch (const Error& e) {
+        return e.message();
+    }
+    return QStringLiteral("(accepted)");
+}
+
+QString pdfText(const QString& pdf)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    if (!p.waitForFinished(30000) || p.exitCode() != 0) return QStringLiteral("(pdftotext failed)");
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+TEST(ReportLayout, RowsPagesAndTotals)
+{
+    const Layout l = parse(QString::fromUtf8(kList));
+    // 44 rows: 23 + 21, the summary fits on the second page.
+    report::Plan p44(l, 44);
+    ASSERT_EQ(p44.pageCount(), 2);
+    EXPECT_EQ(p44.rowsPerPage(), 23);
+    EXPECT_EQ(p44.page(1).first, 23);
+    EXPECT_EQ(p44.page(1).count, 21);
+    EXPECT_TRUE(p44.page(1).summary);
+    // 46 rows: the second page is full, so two rows go on with the summary.
+    report::Plan p46(l, 46);
+    ASSERT_EQ(p46.pageCount(), 3);
+    EXPECT_EQ(p46.page(1).count, 21);
+    EXPECT_FALSE(p46.page(1).summary);
+    EXPECT_EQ(p46.page(2).first, 44);
+    EXPECT_EQ(p46.page(2).count, 2);
+    EXPECT_TRUE(p46.page(2).summary);
+
+    // Every page repeats its headers; rows, page total and footer follow in place.
+    const auto second = p46.place(1);
+    ASSERT_GE(second.size(), 4);
+    EXPECT_EQ(second[0].band, BandKind::PageHeader);
+    EXPECT_EQ(second[1].band, BandKind::ColumnHeader);
+    EXPECT_EQ(second[2].band, BandKind::Detail);
+    EXPECT_EQ(second[2].row, 23);
+    EXPECT_DOUBLE_EQ(second[2].rect.top(), 40);
+    EXPECT_EQ(second[second.size() - 2].band, BandKind::PageTotal);
+    EXPECT_DOUBLE_EQ(second[second.size() - 2].rect.top(), 40 + 21 * 10);
+    EXPECT_EQ(second.back().band, BandKind::PageFooter);
+    EXPECT_DOUBLE_EQ(second.back().rect.bottom(), 290);
+
+    // Totals: decimals add up exactly, whole numbers stay whole, texts that
+    // are numbers count, anything else is left out.
+    QList<db::Value> v = reals(23, 0.1);
+    v << db::Value::real(0.2) << db::Value::integer(3000000000LL) << db::Value::text(QStringLiteral("2.5"))
+      << db::Value::text(QStringLiteral("abc")) << db::Value() << db::Value::real(-0.004);
+    report::Document doc(l, amounts(v), {{QStringLiteral("单位名称"), QStringLiteral("甲厂")}});
+    ASSERT_EQ(doc.pageCount(), 2);
+    const report::Item& pageSum = l.band(BandKind::PageTotal).items[0];
+    const report::Item& grand = l.band(BandKind::Summary).items[0];
+    const report::Item& cell = l.band(BandKind::Detail).items[0];
+    EXPECT_EQ(doc.itemText(pageSum, BandKind::PageTotal, 0), QStringLiteral("2.3"));
+    EXPECT_EQ(doc.itemText(pageSum, BandKind::PageTotal, 1), QStringLiteral("3000000002.7"));
+    EXPECT_EQ(doc.itemText(grand, BandKind::Summary, 1), QStringLiteral("3000000004.996"));
+    EXPECT_EQ(doc.itemText(cell, BandKind::Detail, 1, 23), QStringLiteral("0.2"));
+    EXPECT_EQ(doc.itemText(cell, BandKind::Detail, 1, 28), QStringLiteral("0"));   // -0.004 to two places
+    report::Document cents(l, amounts(reals(10000, 0.01)), {});
+    EXPECT_EQ(cents.itemText(grand, BandKind::Summary, 0), QStringLiteral("100"));
+
+    // Texts: an empty parameter takes its blank along; page numbers.
+    const report::Item& title = l.band(BandKind::PageHeader).items[0];
+    const report::Item& footer = l.band(BandKind::PageFooter).items[0];
+    EXPECT_EQ(doc.itemText(title, BandKind::PageHeader, 0), QStringLiteral("甲厂 名单"));
+    EXPECT_EQ(doc.itemText(footer, BandKind::PageFooter, 1), QStringLiteral("第 2 页 / 共 2 页"));
+
+    // No rows: one page with its headers and the line saying so.
+    report::Plan none(l, 0);
+    ASSERT_EQ(none.pageCount(), 1);
+    const auto only = none.place(0);
+    ASSERT_EQ(only.size(), 4);
+    EXPECT_EQ(only[2].band, BandKind::NoData);
+    EXPECT_EQ(only[3].band, BandKind::PageFooter);
+}
+
+TEST(ReportLayout, CardGridAndPhotos)
+{
+    const Layout l = parse(QStringLiteral(R"({"version": 1,
+      "page": {"margins": {"left": 10, "top": 10, "right": 10, "bottom": 10}},
+      "pageHeader": {"height": 17},
+      "detail": {"height": 60, "cards": {"across": 2, "down": 4, "width": 90, "gapX": 4, "cutLines": true},
+                 "items": [{"type": "image", "x": 5, "y": 5, "w": 20, "h": 30, "field": "zp", "border": "box"}]}})"));
+    report::Plan plan(l, 11);
+    ASSERT_EQ(plan.pageCount(), 2);
+    EXPECT_EQ(plan.rowsPerPage(), 8);
+    EXPECT_EQ(plan.page(1).count, 3);
+    const auto cards = plan.place(0);
+    ASSERT_EQ(cards.size(), 9);
+    // Centred across the 190 mm: (190 - 184) / 2 = 3 mm either side; rows below the header.
+    EXPECT_EQ(cards[1].rect, QRectF(13, 27, 90, 60));
+    EXPECT_EQ(cards[2].rect, QRectF(107, 27, 90, 60));
+    EXPECT_EQ(cards[8].rect, QRectF(107, 207, 90, 60));
+
+    // A readable photo fills its frame; unreadable bytes leave the frame empty.
+    QImage red(40, 60, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    report::Table t({QStringLiteral("zp")});
+    t.addRow({db::Value::blob(img::encodeBmp(red))});
+    t.addRow({db::Value::blob(QByteArray("BM not a bitmap"))});
+    t.addRow({db::Value()});
+    report::Document doc(l, std::move(t), {});
+    QImage page(420, 594, QImage::Format_RGB32);   // 50 dpi
+    page.setDotsPerMeterX(1969);
+    page.setDotsPerMeterY(1969);
+    page.fill(Qt::white);
+    {
+        QPainter p(&page);
+        doc.paintPage(p, 0);
+    }
+    const double k = 50 / 25.4;
+    auto photoCentre = [&](int card) {
+        const QRectF r = cards[card + 1].rect;
+        return page.pixelColor(int((r.x() + 15) * k), int((r.y() + 20) * k));
+    };
+    EXPECT_EQ(photoCentre(0), QColor(Qt::red));
+    EXPECT_EQ(photoCentre(1), QColor(Qt::white));
+    EXPECT_EQ(photoCentre(2), QColor(Qt::white));
+}
+
+TEST(ReportLayout, MistakesNameFileAndKey)
+{
+    const struct {
+        const char* json;
+        const char* says;
+    } cases[] = {
+        {R"({"version": 1, "detail": {"height": 5})", "第 1 行第 39 列"},
+        {R"([1, 2])", "最外层应为对象"},
+        {R"({"detail": {"height": 5}})", "“version”缺少"},
+        {R"({"version": 1, "colour": 1, "detail": {"height": 5}})", "有未知的项“colour”"},
+        {R"({"version": 1, "detail": {"height": 5, "items": [{}, {"colour": "#ff0000"}]}})", "“detail.items[1]”中有未知的项“colour”"},
+        {R"({"version": 1})", "“detail”缺少"},
+        {R"({"version": 1, "detail": {"height": "5"}})", "“detail.height”应为数字"},
+        {R"({"version": 1, "page": {"paper": "A9"}, "detail": {"height": 5}})", "“page.paper”的值“A9”不可用"},
+        {R"({"version": 1, "page": {"orientation": "sideways"}, "detail": {"height": 5}})", "“page.orientation”应为 portrait、landscape 之一"},
+        {R"({"version": 1, "detail": {"height": 5, "items": [{"text": "{月份}"}]}})", "“detail.items[0].text”中的“{月份}”不是已声明的参数"},
+        {R"({"version": 1, "detail": {"height": 5, "items": [{"text": "{#page"}]}})", "没有配对的“}”"},
+        {R"({"version": 1, "pageHeader": {"height": 5, "items": [{"field": "xm"}]}, "detail": {"height": 5}})", "“pageHeader.items[0].field”只能用在 detail 区"},
+        {R"({"version": 1, "detail": {"height": 5, "items": [{"sum": "je"}]}})", "“detail.items[0].sum”只能用在 pageTotal 或 summary 区"},
+        {R"({"version": 1, "detail": {"height": 5, "items": [{"type": "image"}]}})", "需要 field"},
+        {R"({"version": 1, "detail": {"height": 5, "items": [{"x": 150, "w": 50}]}})", "“detail.items[0]”超出了所在区的范围"},
+        {R"({"version": 1, "detail": {"height": 5, "items": [{"fill": "red"}]}})", "“detail.items[0].fill”应为 #rrggbb"},
+        {R"({"version": 1, "pageHeader": {"height": 200}, "detail": {"height": 100}})", "高度之和 300 毫米超出"},
+        {R"({"version": 1, "detail": {"height": 50, "cards": {"across": 3, "down": 1, "width": 70}}})", "“detail.cards”的卡片横向排不下"},
+    };
+    for (const auto& c : cases) {
+        const QString msg = errorOf(QString::fromUtf8(c.json));
+        EXPECT_TRUE(msg.startsWith(QStringLiteral("报表文件 /x/t.rav 有误："))) << msg.toStdString();
+        EXPECT_TRUE(msg.contains(QString::fromUtf8(c.says))) << c.json << "\n  -> " << msg.toStdString();
+    }
+
+    QTemporaryDir dir;
+    auto loadError = [](const QString& f) {
+        try {
+            report::loadLayout(f);
+        } catch (const Error& e) {
+            return e.message();
+        }
+        return QStringLiteral("(accepted)");
+    };
+    EXPECT_EQ(loadError(dir.filePath(QStringLiteral("none.rav"))), QStringLiteral("找不到报表文件 %1").arg(dir.filePath(QStringLiteral("none.rav"))));
+    EXPECT_TRUE(loadError(dir.path()).startsWith(QStringLiteral("找不到报表文件")));
+    QFile big(dir.filePath(QStringLiteral("big.rav")));
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+    big.write(QByteArray(report::kMaxLayoutBytes + 1, ' '));
+    big.close();
+    EXPECT_TRUE(loadError(big.fileName()).contains(QStringLiteral("过大"))) << loadError(big.fileName()).toStdString();
+}
+
+TEST(ReportProject, RavAddedByTheFileNameOnly)
+{
+    EXPECT_EQ(report::resolveProjectFile(QStringLiteral("/opt/hr-1.2/gzz")), QStringLiteral("/opt/hr-1.2/gzz.rav"));
+    EXPECT_EQ(report::resolveProjectFile(QStringLiteral("/opt/hr/gzt")), QStringLiteral("/opt/hr/gzt.rav"));
+    EXPECT_EQ(report::resolveProjectFile(QStringLiteral("/opt/hr-1.2/gzz.rav")), QStringLiteral("/opt/hr-1.2/gzz.rav"));
+    EXPECT_EQ(report::resolveProjectFile(QStringLiteral("/opt/hr/gzz.v2")), QStringLiteral("/opt/hr/gzz.v2"));
+    EXPECT_TRUE(report::programFolder().endsWith(QLatin1Char('/')));
+    // The build puts the layouts beside the programs.
+    EXPECT_TRUE(QFile::exists(report::programFolder() + QStringLiteral("gzz.rav")));
+    EXPECT_TRUE(QFile::exists(report::programFolder() + QStringLiteral("gzt.rav")));
+
+    hrtest::ScriptedModal modal;
+    QTemporaryDir tmp;
+    const QString folder = tmp.filePath(QStringLiteral("hr-1.2"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    ASSERT_TRUE(QFile::copy(report::programFolder() + QStringLiteral("gzz.rav"), folder + QStringLiteral("/gzz.rav")));
+    report::RvProject p;
+    p.ProjectFile = folder + QStringLiteral("/gzz");
+    int pages = 0;
+    modal.onDialog = [&](QDialog* d) {
+        if (auto* preview = qobject_cast<report::PreviewDialog*>(d)) pages = preview->document().pageCount();
+    };
+    p.Execute();
+    EXPECT_EQ(modal.dialogsShown, QList<QString>{QStringLiteral("report::PreviewDialog")});
+    EXPECT_EQ(pages, 1);   // no dataset: the one page saying so
+    EXPECT_TRUE(modal.messages.isEmpty());
+
+    // A missing project: the message and nothing else.
+    p.ProjectFile = folder + QStringLiteral("/gzt");
+    p.Execute();
+    ASSERT_EQ(modal.messages.size(), 1);
+    EXPECT_EQ(modal.messages[0].caption, QStringLiteral("提示"));
+    EXPECT_EQ(modal.messages[0].text, QStringLiteral("找不到报表文件 %1/gzt.rav").arg(folder));
+    EXPECT_EQ(modal.dialogsShown.size(), 1);
+}
+
+class ReportPdf : public hrtest::HrTest {
+protected:
+    void month(const QString& m, int rows)
+    {
+        for (int i = 1; i <= rows; ++i)
+            db->exec(QStringLiteral("insert into 工资表 values ('%1', 'mr%2', '员工%2', %3, 12.5, 200, 300, 0, 0, "
+                                    "%4, 25, 50, 100, 0, %5, %6, %7, '')")
+                         .arg(m)
+                         .arg(i, 3, 10, QLatin1Char('0'))
+                         .arg(2500 + i)
+                         .arg((2500 + i) * 0.08, 0, 'f', 2)
+                         .arg(3012 + i)
+                         .arg(375)
+                         .arg(2637 + i));
+    }
+    void openMonth(const QString& m)
+    {
+        Data1->gzt.close();
+        Data1->gzt.setSql(QStringLiteral("select * from 工资表 where gzyf=:a"));
+        Data1->gzt.setParam(QStringLiteral("a"), db::Value::text(m));
+        Data1->gzt.open();
+    }
+};
+
+TEST_F(ReportPdf, SalaryMonthPreviewExportAndPrint)
+{
+    month(QStringLiteral("2024-03"), 30);
+    openMonth(QStringLiteral("2024-03"));
+    report::RvProject p;
+    p.ProjectFile = report::programFolder() + QStringLiteral("gzt");
+    p.setDataSet(&Data1->gzt);
+    p.setParam(QStringLiteral("单位名称"), QStringLiteral("测试机械厂"));
+    p.setParam(QStringLiteral("月份"), QStringLiteral("2024-03"));
+    const QString pdf = QDir(db->dir()).filePath(QStringLiteral("out.pdf"));
+    modal->files << pdf;
+    int pages = 0, rendered = 0, shownLast = -1;
+    QStringList inner;
+    modal->onDialog = [&](QDialog* d) {
+        if (qobject_cast<QPrintDialog*>(d)) {
+            inner << QStringLiteral("print");
+            return;   // closed without printing
+        }
+        auto* preview = qobject_cast<report::PreviewDialog*>(d);
+        ASSERT_TRUE(preview);
+        pages = preview->document().pageCount();
+        rendered = preview->view()->pagesRendered();
+        preview->view()->showPage(pages - 1);
+        shownLast = preview->view()->currentPage();
+        preview->exportPdf();
+        preview->printDocument();
+    };
+    p.Execute();
+    EXPECT_EQ(pages, 2);
+    EXPECT_GE(rendered, 1);
+    EXPECT_EQ(shownLast, 1);
+    EXPECT_EQ(inner, QStringList{QStringLiteral("print")});
+    ASSERT_EQ(modal->fileRequests.size(), 1);
+    EXPECT_TRUE(modal->fileRequests[0].save);
+    EXPECT_EQ(modal->fileRequests[0].fileName, QStringLiteral("gzt_2024-03.pdf"));
+    EXPECT_TRUE(modal->messages.isEmpty()) << modal->lastText().toStdString();
+
+    const QString text = pdfText(pdf);
+    EXPECT_EQ(text.count(QLatin1Char('\f')), 2) << text.toStdString();
+    for (const QString& s : {QStringLiteral("测试机械厂 2024-03 工资表"), QStringLiteral("实发工资"), QStringLiteral("mr030"),
+                             QStringLiteral("员工025"), QStringLiteral("第 1 页，共 2 页"), QStringLiteral("第 2 页，共 2 页"),
+                             QStringLiteral("本页合计"), QStringLiteral("200.08"),
+                             // 基本工资 2501..2525 on the first page, 2501..2530 in all
+                             QStringLiteral("62825"), QStringLiteral("75465"),
+                             // 实发工资 of the whole month; 加班费 30 x 12.5
+                             QStringLiteral("79575"), QStringLiteral("375")})
+        EXPECT_TRUE(text.contains(s)) << s.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral(".0 "))) << text.toStdString();
+
+    // No month: the title leaves it out; an empty dataset says so on its one page.
+    openMonth(QStringLiteral("2099-01"));
+    report::RvProject empty;
+    empty.ProjectFile = p.ProjectFile;
+    empty.setDataSet(&Data1->gzt);
+    empty.setParam(QStringLiteral("单位名称"), QStringLiteral("测试机械厂"));
+    QString err;
+    ASSERT_TRUE(report::writePdf(*empty.prepare(), pdf, &err)) << err.toStdString();
+    const QString none = pdfText(pdf);
+    EXPECT_EQ(none.count(QLatin1Char('\f')), 1);
+    EXPECT_TRUE(none.contains(QStringLiteral("测试机械厂 工资表")));
+    EXPECT_TRUE(none.contains(QStringLiteral("无数据")));
+    EXPECT_TRUE(none.contains(QStringLiteral("员工姓名")));
+
+    // The salary layout on employee rows: the column it misses is named.
+    Data1->ADOQuery1.setSql(QStringLiteral("select * from 人事表"));
+    Data1->ADOQuery1.open();
+    empty.setDataSet(&Data1->ADOQuery1);
+    empty.Execute();
+    EXPECT_EQ(modal->lastText(),
+              QStringLiteral("报表文件 %1gzt.rav 有误：“detail.items[0].field”所指的字段“gzyf”不在数据中").arg(report::programFolder()));
+    EXPECT_EQ(modal->dialogsShown.size(), 2);   // the first preview and its print dialog only
+
+    // A folder that cannot be written: a message, no file.
+    modal->files << QStringLiteral("/nonexistent-folder/x.pdf");
+    modal->onDialog = [](QDialog* d) { qobject_cast<report::PreviewDialog*>(d)->exportPdf(); };
+    p.Execute();
+    EXPECT_TRUE(modal->lastText().startsWith(QStringLiteral("导出失败：无法写入 /nonexistent-folder/x.pdf"))) << modal->lastText().toStdString();
+}
+
+}
