@@ -1,5 +1,6 @@
 #include "platform/db/connection.h"
 #include "platform/db/error.h"
+#include "platform/db/sqltext.h"
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -18,13 +19,6 @@ constexpr int kBusyTimeoutMs = 5000;
 // Enough for the row writes of every shared query and the savepoints; a
 // program that keeps making new texts only recycles the oldest.
 constexpr size_t kCachedStatements = 64;
-
-QString quoteIdent(const QString& name)
-{
-    QString q = name;
-    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + q + QLatin1Char('"');
-}
 
 // The program never asks the engine how much memory it holds; without that
 // count every allocation of the engine goes without a lock. It can only be

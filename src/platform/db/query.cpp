@@ -20,13 +20,6 @@ constexpr const char* kRowidColumn = "__rowid__";
     throw Error(query + QStringLiteral(": ") + message);
 }
 
-QString quoteIdent(const QString& name)
-{
-    QString q = name;
-    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + q + QLatin1Char('"');
-}
-
 // The engine's words; a failed date check is put in the operator's terms,
 // since the engine would only quote the check itself.
 QString engineMessage(sqlite3* h)

@@ -1,4 +1,5 @@
 #include "platform/db/snapshot.h"
+#include "platform/db/sqltext.h"
 #include <algorithm>
 #include <sqlite3.h>
 
@@ -38,13 +39,6 @@ void Arena::clear()
 }
 
 namespace {
-
-QString quoteIdent(const QString& name)
-{
-    QString q = name;
-    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + q + QLatin1Char('"');
-}
 
 QString fromUtf8(const char* s) { return s ? QString::fromUtf8(s) : QString(); }
 

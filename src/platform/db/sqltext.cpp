@@ -1,6 +1,17 @@
 #include "platform/db/sqltext.h"
 #include <vector>
 
+namespace db {
+
+QString quoteIdent(const QString& name)
+{
+    QString q = name;
+    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + q + QLatin1Char('"');
+}
+
+}
+
 namespace db::detail {
 
 namespace {

@@ -5,6 +5,14 @@
 // Reading the SQL text of a query the way the engine's tokenizer does, so that
 // parameter markers and keywords inside literals, quoted names and comments
 // are never mistaken for the real thing.
+namespace db {
+
+// A name for the engine in double quotes, inner quotes doubled: any table or
+// column name, whatever characters it holds.
+QString quoteIdent(const QString& name);
+
+}
+
 namespace db::detail {
 
 struct SqlText {
