@@ -2,6 +2,7 @@
 #include "harness.h"
 #include "platform/db/error.h"
 #include "platform/db/query.h"
+#include <sqlite3.h>
 
 namespace {
 
@@ -9,20 +10,47 @@ using SchemaTest = hrtest::HrTest;
 
 }
 
-TEST_F(SchemaTest, DateColumnsHoldOnlyRealCalendarDates)
+TEST_F(SchemaTest, DateAndAmountColumnsRefuseWhatIsNoRealValueByANamedCheck)
 {
     db::Query& q = Data1->ADOpublic;
+    const auto refusal = [&](const db::Value& v) -> db::Error {
+        q.setParam("a", v);
+        try {
+            q.execSql();
+        } catch (const db::Error& e) {
+            return e;
+        }
+        return db::Error(QString());
+    };
     for (const char* column : {"人事表.csrq", "人事表.drsj", "人事表.djrq", "人事表.lzrq", "人事表.fzrq", "合同表.登记日期",
                                "合同表.合同开始日期", "合同表.合同结束日期"}) {
         const QStringList tc = QString::fromUtf8(column).split('.');
         q.setSql(QStringLiteral("insert into %1 (%2) values (:a)").arg(tc[0], tc[1]));
         for (const char* bad : {"2023-02-30", "2023-2-3", "2023/02/03", "abc", "", "2023-02-03 10:00"}) {
-            q.setParam("a", db::Value::text(QString::fromUtf8(bad)));
-            EXPECT_THROW(q.execSql(), db::Error) << column << " " << bad;
+            const db::Error e = refusal(db::Value::text(QString::fromUtf8(bad)));
+            EXPECT_EQ(std::pair(e.code(), e.constraint()), std::pair(SQLITE_CONSTRAINT_CHECK, tc[1] + "_date")) << column << " " << bad;
         }
         for (const db::Value& good : {db::Value::text("2024-02-29"), db::Value()}) {
             q.setParam("a", good);
             EXPECT_EQ(q.execSql(), 1) << column;
+        }
+    }
+
+    // Text the engine reads as a number out of range would be stored as infinity.
+    const QStringList amounts = db->rows("select m.name || '|' || p.name from sqlite_master m, pragma_table_info(m.name) p "
+                                         "where m.type = 'table' and p.type = 'REAL'");
+    EXPECT_EQ(amounts.size(), 31);
+    for (const QString& column : amounts) {
+        const QStringList tc = column.split('|');
+        q.setSql(QStringLiteral("insert into %1 (%2) values (:a)").arg(tc[0], tc[1]));
+        for (const char* bad : {"1e999", "-1e309"}) {
+            const db::Error e = refusal(db::Value::text(QString::fromUtf8(bad)));
+            EXPECT_EQ(std::pair(e.code(), e.constraint()), std::pair(SQLITE_CONSTRAINT_CHECK, tc[1] + "_finite")) << column.toStdString();
+            EXPECT_EQ(e.message(), QStringLiteral("ADOpublic: 字段 %1 的数值超出范围").arg(tc[1]));
+        }
+        for (const db::Value& good : {db::Value::text("-1.5e300"), db::Value()}) {
+            q.setParam("a", good);
+            EXPECT_EQ(q.execSql(), 1) << column.toStdString();
         }
     }
 }

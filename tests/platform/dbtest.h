@@ -25,6 +25,19 @@ std::string errorOf(F&& f)
     return {};
 }
 
+// The db::Error that f raises (an empty one and a failure if none).
+template <class F>
+db::Error caught(F&& f)
+{
+    try {
+        f();
+    } catch (const db::Error& e) {
+        return e;
+    }
+    ADD_FAILURE() << "no db::Error";
+    return db::Error(QString());
+}
+
 class DbTest : public hrtest::HrTest {
 protected:
     db::Connection& conn() { return Data1->ADOConnection2; }

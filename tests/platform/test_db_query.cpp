@@ -1,4 +1,5 @@
 #include "dbtest.h"
+#include <sqlite3.h>
 
 using namespace dbtest;
 
@@ -12,7 +13,9 @@ TEST_F(DbQuery, TheDatabaseRefusesWhatAColumnCannotHold)
     run(q(), "insert into 考勤表 values (:a,:b,:c,:d,:e)");
     q().setParam("a", text("abc"));
     for (const char* p : {"b", "c", "d", "e"}) q().setParam(p, text("1"));
-    EXPECT_EQ(errorOf([&] { q().execSql(); }), "ADOpublic: cannot store TEXT value in REAL column 考勤表.全勤奖");
+    const db::Error e = caught([&] { q().execSql(); });
+    EXPECT_EQ(s(e.message()), "ADOpublic: cannot store TEXT value in REAL column 考勤表.全勤奖");
+    EXPECT_EQ(std::pair(e.code(), s(e.constraint())), std::pair(SQLITE_CONSTRAINT_DATATYPE, std::string("考勤表.全勤奖")));
     q().setParam("a", text(" 200 "));   // a numeric text is converted by the database
     EXPECT_EQ(q().execSql(), 1);
     EXPECT_EQ(all("select typeof(全勤奖), 全勤奖 from 考勤表"), QStringList{"real|200.0"});

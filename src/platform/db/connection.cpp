@@ -169,12 +169,8 @@ void Connection::close()
 void Connection::run(const QString& sql)
 {
     sqlite3* h = handle();
-    char* err = nullptr;
-    if (sqlite3_exec(h, sql.toUtf8().constData(), nullptr, nullptr, &err) != SQLITE_OK) {
-        const QString msg = err ? QString::fromUtf8(err) : QString::fromUtf8(sqlite3_errmsg(h));
-        sqlite3_free(err);
-        throw Error(msg);
-    }
+    if (sqlite3_exec(h, sql.toUtf8().constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        throw detail::engineError(h);
 }
 
 // One statement without parameters or rows, kept prepared: the transaction
@@ -183,7 +179,7 @@ void Connection::runCached(const QByteArray& sql, CachedHint* hint)
 {
     sqlite3* h = handle();
     Cached s(*this, sql, hint);
-    if (!s.st() || sqlite3_step(s.st()) != SQLITE_DONE) throw Error(QString::fromUtf8(sqlite3_errmsg(h)));
+    if (!s.st() || sqlite3_step(s.st()) != SQLITE_DONE) throw detail::engineError(h);
 }
 
 void Connection::exec(const QString& sql) { run(sql); }

@@ -2,7 +2,6 @@
 #include "platform/db/error.h"
 #include "platform/db/snapshot.h"
 #include "platform/db/sqltext.h"
-#include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -20,17 +19,10 @@ constexpr const char* kRowidColumn = "__rowid__";
     throw Error(query + QStringLiteral(": ") + message);
 }
 
-// The engine's words; a failed date check is put in the operator's terms,
-// since the engine would only quote the check itself.
-QString engineMessage(sqlite3* h)
+// The engine's refusal, named after the query.
+[[noreturn]] void failEngine(const QString& query, sqlite3* h)
 {
-    const QString m = QString::fromUtf8(sqlite3_errmsg(h));
-    static const QRegularExpression dateCheck(
-        QStringLiteral("^CHECK constraint failed: (.+?) IS NULL OR date\\("));
-    const auto match = dateCheck.match(m);
-    if (match.hasMatch())
-        return QStringLiteral("字段 %1 的日期无效：只能保存 yyyy-MM-dd 形式的真实日期").arg(match.captured(1));
-    return m;
+    throw detail::engineError(h, query);
 }
 
 // Is the rest of the text after the first statement empty (blanks, comments, ';')?
@@ -302,7 +294,7 @@ static void bindValue(const QString& query, sqlite3* h, sqlite3_stmt* st, int i,
         rc = v.asBlob().isEmpty() ? sqlite3_bind_zeroblob(st, i, 0) : bindBytes(st, i, v.asBlob(), false, keep);
         break;
     }
-    if (rc != SQLITE_OK) fail(query, engineMessage(h));
+    if (rc != SQLITE_OK) failEngine(query, h);
 }
 
 // ---- running statements ----
@@ -354,7 +346,7 @@ void Query::Impl::prepare(const QString& query, Connection& conn)
     const char* tail = nullptr;
     if (sqlite3_prepare_v2(h, u.constData(), int(u.size()), &st, &tail) != SQLITE_OK) {
         sqlite3_finalize(st);
-        fail(query, engineMessage(h));
+        failEngine(query, h);
     }
     if (!st) fail(query, QStringLiteral("没有要执行的 SQL 语句"));
     if (!nothingFollows(h, tail, u.constData() + u.size())) {
@@ -399,7 +391,7 @@ void Query::Impl::bindParams(const QString& query, sqlite3* h)
             b.text = v.asText();
             toUtf8Into(b.text, b.bytes);
             if (sqlite3_bind_text(d.stmt, i, b.bytes.constData(), int(b.bytes.size()), SQLITE_STATIC) != SQLITE_OK)
-                fail(query, engineMessage(h));
+                failEngine(query, h);
             b.kind = kind;
             b.valid = true;
             continue;
@@ -444,9 +436,9 @@ void Query::open()
     for (;;) {
         const int rc = sqlite3_step(st);
         if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
-            const QString msg = engineMessage(h);
+            const Error e = detail::engineError(h, name_);
             sqlite3_reset(st);
-            fail(name_, msg);
+            throw e;
         }
         if (!snap) {
             if (d_->spare) {
@@ -480,9 +472,9 @@ int Query::execSql()
         const int rc = sqlite3_step(st);
         if (rc == SQLITE_DONE) break;
         if (rc != SQLITE_ROW) {
-            const QString msg = engineMessage(h);
+            const Error e = detail::engineError(h, name_);
             sqlite3_reset(st);
-            fail(name_, msg);
+            throw e;
         }
     }
     const int changed = sqlite3_stmt_readonly(st) ? 0 : sqlite3_changes(h);
@@ -778,13 +770,13 @@ static void refreshRow(Connection& conn, Snapshot& snap, int row)
 
 static sqlite3_stmt* statementOf(const QString& query, sqlite3* h, const Connection::Cached& s)
 {
-    if (!s.st()) fail(query, engineMessage(h));
+    if (!s.st()) failEngine(query, h);
     return s.st();
 }
 
 static void stepOne(const QString& query, sqlite3* h, sqlite3_stmt* st)
 {
-    if (sqlite3_step(st) != SQLITE_DONE) fail(query, engineMessage(h));
+    if (sqlite3_step(st) != SQLITE_DONE) failEngine(query, h);
 }
 
 void Query::post()
