@@ -61,18 +61,6 @@ struct Query::Impl final : Connection::StatementHolder {
     QString stmtText;
     bool stmtRowid = false;
     std::vector<int> stmtParams;   // its parameter i + 1 -> position in the names; -1 none
-    // What it holds for each parameter: bindings outlive a reset, so a value
-    // given again as it was is not bound again. A text's bytes stay here (the
-    // engine does not copy them).
-    struct Bound {
-        bool valid = false;
-        Value::Kind kind = Value::Kind::Null;
-        uint64_t bits = 0;   // an integer's or a real's
-        QString text;
-        QByteArray bytes;
-    };
-    std::vector<Bound> bound;            // by parameter
-    std::vector<QByteArray> kept;        // dates and blobs
     // Its columns, until the engine prepares it again for a changed schema.
     std::shared_ptr<const Shape> shape;
     int shapeReprepares = -1;
@@ -105,8 +93,6 @@ struct Query::Impl final : Connection::StatementHolder {
     {
         sqlite3_finalize(stmt);
         stmt = nullptr;
-        kept.clear();
-        bound.clear();
         stmtText.clear();
         stmtRowid = false;
         stmtParams.clear();
@@ -231,49 +217,17 @@ Value Query::param(const QString& name) const
     return size_t(i) < d_->values.size() && d_->values[size_t(i)] ? *d_->values[size_t(i)] : Value();
 }
 
-// The UTF-8 bytes of a text into a buffer kept from the last one: a text
-// bound once a row costs no allocation. Surrogates are left to the library.
-static void toUtf8Into(QStringView s, QByteArray& out)
+static int bindText(sqlite3_stmt* st, int i, const QString& text)
 {
-    const qsizetype n = s.size();
-    out.resize(3 * n);
-    char* o = out.data();
-    const char16_t* p = s.utf16();
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = p[i];
-        if (c < 0x80) {
-            *o++ = char(c);
-        } else if (c < 0x800) {
-            *o++ = char(0xc0 | (c >> 6));
-            *o++ = char(0x80 | (c & 0x3f));
-        } else if (c >= 0xd800 && c < 0xe000) {
-            out = s.toUtf8();
-            return;
-        } else {
-            *o++ = char(0xe0 | (c >> 12));
-            *o++ = char(0x80 | ((c >> 6) & 0x3f));
-            *o++ = char(0x80 | (c & 0x3f));
-        }
-    }
-    out.resize(o - out.constData());
-}
-
-// Bytes bound to a statement without a copy by the engine: they stay here
-// until its bindings are cleared.
-using Kept = std::vector<QByteArray>;
-
-static int bindBytes(sqlite3_stmt* st, int i, QByteArray bytes, bool text, Kept& keep)
-{
-    keep.push_back(std::move(bytes));
-    const QByteArray& b = keep.back();
-    return text ? sqlite3_bind_text(st, i, b.constData(), int(b.size()), SQLITE_STATIC)
-                : sqlite3_bind_blob(st, i, b.constData(), int(b.size()), SQLITE_STATIC);
+    const QByteArray u = text.toUtf8();
+    return sqlite3_bind_text64(st, i, u.constData(), sqlite3_uint64(u.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
 }
 
 // Binds one value; what() names it in messages, made only when one is needed.
+// The engine copies texts and bytes (SQLITE_TRANSIENT): nothing bound depends
+// on the lifetime of the Value.
 template <class What>
-static void bindValue(const QString& query, sqlite3* h, sqlite3_stmt* st, int i, const Value& v, const What& what,
-                      Kept& keep)
+static void bindValue(const QString& query, sqlite3* h, sqlite3_stmt* st, int i, const Value& v, const What& what)
 {
     int rc = SQLITE_OK;
     switch (v.kind()) {
@@ -284,15 +238,18 @@ static void bindValue(const QString& query, sqlite3* h, sqlite3_stmt* st, int i,
         if (!std::isfinite(v.asReal())) fail(query, QStringLiteral("%1 不是有效的数字").arg(what()));
         rc = sqlite3_bind_double(st, i, v.asReal());
         break;
-    case Value::Kind::Text: rc = bindBytes(st, i, v.asText().toUtf8(), true, keep); break;
+    case Value::Kind::Text: rc = bindText(st, i, v.asText()); break;
     case Value::Kind::Date:
         if (!v.asDate().isValid()) fail(query, QStringLiteral("%1 的日期无效").arg(what()));
-        rc = bindBytes(st, i, v.asText().toUtf8(), true, keep);
+        rc = bindText(st, i, v.asText());
         break;
-    case Value::Kind::Blob:
+    case Value::Kind::Blob: {
         // No bytes is a zero-length value, not Null: binding a null pointer would make it Null.
-        rc = v.asBlob().isEmpty() ? sqlite3_bind_zeroblob(st, i, 0) : bindBytes(st, i, v.asBlob(), false, keep);
+        const QByteArray& b = v.asBlob();
+        rc = b.isEmpty() ? sqlite3_bind_zeroblob(st, i, 0)
+                         : sqlite3_bind_blob64(st, i, b.constData(), sqlite3_uint64(b.size()), SQLITE_TRANSIENT);
         break;
+    }
     }
     if (rc != SQLITE_OK) failEngine(query, h);
 }
@@ -307,10 +264,7 @@ void Query::Impl::prepare(const QString& query, Connection& conn)
     sqlite3* h = conn.handle();
     const detail::SqlText& s = d.sql();
     if (d.stmt && detail::sameText(d.stmtText, s.text)) {
-        // The old bindings stay until bindParams replaces every one of them
-        // (or refuses before the statement runs).
         sqlite3_reset(d.stmt);
-        d.kept.clear();
         return;
     }
     d.releaseStatements();
@@ -318,7 +272,6 @@ void Query::Impl::prepare(const QString& query, Connection& conn)
     const auto mapParams = [&] {
         const int n = sqlite3_bind_parameter_count(d.stmt);
         d.stmtParams.assign(size_t(n), -1);
-        d.bound.assign(size_t(n), {});
         for (int i = 1; i <= n; ++i) {
             const char* name = sqlite3_bind_parameter_name(d.stmt, i);
             if (name && name[0] == ':') d.stmtParams[size_t(i - 1)] = int(s.params.indexOf(QString::fromUtf8(name + 1)));
@@ -373,39 +326,8 @@ void Query::Impl::bindParams(const QString& query, sqlite3* h)
                 fail(query, QStringLiteral("参数 %1 没有赋值").arg(QString::fromUtf8(name ? name : "?")));
             fail(query, QStringLiteral("参数 :%1 没有赋值").arg(QString::fromUtf8(name + 1)));
         }
-        const Value& v = *d.values[size_t(k)];
-        Bound& b = d.bound[size_t(i - 1)];
-        const Value::Kind kind = v.kind();
-        uint64_t bits = 0;
-        switch (kind) {
-        case Value::Kind::Null: break;
-        case Value::Kind::Integer: bits = uint64_t(v.asInteger()); break;
-        case Value::Kind::Real: {
-            const double x = v.asReal();
-            std::memcpy(&bits, &x, sizeof bits);
-            break;
-        }
-        case Value::Kind::Text:
-            if (b.valid && b.kind == kind && detail::sameText(b.text, v.asText())) continue;
-            b.valid = false;
-            b.text = v.asText();
-            toUtf8Into(b.text, b.bytes);
-            if (sqlite3_bind_text(d.stmt, i, b.bytes.constData(), int(b.bytes.size()), SQLITE_STATIC) != SQLITE_OK)
-                failEngine(query, h);
-            b.kind = kind;
-            b.valid = true;
-            continue;
-        default:   // dates and blobs are bound from `kept`, which the next run empties
-            b.valid = false;
-            bindValue(query, h, d.stmt, i, v, [&] { return QStringLiteral("参数 :%1").arg(sql().params[k]); }, d.kept);
-            continue;
-        }
-        if (b.valid && b.kind == kind && b.bits == bits) continue;
-        b.valid = false;
-        bindValue(query, h, d.stmt, i, v, [&] { return QStringLiteral("参数 :%1").arg(sql().params[k]); }, d.kept);
-        b.kind = kind;
-        b.bits = bits;
-        b.valid = true;
+        bindValue(query, h, d.stmt, i, *d.values[size_t(k)],
+                  [&] { return QStringLiteral("参数 :%1").arg(sql().params[k]); });
     }
 }
 
@@ -452,6 +374,7 @@ void Query::open()
         snap->appendFrom(st);
     }
     sqlite3_reset(st);   // releases the read lock at once
+    sqlite3_clear_bindings(st);   // and the copies of the values
 
     d_->snap = std::move(snap);
     state_ = State::Browse;
@@ -479,6 +402,7 @@ int Query::execSql()
     }
     const int changed = sqlite3_stmt_readonly(st) ? 0 : sqlite3_changes(h);
     sqlite3_reset(st);
+    sqlite3_clear_bindings(st);
     return changed;
 }
 
@@ -796,7 +720,6 @@ void Query::post()
     }
     sqlite3* h = conn_.handle();
     const auto fieldName = [&](int c) { return [&snap, c] { return QStringLiteral("字段 %1").arg(snap.names()[c]); }; };
-    Kept kept;   // outlives the statements below, which are unbound when they end
 
     if (state_ == State::Edit) {
         if (cols.empty()) {
@@ -808,7 +731,7 @@ void Query::post()
             WriteLease s(conn_, writeStatement(snap.shape(), WriteKind::Update, cols));
             sqlite3_stmt* st = statementOf(name_, h, s);
             int p = 1;
-            for (int c : cols) bindValue(name_, h, st, p++, *d_->pending[size_t(c)], fieldName(c), kept);
+            for (int c : cols) bindValue(name_, h, st, p++, *d_->pending[size_t(c)], fieldName(c));
             sqlite3_bind_int64(st, p++, snap.rowid(d_->cur));
             for (int c : cols) snap.bindCell(st, p++, d_->cur, c);
             stepOne(name_, h, st);
@@ -826,7 +749,7 @@ void Query::post()
         WriteLease s(conn_, writeStatement(snap.shape(), WriteKind::Insert, cols));
         sqlite3_stmt* st = statementOf(name_, h, s);
         int p = 1;
-        for (int c : cols) bindValue(name_, h, st, p++, *d_->pending[size_t(c)], fieldName(c), kept);
+        for (int c : cols) bindValue(name_, h, st, p++, *d_->pending[size_t(c)], fieldName(c));
         stepOne(name_, h, st);
     }
     const int row = snap.appendEmpty(sqlite3_last_insert_rowid(h));

@@ -279,12 +279,12 @@ int Snapshot::bindCell(sqlite3_stmt* st, int param, int row, int col) const
     case kText: {
         uint32_t n = 0;
         const char* p = arena_.get(w, &n);
-        return sqlite3_bind_text(st, param, p, int(n), SQLITE_STATIC);
+        return sqlite3_bind_text(st, param, p, int(n), SQLITE_TRANSIENT);
     }
     case kBlob: {
         uint32_t n = 0;
         const char* p = arena_.get(w, &n);
-        return n ? sqlite3_bind_blob(st, param, p, int(n), SQLITE_STATIC) : sqlite3_bind_zeroblob(st, param, 0);
+        return n ? sqlite3_bind_blob(st, param, p, int(n), SQLITE_TRANSIENT) : sqlite3_bind_zeroblob(st, param, 0);
     }
     default: return sqlite3_bind_null(st, param);
     }

@@ -215,7 +215,7 @@ public:
     }
     bool isNull(int row, int col) const { return kinds_[cell(row, col)] == kNull; }
     // Binds the cell exactly as it was read (for comparisons with the table).
-    // Its bytes are not copied: the binding must end before the snapshot does.
+    // The engine copies its bytes.
     int bindCell(sqlite3_stmt* st, int param, int row, int col) const;
 
     size_t bytes() const;
