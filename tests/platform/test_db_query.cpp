@@ -193,14 +193,16 @@ TEST_F(DbQuery, PostWritesOnlyChangedColumnsAndShowsWhatWasStored)
     db->exec("insert into 考核表 (员工编号, 出勤天数, 考核等级) values ('mr001', 22, '良好')");
     open("select 员工编号 as 编号, 出勤天数, 考核等级, 出勤天数 * 2 as 双倍 from 考核表");
     q().edit();
-    q().setField("出勤天数", text(" 21.5 "));
+    q().setField("出勤天数", text(" 21.5 "));   // a number column takes text through the strict parser
     EXPECT_EQ(errorOf([&] { q().setField("双倍", Value::integer(1)); }),
               "ADOpublic: 字段 '双倍' 不是表中的列，不能修改");
-    db->exec("update 考核表 set 考核等级='优秀'");   // another column changed meanwhile
+    for (const char* bad : {"1e999", "-1e309", "1e-400", "1,000", ""})
+        EXPECT_EQ(errorOf([&] { q().setField("出勤天数", text(bad)); }),
+                  "ADOpublic: 字段 出勤天数 的值 '" + std::string(bad) + "' 不是有效的数字");
     q().post();
     EXPECT_EQ(q().field("出勤天数"), Value::real(21.5));
     setAndPost("编号", text("mr009"));   // an alias writes its column
-    EXPECT_EQ(all("select 员工编号, 出勤天数, 考核等级 from 考核表"), QStringList{"mr009|21.5|优秀"});
+    EXPECT_EQ(all("select 员工编号, 出勤天数, 考核等级 from 考核表"), QStringList{"mr009|21.5|良好"});
 }
 
 TEST_F(DbQuery, EditOnAnEmptyQueryInsertsANewRowThatLaterEditsChange)
@@ -222,24 +224,37 @@ TEST_F(DbQuery, EditOnAnEmptyQueryInsertsANewRowThatLaterEditsChange)
     EXPECT_EQ(db->count("部门表"), 1);
 }
 
-TEST_F(DbQuery, PostOrDeleteThatReachesNoRowIsAnError)
+TEST_F(DbQuery, PostOrDeleteOfARowGoneOrChangedMeanwhileWritesNothing)
 {
-    db->exec("insert into 部门表 values ('001','财务部'), ('002','人事部')");
+    // db->exec is another connection to the same file, as a second copy of the program.
+    db->exec("insert into 部门表 values ('001','财务部'), ('002','人事部'), ('003','后勤部')");
     open("select * from 部门表");
-    db->exec("delete from 部门表 where 部门编号='001'");   // behind the query's back
+    db->exec("delete from 部门表 where 部门编号='001'");
     q().edit();
     q().setField("部门名称", text("审计部"));
-    EXPECT_EQ(errorOf([&] { q().post(); }), "ADOpublic: 没有找到要修改的记录：它已被删除，或已被他人修改");
+    EXPECT_EQ(errorOf([&] { q().post(); }), "ADOpublic: 该记录已被修改，请重新打开");
     EXPECT_EQ(q().state(), State::Edit);
     q().cancel();
-    EXPECT_EQ(errorOf([&] { q().deleteRow(); }), "ADOpublic: 没有找到要删除的记录：它已被删除，或已被他人修改");
-    EXPECT_EQ(q().recordCount(), 2);
+    EXPECT_THROW(q().deleteRow(), db::RowChanged);
+    EXPECT_EQ(q().recordCount(), 3);
 
-    // A value changed by someone else is not overwritten unseen.
+    // Any column changed meanwhile, not only the one being written.
     q().next();
-    db->exec("update 部门表 set 部门名称='后勤部'");
-    EXPECT_THROW(setAndPost("部门名称", text("人力资源部")), db::Error);
-    EXPECT_EQ(all("select * from 部门表"), QStringList{"002|后勤部"});
+    db->exec("update 部门表 set 部门编号='020' where 部门编号='002'");
+    EXPECT_THROW(setAndPost("部门名称", text("人力资源部")), db::RowChanged);
+    q().cancel();
+    EXPECT_THROW(q().deleteRow(), db::RowChanged);
+    q().next();
+    db->exec("update 部门表 set 部门名称='保卫部' where 部门编号='003'");
+    EXPECT_THROW(setAndPost("部门名称", text("保卫部")), db::RowChanged);   // even to the same value
+    q().cancel();
+    EXPECT_EQ(all("select * from 部门表"), (QStringList{"020|人事部", "003|保卫部"}));
+
+    open("select * from 部门表");   // what is shown now can be changed
+    setAndPost("部门名称", text("人力资源部"));
+    q().last();
+    q().deleteRow();
+    EXPECT_EQ(all("select * from 部门表"), QStringList{"020|人力资源部"});
 }
 
 TEST_F(DbQuery, OnlyOneTableRowsCanChangeAndMovingOffPostsTheEdit)
@@ -262,4 +277,32 @@ TEST_F(DbQuery, OnlyOneTableRowsCanChangeAndMovingOffPostsTheEdit)
     q().close();   // discards what was not posted
     EXPECT_EQ(all("select 部门名称 from 部门表"), (QStringList{"c", "b"}));
     EXPECT_THROW(q().setField("部门名称", text("e")), db::Error);
+}
+
+TEST_F(DbQuery, SelectAndExecRunOneStatementWithItsParameters)
+{
+    EXPECT_EQ(db::exec(conn(), "insert into 部门表 (部门编号, 部门名称) values (:a, :b), (:A, 'x')",
+                       {{"a", text("001")}, {"B", text("财务部")}}),
+              2);
+    const db::Rows r = db::select(conn(), "select * from 部门表 where 部门编号 = :a", {{"a", text("001")}});
+    ASSERT_EQ(r.count(), 2);
+    EXPECT_EQ(r.names(), (QStringList{"部门编号", "部门名称"}));
+    EXPECT_EQ(r.value(1, "部门名称"), text("x"));
+    EXPECT_EQ(r.first("部门名称"), text("财务部"));
+    EXPECT_EQ(r.rowid(1), 2);
+    EXPECT_TRUE(db::select(conn(), "select * from 部门表 where 0").first("部门名称").isNull());
+
+    // The rules of a query, without a query's name in the messages.
+    EXPECT_EQ(errorOf([&] { db::select(conn(), "select * from 部门表 where 部门编号 = :a"); }), "参数 :a 没有赋值");
+    EXPECT_EQ(errorOf([&] { db::exec(conn(), "delete from 部门表", {{"b", text("1")}}); }), "参数 :b 不存在");
+    EXPECT_EQ(errorOf([&] { db::select(conn(), "delete from 部门表"); }), "语句不返回数据集");
+    EXPECT_EQ(errorOf([&] { r.value(2, 0); }), "单元格 (2, 0) 超出范围");
+    EXPECT_EQ(errorOf([&] { r.first("xyz"); }), "字段 'xyz' 不存在");
+    const db::Rows count = db::select(conn(), "select count(*) as n from 部门表");
+    EXPECT_EQ(count.first("n"), Value::integer(2));
+    EXPECT_THROW(count.rowid(0), db::Error);
+
+    conn().close();   // the rows read stay
+    EXPECT_EQ(r.value(0, 0), text("001"));
+    EXPECT_EQ(db::exec(conn(), "delete from 部门表"), 2);
 }

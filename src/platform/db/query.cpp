@@ -1,4 +1,5 @@
 #include "platform/db/query.h"
+#include "platform/db/convert.h"
 #include "platform/db/error.h"
 #include "platform/db/snapshot.h"
 #include "platform/db/sqltext.h"
@@ -14,9 +15,12 @@ namespace {
 
 constexpr const char* kRowidColumn = "__rowid__";
 
+// A post or delete whose row is gone or holds other values than were read.
+const QString kRowChangedText = QStringLiteral("该记录已被修改，请重新打开");
+
 [[noreturn]] void fail(const QString& query, const QString& message)
 {
-    throw Error(query + QStringLiteral(": ") + message);
+    throw Error(query.isEmpty() ? message : query + QStringLiteral(": ") + message);
 }
 
 // The engine's refusal, named after the query.
@@ -613,8 +617,16 @@ void Query::setField(const QString& name, const Value& v)
     const int c = d_->requireField(name_, name);
     if (state_ != State::Edit && state_ != State::Insert) fail(name_, QStringLiteral("数据集不在编辑状态"));
     if (d_->snap->origin(c).isEmpty()) fail(name_, QStringLiteral("字段 '%1' 不是表中的列，不能修改").arg(name));
+    // A text for a number column goes through the strict parser: the engine
+    // would take "1e999" for infinity and "1e-400" for 0 without a word.
+    Value value = v;
+    if (v.kind() == Value::Kind::Text && d_->snap->shape().realColumn[size_t(c)]) {
+        const std::optional<double> x = parseNumber(v.asText());
+        if (!x) fail(name_, QStringLiteral("字段 %1 的值 '%2' 不是有效的数字").arg(name, v.asText()));
+        value = Value::real(*x);
+    }
     if (!d_->pending[size_t(c)]) d_->pendingCols.push_back(c);
-    d_->pending[size_t(c)] = v;
+    d_->pending[size_t(c)] = std::move(value);
 }
 
 // The statements that write a snapshot's rows back, by kind and the columns
@@ -638,16 +650,13 @@ static Shape::Write& writeStatement(const Shape& shape, WriteKind kind, const st
             + QStringLiteral(" WHERE rowid = ?");
         break;
     case WriteKind::Update: {
-        // The row is found by its rowid, and must still hold what was read
-        // in the columns being changed: a change made meanwhile by someone
-        // else is not overwritten unseen.
-        QStringList checks;
-        for (int c : cols) {
-            parts << column(c) + QStringLiteral(" = ?");
-            checks << column(c) + QStringLiteral(" IS ?");
-        }
+        // The row is found by its rowid, and must still hold every value
+        // that was read: a row changed meanwhile by someone else (settled,
+        // say) is not written over from what the screen showed before.
+        for (int c : cols) parts << column(c) + QStringLiteral(" = ?");
         sql = QStringLiteral("UPDATE ") + table + QStringLiteral(" SET ") + parts.join(QStringLiteral(", "))
-            + QStringLiteral(" WHERE rowid = ? AND ") + checks.join(QStringLiteral(" AND "));
+            + QStringLiteral(" WHERE rowid = ?");
+        for (int c : shape.writable) sql += QStringLiteral(" AND ") + column(c) + QStringLiteral(" IS ?");
         break;
     }
     case WriteKind::Insert:
@@ -733,11 +742,10 @@ void Query::post()
             int p = 1;
             for (int c : cols) bindValue(name_, h, st, p++, *d_->pending[size_t(c)], fieldName(c));
             sqlite3_bind_int64(st, p++, snap.rowid(d_->cur));
-            for (int c : cols) snap.bindCell(st, p++, d_->cur, c);
+            for (int c : shape.writable) snap.bindCell(st, p++, d_->cur, c);
             stepOne(name_, h, st);
         }
-        if (sqlite3_changes(h) == 0)
-            fail(name_, QStringLiteral("没有找到要修改的记录：它已被删除，或已被他人修改"));
+        if (sqlite3_changes(h) == 0) throw RowChanged(name_ + QStringLiteral(": ") + kRowChangedText);
         refreshRow(conn_, snap, d_->cur);
         d_->clearPending();
         state_ = State::Browse;
@@ -801,7 +809,7 @@ void Query::deleteRow()
         for (int c : snap.shape().writable) snap.bindCell(st, p++, d_->cur, c);
         stepOne(name_, h, st);
     }
-    if (sqlite3_changes(h) == 0) fail(name_, QStringLiteral("没有找到要删除的记录：它已被删除，或已被他人修改"));
+    if (sqlite3_changes(h) == 0) throw RowChanged(name_ + QStringLiteral(": ") + kRowChangedText);
 
     const int row = d_->cur;
     snap.removeRow(row);
@@ -812,5 +820,73 @@ void Query::deleteRow()
     emit rowRemoved(row);
     emit currentChanged(d_->cur);
 }
+
+// ---- one statement, no shared query ----
+
+Rows select(Connection& conn, const QString& sql, const Params& params)
+{
+    Query q(conn, QString());
+    q.setSql(sql);
+    for (const auto& [name, v] : params) q.setParam(name, v);
+    q.open();
+    return Rows(std::move(q.d_->snap));
+}
+
+int exec(Connection& conn, const QString& sql, const Params& params)
+{
+    Query q(conn, QString());
+    q.setSql(sql);
+    for (const auto& [name, v] : params) q.setParam(name, v);
+    return q.execSql();
+}
+
+int Rows::count() const { return s_ ? s_->rowCount() : 0; }
+
+int Rows::columnCount() const { return s_ ? s_->columnCount() : 0; }
+
+QStringList Rows::names() const { return s_ ? s_->names() : QStringList(); }
+
+int Rows::index(const QString& name) const { return s_ ? s_->index(name) : -1; }
+
+void Rows::check(int row, int col) const
+{
+    if (row < 0 || row >= count() || col < 0 || col >= columnCount())
+        fail(QString(), QStringLiteral("单元格 (%1, %2) 超出范围").arg(row).arg(col));
+}
+
+Value Rows::value(int row, int col) const
+{
+    check(row, col);
+    return s_->value(row, col);
+}
+
+Value Rows::value(int row, const QString& name) const
+{
+    const int c = index(name);
+    if (c < 0) fail(QString(), QStringLiteral("字段 '%1' 不存在").arg(name));
+    return value(row, c);
+}
+
+Value Rows::first(const QString& name) const
+{
+    const int c = index(name);
+    if (c < 0) fail(QString(), QStringLiteral("字段 '%1' 不存在").arg(name));
+    return count() > 0 ? s_->value(0, c) : Value();
+}
+
+bool Rows::numberAt(int row, int col, double* out) const
+{
+    check(row, col);
+    return s_->numberAt(row, col, out);
+}
+
+int64_t Rows::rowid(int row) const
+{
+    check(row, 0);
+    if (!s_->hasRowid()) fail(QString(), QStringLiteral("此查询的行没有 rowid（它不是对单个表的简单查询）"));
+    return s_->rowid(row);
+}
+
+size_t Rows::bytes() const { return s_ ? s_->bytes() : 0; }
 
 }

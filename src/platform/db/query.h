@@ -2,12 +2,18 @@
 #include "platform/db/connection.h"
 #include "platform/db/value.h"
 #include <QObject>
+#include <QList>
 #include <QStringList>
 #include <memory>
+#include <utility>
 
 namespace db {
 
 class Snapshot;
+class Rows;
+
+// Named parameters of one statement: {{"a", Value::text(x)}, {"bb", v}}.
+using Params = QList<std::pair<QString, Value>>;
 
 // A shared query: SQL text replaced before each use, named parameters
 // (":a", matched whole and without regard to case), a SELECT opened into a
@@ -121,11 +127,50 @@ signals:
     void currentChanged(int row);
 
 private:
+    friend Rows select(Connection& conn, const QString& sql, const Params& params);
     struct Impl;
     Connection& conn_;
     QString name_;
     State state_ = State::Inactive;
     std::unique_ptr<Impl> d_;
 };
+
+// The rows a SELECT returned, all read when it ran: no current row, nothing
+// to change, no signals. Cheap to copy (the rows are shared). Large blobs
+// are read from the table when their value is asked for, as in a Query.
+class Rows {
+public:
+    Rows() = default;
+    int count() const;
+    bool isEmpty() const { return count() == 0; }
+    int columnCount() const;
+    QStringList names() const;
+    int index(const QString& name) const;                // -1 if unknown; case-insensitive
+    Value value(int row, int col) const;                 // Error out of range
+    Value value(int row, const QString& name) const;     // Error for an unknown name
+    // The first row's value, Null when there is no row: a look-up that
+    // takes the first match. Error for an unknown name.
+    Value first(const QString& name) const;
+    // An integer or real cell as a number without making a Value (see Query).
+    bool numberAt(int row, int col, double* out) const;
+    // The table row behind a row of a plain SELECT on one table (Error otherwise).
+    int64_t rowid(int row) const;
+    size_t bytes() const;                                // memory held by the rows
+
+private:
+    friend Rows select(Connection& conn, const QString& sql, const Params& params);
+    explicit Rows(std::shared_ptr<const Snapshot> s) : s_(std::move(s)) {}
+    void check(int row, int col) const;
+    std::shared_ptr<const Snapshot> s_;
+};
+
+// One statement with its parameters, for code that needs no shared query:
+// select() runs a SELECT and returns its rows; exec() runs any other
+// statement and returns the rows it changed. Same rules and errors as a
+// Query (every marker needs its value; one statement only); messages carry
+// no query name. The statement is prepared for this one run: code that runs
+// one text over and over keeps a local Query instead.
+Rows select(Connection& conn, const QString& sql, const Params& params = {});
+int exec(Connection& conn, const QString& sql, const Params& params = {});
 
 }

@@ -42,6 +42,17 @@ namespace {
 
 QString fromUtf8(const char* s) { return s ? QString::fromUtf8(s) : QString(); }
 
+// The engine's rule for a declared type: REAL affinity unless INT, a text
+// or BLOB type decides first.
+bool realAffinity(const char* declared)
+{
+    if (!declared) return false;
+    const QByteArray t = QByteArray(declared).toUpper();
+    if (t.contains("INT") || t.contains("CHAR") || t.contains("CLOB") || t.contains("TEXT") || t.contains("BLOB"))
+        return false;
+    return t.contains("REAL") || t.contains("FLOA") || t.contains("DOUB");
+}
+
 size_t nameHash(QStringView s)
 {
     uint32_t h = 2166136261u;
@@ -63,6 +74,7 @@ std::shared_ptr<Shape> Shape::read(sqlite3_stmt* st, int first, bool withRowid)
         s->schema = fromUtf8(sqlite3_column_database_name(st, first - 1));
     }
     s->origins.resize(size_t(s->cols));
+    s->realColumn.assign(size_t(s->cols), 0);
     for (int c = 0; c < s->cols; ++c) {
         const QString name = fromUtf8(sqlite3_column_name(st, first + c));
         s->names << name;
@@ -71,7 +83,10 @@ std::shared_ptr<Shape> Shape::read(sqlite3_stmt* st, int first, bool withRowid)
         if (withRowid && fromUtf8(sqlite3_column_table_name(st, first + c)) == s->table
             && fromUtf8(sqlite3_column_database_name(st, first + c)) == s->schema)
             s->origins[size_t(c)] = fromUtf8(sqlite3_column_origin_name(st, first + c));
-        if (!s->origins[size_t(c)].isEmpty()) s->writable.push_back(c);
+        if (!s->origins[size_t(c)].isEmpty()) {
+            s->writable.push_back(c);
+            s->realColumn[size_t(c)] = realAffinity(sqlite3_column_decltype(st, first + c));
+        }
     }
     // Column names are asked for once a row by some loops: a table with
     // twice the slots finds one in a probe or two. The first of equal names wins.

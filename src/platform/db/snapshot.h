@@ -149,6 +149,7 @@ struct Shape {
     std::vector<QString> origins;           // "" for a computed column
     std::vector<int> writable;              // the columns with an origin
     std::vector<int> sameOrigin;            // the first column of the same origin; -1: none
+    std::vector<char> realColumn;           // a column of the table with REAL affinity
 
     // The statements that write rows back, made on first use (see query.cpp):
     // by kind and the columns they name.
