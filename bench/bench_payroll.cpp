@@ -156,10 +156,11 @@ int main(int argc, char** argv)
         if (run > 0) Data1->ADOConnection2.exec(QStringLiteral("delete from 工资表"));
         int failures = 0;
         const auto t0 = clock::now();
-        const payroll::GenerateResult g = payroll::generateMonth(QString::fromLatin1(kMonth), QStringLiteral("0"),
-                                                                 QStringLiteral("0"), QString(), [&] { ++failures; });
+        const payroll::GenerateResult g = payroll::generateMonth(Data1->ADOConnection2, QString::fromLatin1(kMonth),
+                                                                 QStringLiteral("0"), QStringLiteral("0"), QString(),
+                                                                 [&] { ++failures; });
         const auto t1 = clock::now();
-        const payroll::SettleResult s = payroll::settleMonth(QString::fromLatin1(kMonth));
+        const payroll::SettleResult s = payroll::settleMonth(Data1->ADOConnection2, QString::fromLatin1(kMonth));
         const auto t2 = clock::now();
         if (g.inserted != n || failures || s.status != payroll::SettleStatus::Settled || s.written != n) {
             std::fprintf(stderr, "program run incomplete: %d inserted, %d failed, %d settled\n", g.inserted, failures, s.written);

@@ -1,6 +1,8 @@
 #include "payroll/U_gzb.h"
 #include "data/U_data.h"
 #include "payroll/salary_month.h"
+#include "platform/db/convert.h"
+#include "platform/db/error.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dbgrid.h"
 #include "platform/ui/errors.h"
@@ -135,12 +137,15 @@ void Tfrm_gzb::Button3Click()
 {
     const QString month = ComboBox1->text();
     const payroll::GenerateResult r = payroll::generateMonth(
-        month, Edit2->text(), Edit1->text(), Edit3->text(),
+        Data1->ADOConnection2, month, Edit2->text(), Edit1->text(), Edit3->text(),
         [this] { ui::info(QStringLiteral("生成失败"), this); });
-    if (r.status == payroll::GenerateStatus::NoMonth)
-        ui::info(QStringLiteral("请选择日期"), this);
-    else if (r.status == payroll::GenerateStatus::AlreadyGenerated)
-        ui::info(QStringLiteral("该月工资已经生成"), this);
+    switch (r.status) {
+    case payroll::GenerateStatus::NoMonth: ui::info(QStringLiteral("请选择日期"), this); break;
+    case payroll::GenerateStatus::AlreadyGenerated: ui::info(QStringLiteral("该月工资已经生成"), this); break;
+    // Amounts shared by every row: one message, not one for each employee.
+    case payroll::GenerateStatus::BadOtherAmounts: ui::info(QStringLiteral("生成失败"), this); break;
+    case payroll::GenerateStatus::Generated: break;
+    }
     showMonth(month);
 }
 
@@ -171,18 +176,25 @@ void Tfrm_gzb::Button1Click()
 
 void Tfrm_gzb::jiesuan()
 {
-    const payroll::SettleResult r = payroll::settleMonth(ui::trim(ComboBox1->text()));
-    switch (r.status) {
-    case payroll::SettleStatus::AlreadySettled:
+    const QString month = ui::trim(ComboBox1->text());
+    const payroll::SettleResult r = payroll::settleMonth(Data1->ADOConnection2, month);
+    if (r.status == payroll::SettleStatus::AlreadySettled) {
         ui::info(QStringLiteral("该月工资已结算，请不要重复结算"), this);
-        break;
-    case payroll::SettleStatus::Refused:
-        ui::info(payroll::refusalText(r), this);
-        break;
-    case payroll::SettleStatus::Settled:
-        ui::info(QStringLiteral("结算完毕"), this);
-        break;
+        return;
     }
+    // The grid shows the month as it now stands, on the refused row if any.
+    db::Query& q = Data1->ADOQYgzb;
+    q.close();
+    q.clearSql();
+    q.addSql(QStringLiteral("select * from 工资表 where gzyf=:aaa"));
+    q.setParam(QStringLiteral("aaa"), Value::text(month));
+    q.open();
+    if (r.status == payroll::SettleStatus::Refused) {
+        if (r.row < q.recordCount()) q.setRecNo(r.row);
+        ui::info(payroll::refusalText(r), this);
+        return;
+    }
+    ui::info(QStringLiteral("结算完毕"), this);
 }
 
 void Tfrm_gzb::CheckBox1Click() { GroupBox1->setEnabled(CheckBox1->isChecked()); }
@@ -202,12 +214,21 @@ void Tfrm_gzb::BitBtn1Click()
         ui::info(QStringLiteral("该月工资已结算，请不要重复结算"), this);
         return;
     }
+    // Numbers only through the strict parser: "1e999" would be stored as infinity.
+    const Value amount = Value::real(db::toNumber(Edit2->text()));
+    const Value deduction = Value::real(db::toNumber(Edit1->text()));
     q.edit();
     try {
-        q.setField(QStringLiteral("qtje"), Value::text(ui::trim(Edit2->text())));
-        q.setField(QStringLiteral("qtke"), Value::text(ui::trim(Edit1->text())));
+        q.setField(QStringLiteral("qtje"), amount);
+        q.setField(QStringLiteral("qtke"), deduction);
         q.setField(QStringLiteral("bz"), Value::text(ui::trim(Edit3->text())));
+        // Refused when the row no longer holds what the grid shows (settled
+        // meanwhile by another copy of the program, say): nothing written.
         q.post();
+    } catch (const db::RowChanged&) {
+        q.cancel();
+        ui::info(QStringLiteral("该记录已被修改，请重新打开"), this);
+        return;
     } catch (...) {
         // Leave no half-made change on the grid's row.
         try {

@@ -2,6 +2,7 @@
 #include "data/U_data.h"
 #include "payroll/payroll_calc.h"
 #include "platform/db/convert.h"
+#include "platform/diag/log.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dbgrid.h"
 #include "platform/ui/errors.h"
@@ -28,6 +29,10 @@ void prepare(db::Query& q, const QString& sql)
     q.clearSql();
     q.addSql(sql);
 }
+
+// An amount or rate box as a number, through the strict parser (db::Error
+// otherwise): "1e999" would be stored as infinity, "1e-400" as 0.
+Value amount(const ui::Edit* e) { return Value::real(db::toNumber(e->text())); }
 
 // A stored bound as a number; one that is no number bounds nothing.
 payroll::Num boundOf(const Value& v)
@@ -252,20 +257,22 @@ void Tfrm_gzsz::BitBtn1Click()
         }
     try {
         db::Query& q = Data1->ADOQYgzsz;
-        prepare(q, QStringLiteral("insert into 工资模板 values (:a,:b,:c,:d,:e,:f,:g,:h,:i)"));
+        prepare(q, QStringLiteral("insert into 工资模板 (员工编号, 员工姓名, 基本工资, 全勤奖, 职务津贴, 养老保险, 失业保险, "
+                                  "医疗保险, 扣税级别) values (:a,:b,:c,:d,:e,:f,:g,:h,:i)"));
         q.setParam(QStringLiteral("a"), Value::text(ComboBox1->text()));
         q.setParam(QStringLiteral("b"), Value::text(ComboBox2->text()));
-        q.setParam(QStringLiteral("c"), Value::text(ui::trim(Edit1->text())));
-        q.setParam(QStringLiteral("d"), Value::text(ui::trim(Edit2->text())));
-        q.setParam(QStringLiteral("e"), Value::text(ui::trim(Edit3->text())));
-        q.setParam(QStringLiteral("f"), Value::text(ui::trim(Edit4->text())));
-        q.setParam(QStringLiteral("g"), Value::text(ui::trim(Edit6->text())));
-        q.setParam(QStringLiteral("h"), Value::text(ui::trim(Edit5->text())));
+        q.setParam(QStringLiteral("c"), amount(Edit1));
+        q.setParam(QStringLiteral("d"), amount(Edit2));
+        q.setParam(QStringLiteral("e"), amount(Edit3));
+        q.setParam(QStringLiteral("f"), amount(Edit4));
+        q.setParam(QStringLiteral("g"), amount(Edit6));
+        q.setParam(QStringLiteral("h"), amount(Edit5));
         q.setParam(QStringLiteral("i"), Value::text(ui::trim(Edit7->text())));
         q.execSql();
         editclear();
         FormShow();
     } catch (...) {
+        diag::logCause(QStringLiteral("工资模板保存"));
         ui::info(QStringLiteral("保存失败"), this);
         return;
     }
@@ -279,15 +286,16 @@ void Tfrm_gzsz::BitBtn2Click()
         q.edit();
         q.setField(QStringLiteral("员工编号"), Value::text(ComboBox1->text()));
         q.setField(QStringLiteral("员工姓名"), Value::text(ComboBox2->text()));
-        q.setField(QStringLiteral("基本工资"), Value::text(Edit1->text()));
-        q.setField(QStringLiteral("全勤奖"), Value::text(ui::trim(Edit2->text())));
-        q.setField(QStringLiteral("职务津贴"), Value::text(ui::trim(Edit3->text())));
-        q.setField(QStringLiteral("养老保险"), Value::text(ui::trim(Edit4->text())));
-        q.setField(QStringLiteral("失业保险"), Value::text(ui::trim(Edit6->text())));
-        q.setField(QStringLiteral("医疗保险"), Value::text(ui::trim(Edit5->text())));
+        q.setField(QStringLiteral("基本工资"), amount(Edit1));
+        q.setField(QStringLiteral("全勤奖"), amount(Edit2));
+        q.setField(QStringLiteral("职务津贴"), amount(Edit3));
+        q.setField(QStringLiteral("养老保险"), amount(Edit4));
+        q.setField(QStringLiteral("失业保险"), amount(Edit6));
+        q.setField(QStringLiteral("医疗保险"), amount(Edit5));
         q.setField(QStringLiteral("扣税级别"), Value::text(ui::trim(Edit7->text())));
         q.post();
     } catch (...) {
+        diag::logCause(QStringLiteral("工资模板修改"));
         // A refused change is dropped rather than left pending on the grid's row.
         try {
             if (q.isOpen() && q.state() != db::Query::State::Browse) q.cancel();

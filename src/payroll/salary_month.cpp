@@ -1,9 +1,9 @@
 #include "payroll/salary_month.h"
-#include "data/U_data.h"
 #include "payroll/payroll_calc.h"
 #include "platform/db/convert.h"
+#include "platform/db/query.h"
+#include "platform/diag/log.h"
 #include "platform/text/text.h"
-#include <QSignalBlocker>
 #include <algorithm>
 #include <vector>
 
@@ -26,40 +26,20 @@ Num numberOf(const Value& v)
 }
 
 // The same for a cell, reading a plain number without making a Value.
-Num numberAt(const db::Query& q, int row, int col)
+Num numberAt(const db::Rows& rows, int row, int col)
 {
     double x;
-    if (q.numberAt(row, col, &x)) return x;
-    return numberOf(q.value(row, col));
+    if (rows.numberAt(row, col, &x)) return x;
+    return numberOf(rows.value(row, col));
 }
 
 Value valueOf(Num n) { return n ? Value::real(*n) : Value::null(); }
 
-// The one way of running a statement on a shared query.
-void prepare(db::Query& q, const QString& sql)
-{
-    q.close();
-    q.clearSql();
-    q.addSql(sql);
-}
-
-Value fieldOrNull(const db::Query& q, int col)
-{
-    return q.recordCount() > 0 && col >= 0 ? q.value(0, col) : Value::null();
-}
-
 const QString kSelectMonth = QStringLiteral("select * from 工资表 where gzyf=:aaa");
 
-void openMonth(db::Query& q, const QString& month)
-{
-    prepare(q, kSelectMonth);
-    q.setParam(QStringLiteral("aaa"), Value::text(month));
-    q.open();
 }
 
-}
-
-GenerateResult generateMonth(const QString& month, const QString& otherAmount,
+GenerateResult generateMonth(db::Connection& conn, const QString& month, const QString& otherAmount,
                              const QString& otherDeduction, const QString& remark,
                              const std::function<void()>& onFailure)
 {
@@ -68,68 +48,66 @@ GenerateResult generateMonth(const QString& month, const QString& otherAmount,
         res.status = GenerateStatus::NoMonth;
         return res;
     }
-    db::Connection& conn = Data1->ADOConnection2;
     db::Transaction tx(conn);
-
-    db::Query& check = Data1->ADOQYbmxx;
-    prepare(check, kSelectMonth);
-    check.setParam(QStringLiteral("aaa"), Value::text(text::trim(month)));
-    check.open();
-    if (check.recordCount() > 0) {
+    const Value month_ = Value::text(text::trim(month));
+    if (!db::select(conn, kSelectMonth, {{"aaa", month_}}).isEmpty()) {
         res.status = GenerateStatus::AlreadyGenerated;
         return res;
     }
-
-    db::Query& A = Data1->ADOpublic;
-    prepare(A, QStringLiteral("select * from 考核表 where 考核月份=:aa"));
-    A.setParam(QStringLiteral("aa"), Value::text(month));
-    A.open();
-
-    db::Query& R = Data1->ADOQYkqxx;
-    prepare(R, QStringLiteral("select * from 考勤表"));
-    R.open();
-    const Value rDays = fieldOrNull(R, R.fieldIndex(QStringLiteral("出勤天数")));
-    const Value rLimit = fieldOrNull(R, R.fieldIndex(QStringLiteral("迟到早退次数")));
-    const Value rAvg = fieldOrNull(R, R.fieldIndex(QStringLiteral("月平均工作天数")));
-    const Value rFactor = fieldOrNull(R, R.fieldIndex(QStringLiteral("几倍")));
-
-    const int aBh = A.fieldIndex(QStringLiteral("员工编号"));
-    const int aDays = A.fieldIndex(QStringLiteral("出勤天数"));
-    const int aLate = A.fieldIndex(QStringLiteral("迟到次数"));
-    const int aEarly = A.fieldIndex(QStringLiteral("早退次数"));
-    const int aAbsent = A.fieldIndex(QStringLiteral("旷工天数"));
-    const int aOvertime = A.fieldIndex(QStringLiteral("加班时数"));
-
-    const Value month_ = Value::text(text::trim(month));
-    const Value qtje = Value::text(text::trim(otherAmount));
-    const Value qtke = Value::text(text::trim(otherDeduction));
+    // The same two amounts go into every row: read once, so that a text that
+    // is no number fails the run once instead of every employee in turn.
+    const std::optional<double> qtje = db::parseNumber(otherAmount);
+    const std::optional<double> qtke = db::parseNumber(otherDeduction);
+    if (!qtje || !qtke) {
+        res.status = GenerateStatus::BadOtherAmounts;
+        return res;
+    }
     const Value bz = Value::text(text::trim(remark));
 
-    db::Query& T = Data1->ADOQuery1;
-    db::Query& S = Data1->ADOQYsl;
-    db::Query& ins = Data1->ADOQYgzb;
-    const QString selTemplate = QStringLiteral("select * from 工资模板 where 员工编号=:bb");
-    const QString selBracket = QStringLiteral("select * from 个人所得税税率表 where 级别号=:cc");
-    const QString insertRow = QStringLiteral(
-        "insert into 工资表 values (:a,:b,:c,:d,:e,:f,:g,:h,:i,:j,:k,:l,:m,:n,:o,:p,:q,:r)");
+    const db::Rows A = db::select(conn, QStringLiteral("select * from 考核表 where 考核月份=:aa"), {{"aa", Value::text(month)}});
+    const db::Rows R = db::select(conn, QStringLiteral("select * from 考勤表"));
+    const AttendanceRule rule{numberOf(R.first(QStringLiteral("出勤天数"))), numberOf(R.first(QStringLiteral("迟到早退次数"))),
+                              numberOf(R.first(QStringLiteral("月平均工作天数"))), numberOf(R.first(QStringLiteral("几倍")))};
+
+    const int aBh = A.index(QStringLiteral("员工编号"));
+    const int aDays = A.index(QStringLiteral("出勤天数"));
+    const int aLate = A.index(QStringLiteral("迟到次数"));
+    const int aEarly = A.index(QStringLiteral("早退次数"));
+    const int aAbsent = A.index(QStringLiteral("旷工天数"));
+    const int aOvertime = A.index(QStringLiteral("加班时数"));
+
+    // Run once per employee: each keeps its statement prepared.
+    db::Query T(conn, QString());
+    T.setSql(QStringLiteral("select * from 工资模板 where 员工编号=:bb"));
+    db::Query S(conn, QString());
+    S.setSql(QStringLiteral("select * from 个人所得税税率表 where 级别号=:cc"));
+    db::Query ins(conn, QString());
+    ins.setSql(QStringLiteral(
+        "insert into 工资表 (gzyf, ygbh, ygxm, jbgz, jbf, qqj, zwjt, qtje, kgf, ylbx, sybx, ylx, ks, qtke, bz) "
+        "values (:gzyf, :ygbh, :ygxm, :jbgz, :jbf, :qqj, :zwjt, :qtje, :kgf, :ylbx, :sybx, :ylx, :ks, :qtke, :bz)"));
+    ins.setParam(QStringLiteral("gzyf"), month_);
+    ins.setParam(QStringLiteral("qtje"), Value::real(*qtje));
+    ins.setParam(QStringLiteral("qtke"), Value::real(*qtke));
+    ins.setParam(QStringLiteral("bz"), bz);
     static const char* const kTemplateCols[] = {"员工姓名", "基本工资", "全勤奖", "职务津贴",
                                                 "养老保险", "失业保险", "医疗保险", "扣税级别"};
 
     std::vector<std::pair<Value, Value>> rates;   // level -> rate
     int tCol[8] = {-2};
-    const int n = A.recordCount();
+    const int n = A.count();
     for (int row = 0; row < n; ++row) {
         const Value bh = A.value(row, aBh);
 
         // The look-ups stand outside the employee's guarded step: an error
         // there ends the run, and the transaction takes the month back.
-        prepare(T, selTemplate);
+        T.close();
         T.setParam(QStringLiteral("bb"), bh);
         T.open();
         if (tCol[0] == -2)   // every look-up has the same columns
             for (int k = 0; k < 8; ++k) tCol[k] = T.fieldIndex(QString::fromUtf8(kTemplateCols[k]));
         Value t[8];
-        for (int k = 0; k < 8; ++k) t[k] = fieldOrNull(T, tCol[k]);
+        if (T.recordCount() > 0)
+            for (int k = 0; k < 8; ++k) t[k] = tCol[k] >= 0 ? T.value(0, tCol[k]) : Value();
 
         // A bracket cannot change while the run holds the write lock, so each
         // level is fetched once.
@@ -138,10 +116,11 @@ GenerateResult generateMonth(const QString& month, const QString& otherAmount,
         if (cached != rates.end()) {
             rate = cached->second;
         } else {
-            prepare(S, selBracket);
+            S.close();
             S.setParam(QStringLiteral("cc"), t[7]);
             S.open();
-            rate = fieldOrNull(S, S.fieldIndex(QStringLiteral("税率")));
+            const int c = S.fieldIndex(QStringLiteral("税率"));
+            rate = S.recordCount() > 0 && c >= 0 ? S.value(0, c) : Value();
             rates.emplace_back(t[7], rate);
         }
 
@@ -151,32 +130,24 @@ GenerateResult generateMonth(const QString& month, const QString& otherAmount,
                          numberAt(A, row, aAbsent), numberAt(A, row, aOvertime)};
             SalaryTemplate tpl{numberOf(t[1]), numberOf(t[2]), numberOf(t[3]),
                                numberOf(t[4]), numberOf(t[5]), numberOf(t[6])};
-            AttendanceRule rule{numberOf(rDays), numberOf(rLimit), numberOf(rAvg), numberOf(rFactor)};
             const Amounts m = computeAmounts(a, tpl, rule, numberOf(rate));
 
-            prepare(ins, insertRow);
-            ins.setParam(QStringLiteral("a"), month_);
-            ins.setParam(QStringLiteral("b"), bh);
-            ins.setParam(QStringLiteral("c"), t[0]);
-            ins.setParam(QStringLiteral("d"), t[1]);
-            ins.setParam(QStringLiteral("e"), valueOf(m.overtimePay));
-            ins.setParam(QStringLiteral("f"), valueOf(m.bonus));
-            ins.setParam(QStringLiteral("g"), t[3]);
-            ins.setParam(QStringLiteral("h"), qtje);
-            ins.setParam(QStringLiteral("i"), valueOf(m.absenceDeduction));
-            ins.setParam(QStringLiteral("j"), valueOf(m.pension));
-            ins.setParam(QStringLiteral("k"), valueOf(m.unemployment));
-            ins.setParam(QStringLiteral("l"), valueOf(m.medical));
-            ins.setParam(QStringLiteral("m"), valueOf(m.tax));
-            ins.setParam(QStringLiteral("n"), qtke);
-            ins.setParam(QStringLiteral("o"), Value::null());
-            ins.setParam(QStringLiteral("p"), Value::null());
-            ins.setParam(QStringLiteral("q"), Value::null());
-            ins.setParam(QStringLiteral("r"), bz);
+            ins.setParam(QStringLiteral("ygbh"), bh);
+            ins.setParam(QStringLiteral("ygxm"), t[0]);
+            ins.setParam(QStringLiteral("jbgz"), valueOf(tpl.basic));
+            ins.setParam(QStringLiteral("jbf"), valueOf(m.overtimePay));
+            ins.setParam(QStringLiteral("qqj"), valueOf(m.bonus));
+            ins.setParam(QStringLiteral("zwjt"), valueOf(tpl.allowance));
+            ins.setParam(QStringLiteral("kgf"), valueOf(m.absenceDeduction));
+            ins.setParam(QStringLiteral("ylbx"), valueOf(m.pension));
+            ins.setParam(QStringLiteral("sybx"), valueOf(m.unemployment));
+            ins.setParam(QStringLiteral("ylx"), valueOf(m.medical));
+            ins.setParam(QStringLiteral("ks"), valueOf(m.tax));
             ins.execSql();
             sp.release();
             ++res.inserted;
         } catch (...) {
+            diag::logCause(QStringLiteral("工资表生成（员工编号 %1）").arg(bh.toText()));
             ++res.failed;
             if (onFailure) onFailure();
         }
@@ -185,20 +156,15 @@ GenerateResult generateMonth(const QString& month, const QString& otherAmount,
     return res;
 }
 
-SettleResult settleMonth(const QString& month)
+SettleResult settleMonth(db::Connection& conn, const QString& month)
 {
     SettleResult res;
-    db::Query& check = Data1->ADOQYbmxx;
-    prepare(check, kSelectMonth);
-    check.setParam(QStringLiteral("aaa"), Value::text(month));
-    check.open();
-    if (check.recordCount() > 0 && !check.field(QStringLiteral("yfgz")).isNull()) {
+    db::Transaction tx(conn);
+    const db::Rows q = db::select(conn, kSelectMonth, {{"aaa", Value::text(month)}});
+    if (!q.first(QStringLiteral("yfgz")).isNull()) {
         res.status = SettleStatus::AlreadySettled;
         return res;
     }
-
-    db::Query& q = Data1->ADOQYgzb;
-    openMonth(q, month);
 
     // Column names in the order of the sums, with the titles the grid shows.
     static const char* const kCols[11][2] = {
@@ -206,12 +172,12 @@ SettleResult settleMonth(const QString& month)
         {"kgf", "旷工费"}, {"ylbx", "养老保险"}, {"ylx", "医疗保险"}, {"sybx", "失业保险"},
         {"qtke", "其它扣额"}, {"ks", "扣税"}};
     int col[11];
-    for (int k = 0; k < 11; ++k) col[k] = q.fieldIndex(QString::fromLatin1(kCols[k][0]));
-    const int colBh = q.fieldIndex(QStringLiteral("ygbh"));
+    for (int k = 0; k < 11; ++k) col[k] = q.index(QString::fromLatin1(kCols[k][0]));
+    const int colBh = q.index(QStringLiteral("ygbh"));
 
     // Every row is checked before anything is written: a month is settled
     // whole or not at all.
-    const int n = q.recordCount();
+    const int n = q.count();
     std::vector<Totals> totals;
     totals.reserve(n);
     for (int row = 0; row < n; ++row) {
@@ -231,38 +197,21 @@ SettleResult settleMonth(const QString& month)
             res.row = row;
             res.employee = q.value(row, colBh).toText();
             res.reason = why;
-            q.setRecNo(row);
             return res;
         }
         totals.push_back(*t);
     }
 
-    try {
-        // A grid on the query would follow every row; it is shown the
-        // month once, afterwards.
-        const QSignalBlocker quiet(q);
-        db::Transaction tx(Data1->ADOConnection2);
-        for (int row = 0; row < n; ++row) {
-            q.setRecNo(row);
-            q.edit();
-            q.setField(QStringLiteral("yfgz"), Value::integer(totals[row].gross));
-            q.setField(QStringLiteral("ykgz"), Value::integer(totals[row].deductions));
-            q.setField(QStringLiteral("sfgz"), Value::integer(totals[row].net));
-            q.post();
-        }
-        tx.commit();
-        if (n > 0) q.first();
-    } catch (...) {
-        // The transaction is rolled back by now; show the rows as they are.
-        try {
-            openMonth(q, month);
-        } catch (...) {
-        }
-        throw;
+    db::Query write(conn, QString());
+    write.setSql(QStringLiteral("update 工资表 set yfgz=:yfgz, ykgz=:ykgz, sfgz=:sfgz where rowid=:id"));
+    for (int row = 0; row < n; ++row) {
+        write.setParam(QStringLiteral("yfgz"), Value::integer(totals[row].gross));
+        write.setParam(QStringLiteral("ykgz"), Value::integer(totals[row].deductions));
+        write.setParam(QStringLiteral("sfgz"), Value::integer(totals[row].net));
+        write.setParam(QStringLiteral("id"), Value::integer(q.rowid(row)));
+        write.execSql();
     }
-    // Each post read its row back, so the query holds what the table now
-    // holds: the grid is told once that every row changed.
-    emit q.reset();
+    tx.commit();
     res.written = n;
     return res;
 }

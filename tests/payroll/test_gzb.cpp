@@ -88,8 +88,9 @@ TEST_F(GzbTest, WorkedExampleGeneratedAndSettled)
         EXPECT_EQ(std::tuple(done.text, done.caption, done.icon), std::tuple(QString("结算完毕"), QString("提示"), ui::Icon::Information));
         // 2000+250+200+300+0 and 200+160+40+20+0+100, stored as whole numbers.
         EXPECT_EQ(stored("yfgz,ykgz,sfgz", "2024-01"), QStringList{"2750|520|2230"});
-        const QAbstractItemModel* m = d.DBGrid1->model();
+        const QAbstractItemModel* m = d.DBGrid1->model();   // the grid shows the settled month
         EXPECT_EQ(m->data(m->index(0, 16)).toString(), "2230");
+        EXPECT_EQ(Data1->ADOQYgzb.recNo(), 0);
     });
 }
 
@@ -157,6 +158,76 @@ TEST_F(GzbTest, FailedEmployeesAreRolledBackAndTheOthersCommitted)
     });
     EXPECT_EQ(stored("ygbh,jbf,kgf", "2024-01"), QStringList{"'mr003'|0.0|0.0"});
     EXPECT_EQ(db->rows("select t from 日志"), QStringList{"mr003"});
+}
+
+TEST_F(GzbTest, OtherAmountsThatAreNoNumberFailTheRunOnceAndGenerateNothing)
+{
+    for (const char* bh : {"mr001", "mr002", "mr003"}) {
+        tpl(bh);
+        assess(bh, "22,0,0,0,0");
+    }
+    withDialog([&](Tfrm_gzb& d) {
+        d.CheckBox1->setChecked(true);
+        for (auto [amount, deduction] : {std::pair{"  ", "0"}, {"0", "1,000"}, {"", "0"}, {"1e999", "0"}, {"0", "1e-400"}}) {
+            d.Edit2->setText(QString::fromUtf8(amount));
+            d.Edit1->setText(QString::fromUtf8(deduction));
+            generate(d, "2024-01");
+            EXPECT_EQ(modal->texts(), QStringList{"生成失败"}) << amount << "/" << deduction;
+            EXPECT_EQ(db->count("工资表"), 0);
+        }
+        d.Edit2->setText(" 1e3 ");
+        d.Edit1->setText("0");
+        generate(d, "2024-01");
+        EXPECT_TRUE(modal->messages.isEmpty());
+    });
+    EXPECT_EQ(stored("ygbh,qtje,qtke", "2024-01"), (QStringList{"'mr001'|1000.0|0.0", "'mr002'|1000.0|0.0", "'mr003'|1000.0|0.0"}));
+}
+
+TEST_F(GzbTest, AStaleScreenNeverWritesOverAMonthAnotherCopySettled)
+{
+    salary("2024-02", "mr001", kNoAmounts);
+    salary("2024-02", "mr002", kNoAmounts);
+    // db->exec is a second connection to the file: the other copy of the program.
+    const char* otherSettles = "update 工资表 set yfgz = 1, ykgz = 1, sfgz = 0 where gzyf = '2024-02' and "
+                               "(select yfgz from 工资表 where gzyf = '2024-02' order by rowid limit 1) is null";
+    // Whichever copy settles first, no settled total is ever written over.
+    db->exec("create table 日志 (t TEXT); create trigger twice after update of yfgz on 工资表 when old.yfgz is not null "
+             "begin insert into 日志 values (new.ygbh); end");
+    withDialog([&](Tfrm_gzb& d) {
+        // Two settlements that meet: one wins whole, the other is told, never an internal error.
+        bool first = true;
+        const auto hook = QObject::connect(&Data1->ADOQYgzb, &db::Query::reset, [&] {
+            if (std::exchange(first, false)) db->exec(otherSettles);
+        });
+        settle(d, "2024-02");
+        QObject::disconnect(hook);
+        EXPECT_EQ(modal->texts(), (QStringList{"确定没有其它金额或扣额吗？", "结算完毕"}));
+        EXPECT_EQ(stored("yfgz,ykgz,sfgz", "2024-02"), (QStringList{"2000|0|2000", "2000|0|2000"}));
+    });
+
+    EXPECT_EQ(db->count("日志"), 0);
+
+    db->exec("drop trigger twice; update 工资表 set yfgz = null, ykgz = null, sfgz = null");
+    withDialog([&](Tfrm_gzb& d) {
+        const auto add = [&] {
+            modal->clear();
+            d.CheckBox1->setChecked(true);
+            d.Edit2->setText("500");
+            d.Edit3->setText("奖金");
+            d.BitBtn1->click();
+        };
+        d.ComboBox1->setText("2024-02");
+        d.Button3->click();   // "already generated": the grid shows the month, not settled
+        db->exec(otherSettles);
+        d.DBGrid1->clickRow(1);
+        add();
+        EXPECT_EQ(modal->texts(), QStringList{"该记录已被修改，请重新打开"});
+        EXPECT_EQ(Data1->ADOQYgzb.state(), db::Query::State::Browse);
+        d.Edit2->setText("0");
+        settle(d, "2024-02");
+        EXPECT_EQ(modal->texts(), (QStringList{"确定没有其它金额或扣额吗？", "该月工资已结算，请不要重复结算"}));
+    });
+    EXPECT_EQ(stored("qtje,bz,yfgz,ykgz,sfgz", "2024-02"), (QStringList{"0.0|''|1|1|0", "0.0|''|1|1|0"}));
 }
 
 TEST_F(GzbTest, ErrorMidRunLeavesTheMonthAbsent)

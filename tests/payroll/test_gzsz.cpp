@@ -114,6 +114,11 @@ TEST_F(GzszTest, ComboLookUpsAndSaveChecksThenRatesInTheirColumns)
         fill(d, "1500");
         d.Edit2->setText("两百");
         save("保存失败");
+        for (const char* bad : {"1e999", "-1e309", "1e-400"}) {   // the engine would store ±infinity and 0
+            fill(d, "1500");
+            d.Edit4->setText(QString::fromUtf8(bad));
+            save("保存失败");
+        }
         EXPECT_EQ(db->count("工资模板"), 0);
 
         fill(d, "1.5e3");        // read as the database reads it
@@ -140,9 +145,11 @@ TEST_F(GzszTest, GridRowIsShownModifiedAndDeleted)
         d.Edit1->setText("2500");
         d.Edit6->setText("0.05");
         d.BitBtn2->click();
-        d.Edit2->setText("abc");
-        d.BitBtn2->click();
-        EXPECT_EQ(modal->texts(), (QStringList{"修改成功", "修改失败"}));
+        for (const char* bad : {"abc", "1e400", "1e-400"}) {
+            d.Edit2->setText(QString::fromUtf8(bad));
+            d.BitBtn2->click();
+        }
+        EXPECT_EQ(modal->texts(), (QStringList{"修改成功", "修改失败", "修改失败", "修改失败"}));
         EXPECT_EQ(Data1->ADOQYgzsz.state(), db::Query::State::Browse);
         EXPECT_EQ(db->rows("select * from 工资模板 order by rowid"),
                   (QStringList{"mr001|张三|2000.0|100.0|50.0|0.08|0.01|0.02|1", "mr002|李四|2500.0|100.0|50.0|0.07|0.05|0.04|2"}));
