@@ -150,10 +150,10 @@ void createDatabase(const QString& path, const QString& operatorName, const QStr
         b.open();
         b.exec("BEGIN IMMEDIATE");
         b.exec(schemaSql());
-        b.insert("insert into 操作员信息表 values (?, ?)", {operatorName, password});
-        for (const QString& v : ethnicGroups()) b.insert("insert into 民族表 values (?)", {v});
-        for (const QString& v : educationLevels()) b.insert("insert into 文化程度表 values (?)", {v});
-        for (const QString& v : politicalStatuses()) b.insert("insert into 政治面貌表 values (?)", {v});
+        b.insert("insert into 操作员信息表 (操作员名称, 操作员密码) values (?, ?)", {operatorName, password});
+        for (const QString& v : ethnicGroups()) b.insert("insert into 民族表 (民族) values (?)", {v});
+        for (const QString& v : educationLevels()) b.insert("insert into 文化程度表 (文化程度) values (?)", {v});
+        for (const QString& v : politicalStatuses()) b.insert("insert into 政治面貌表 (政治面貌) values (?)", {v});
         b.exec("COMMIT");
         b.finish();
     } catch (...) {

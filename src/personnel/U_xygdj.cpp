@@ -4,6 +4,7 @@
 #include "personnel/employee_rules.h"
 #include "platform/db/convert.h"
 #include "platform/db/error.h"
+#include "platform/diag/log.h"
 #include "platform/image/image.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/errors.h"
@@ -327,7 +328,10 @@ void Tfrm_xygdj::BitBtn1Click()
         auto date = [](const QString& s) { return db::Value::date(db::toDate(s)); };
         db::Query& q = Data1->ADOQYygxx;
         q.close();
-        q.setSql(QStringLiteral("insert into 人事表 values (:a,:b,:c,:d,:e,:f,:g,:h,:i,:j,:k,:l,:m,:n,:o,:p,:q,:r,:s,:t,:u,:v,:w,:x,:y,:z,:aa,:ab,:ac,:ad,:ae,:af)"));
+        q.setSql(QStringLiteral(
+            "insert into 人事表 (bh, xm, xb, sfzh, csrq, mz, hyzk, zzmm, jg, lxdh, sjhm, dzyx, jtdz, byyx, zy, whcd, tc, "
+            "cjgzsj, gl, zp, ssbm, gz, zw, zc, drsj, jl, djrq, djr, sflz, lzrq, fzrq, lzfydjr) "
+            "values (:a,:b,:c,:d,:e,:f,:g,:h,:i,:j,:k,:l,:m,:n,:o,:p,:q,:r,:s,:t,:u,:v,:w,:x,:y,:z,:aa,:ab,:ac,:ad,:ae,:af)"));
         q.setParam(QStringLiteral("a"), text(Edit1->text()));
         q.setParam(QStringLiteral("b"), text(Edit2->text()));
         q.setParam(QStringLiteral("c"), text(ComboBox8->text()));
@@ -365,6 +369,7 @@ void Tfrm_xygdj::BitBtn1Click()
         ui::info(QStringLiteral("保存成功！"), this);
         if (openMode() == 2 && applicantDelete) applicantDelete(BitBtn1);
     } catch (const std::exception&) {
+        diag::logCause(QStringLiteral("员工登记保存"));
         ui::info(QStringLiteral("系统出错！"), this);
     }
 }
@@ -394,6 +399,7 @@ void Tfrm_xygdj::BitBtn5Click()
         q.post();
         ui::info(QStringLiteral("修改成功"), this);
     } catch (const std::exception&) {
+        diag::logCause(QStringLiteral("员工信息修改"));
         // Nothing of a failed update stays pending on the browse's row.
         if (q.state() == db::Query::State::Edit || q.state() == db::Query::State::Insert) q.cancel();
         ui::info(QStringLiteral("修改失败"), this);
@@ -420,6 +426,7 @@ void Tfrm_xygdj::loadStoredPhoto(const db::Value& zp)
         try {
             picture_ = img::decodeBmp(bytes);
         } catch (const std::exception&) {
+            diag::logCause(QStringLiteral("员工照片"));
             picture_ = QImage();   // shown as no picture; the bytes stay as stored
         }
     }
