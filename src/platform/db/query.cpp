@@ -586,6 +586,8 @@ bool Query::numberAt(int row, int col, double* out) const
     return d_->snap->numberAt(row, col, out);
 }
 
+size_t Query::bytes() const { return d_->snap ? d_->snap->bytes() : 0; }
+
 // ---- changes ----
 
 void Query::Impl::requireWritable(const QString& query) const

@@ -94,6 +94,8 @@ public:
     // rows: true with *out set when it holds an integer or a real; false for
     // any other value, which value() then reads. Error out of range.
     bool numberAt(int row, int col, double* out) const;
+    // Memory held by the rows read (0 when closed).
+    size_t bytes() const;
 
     // Changing the current row. edit() on a query with no rows starts a new
     // row (state Insert) and post() inserts it; the new row joins the
