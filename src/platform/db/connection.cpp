@@ -216,6 +216,39 @@ void Connection::rollbackTo(const QString& name)
     runCached(t.release, &t.releaseHint);
 }
 
+QByteArray Connection::readBlob(const QString& schema, const QString& table, const QString& column, int64_t rowid,
+                                int64_t size)
+{
+    sqlite3* h = handle();
+    const QByteArray s = schema.toUtf8(), t = table.toUtf8(), c = column.toUtf8();
+    const auto changed = [&] { return RowChanged(QStringLiteral("字段 %1：该记录已被修改，请重新打开").arg(column)); };
+    sqlite3_blob* b = nullptr;
+    int rc = sqlite3_blob_open(h, s.constData(), t.constData(), c.constData(), rowid, 0, &b);
+    bool same = false;
+    QByteArray out;
+    if (rc == SQLITE_OK && sqlite3_blob_bytes(b) == size) {
+        same = true;
+        out.resize(qsizetype(size));
+        rc = sqlite3_blob_read(b, out.data(), int(size), 0);
+    }
+    if (rc != SQLITE_OK) {
+        const Error e = detail::engineError(h);
+        sqlite3_blob_close(b);
+        // A row that is gone or holds no blob any more is a change, not a fault.
+        const QString check = QStringLiteral("SELECT 1 FROM %1.%2 WHERE rowid = %3 AND typeof(%4) = 'blob'")
+                                  .arg(quoteIdent(schema), quoteIdent(table)).arg(rowid).arg(quoteIdent(column));
+        sqlite3_stmt* st = nullptr;
+        const bool stillBlob = sqlite3_prepare_v2(h, check.toUtf8().constData(), -1, &st, nullptr) == SQLITE_OK
+            && sqlite3_step(st) == SQLITE_ROW;
+        sqlite3_finalize(st);
+        if (stillBlob) throw e;
+        throw changed();
+    }
+    sqlite3_blob_close(b);
+    if (!same) throw changed();
+    return out;
+}
+
 QString Connection::lastError() const { return db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QString(); }
 
 void Connection::attach(StatementHolder* h)

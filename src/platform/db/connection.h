@@ -55,6 +55,13 @@ public:
     // Last error text of the engine, for messages.
     QString lastError() const;
 
+    // For values read later (large blobs): a pointer that expires with the connection.
+    std::weak_ptr<Connection> weak() const { return self_; }
+    // The bytes of one blob cell, read incrementally. db::RowChanged when the
+    // row is gone or the cell is no longer a blob of `size` bytes.
+    QByteArray readBlob(const QString& schema, const QString& table, const QString& column, int64_t rowid,
+                        int64_t size);
+
     void attach(StatementHolder* h);
     void detach(StatementHolder* h);
 
@@ -83,6 +90,7 @@ private:
     std::vector<StatementHolder*> holders_;
     std::unique_ptr<Cache> cache_;
     uint64_t generation_ = 0;   // counts closes: a lease from an earlier handle is void
+    std::shared_ptr<Connection> self_{this, [](Connection*) {}};   // owns nothing
 };
 
 // One run of a cached statement: reset and unbound when the lease ends. A

@@ -373,6 +373,7 @@ void Query::open()
             } else {
                 snap = std::make_unique<Snapshot>(d_->shapeOf(st, first));
             }
+            snap->setConnection(conn_.weak());
         }
         if (rc == SQLITE_DONE) break;
         snap->appendFrom(st);
@@ -635,14 +636,27 @@ void Query::setField(const QString& name, const Value& v)
 // they name. Made once for a shape; the connection keeps them prepared.
 enum class WriteKind { Refresh, Update, Insert, Delete };
 
-static Shape::Write& writeStatement(const Shape& shape, WriteKind kind, const std::vector<int>& cols)
+// An Update or Delete compares every column with what was read; a blob left
+// unread (`lazy`) is compared by its size.
+static Shape::Write& writeStatement(const Shape& shape, WriteKind kind, const std::vector<int>& cols,
+                                    const std::vector<int>& lazy = {})
 {
     for (Shape::Write& w : shape.writes)
-        if (w.kind == int(kind) && w.cols == cols) return w;
+        if (w.kind == int(kind) && w.cols == cols && w.lazy == lazy) return w;
     if (shape.writes.size() >= 64) shape.writes.clear();   // an odd caller setting ever new columns
 
     const QString table = shape.quotedTable();
     const auto column = [&](int c) { return quoteIdent(shape.origins[size_t(c)]); };
+    const auto unchanged = [&] {
+        QString where;
+        for (int c : shape.writable) {
+            if (std::find(lazy.begin(), lazy.end(), c) == lazy.end())
+                where += QStringLiteral(" AND ") + column(c) + QStringLiteral(" IS ?");
+            else
+                where += QStringLiteral(" AND typeof(%1) = 'blob' AND length(%1) = ?").arg(column(c));
+        }
+        return where;
+    };
     QStringList parts;
     QString sql;
     switch (kind) {
@@ -657,8 +671,7 @@ static Shape::Write& writeStatement(const Shape& shape, WriteKind kind, const st
         // say) is not written over from what the screen showed before.
         for (int c : cols) parts << column(c) + QStringLiteral(" = ?");
         sql = QStringLiteral("UPDATE ") + table + QStringLiteral(" SET ") + parts.join(QStringLiteral(", "))
-            + QStringLiteral(" WHERE rowid = ?");
-        for (int c : shape.writable) sql += QStringLiteral(" AND ") + column(c) + QStringLiteral(" IS ?");
+            + QStringLiteral(" WHERE rowid = ?") + unchanged();
         break;
     }
     case WriteKind::Insert:
@@ -677,12 +690,20 @@ static Shape::Write& writeStatement(const Shape& shape, WriteKind kind, const st
         break;
     case WriteKind::Delete:
         // By rowid, and only while the row still holds what was read.
-        sql = QStringLiteral("DELETE FROM ") + table + QStringLiteral(" WHERE rowid = ?");
-        for (int c : shape.writable) sql += QStringLiteral(" AND ") + column(c) + QStringLiteral(" IS ?");
+        sql = QStringLiteral("DELETE FROM ") + table + QStringLiteral(" WHERE rowid = ?") + unchanged();
         break;
     }
-    shape.writes.push_back({int(kind), cols, sql.toUtf8(), {}});
+    shape.writes.push_back({int(kind), cols, lazy, sql.toUtf8(), {}});
     return shape.writes.back();
+}
+
+// The columns of a row whose blobs were left unread; mostly none.
+static std::vector<int> lazyCells(const Snapshot& snap, int row)
+{
+    std::vector<int> lazy;
+    for (int c : snap.shape().writable)
+        if (snap.isLazy(row, c)) lazy.push_back(c);
+    return lazy;
 }
 
 // A lease of the statement, found through its hint.
@@ -739,7 +760,7 @@ void Query::post()
             return;
         }
         {
-            WriteLease s(conn_, writeStatement(snap.shape(), WriteKind::Update, cols));
+            WriteLease s(conn_, writeStatement(snap.shape(), WriteKind::Update, cols, lazyCells(snap, d_->cur)));
             sqlite3_stmt* st = statementOf(name_, h, s);
             int p = 1;
             for (int c : cols) bindValue(name_, h, st, p++, *d_->pending[size_t(c)], fieldName(c));
@@ -804,7 +825,7 @@ void Query::deleteRow()
 
     sqlite3* h = conn_.handle();
     {
-        WriteLease s(conn_, writeStatement(snap.shape(), WriteKind::Delete, {}));
+        WriteLease s(conn_, writeStatement(snap.shape(), WriteKind::Delete, {}, lazyCells(snap, d_->cur)));
         sqlite3_stmt* st = statementOf(name_, h, s);
         int p = 1;
         sqlite3_bind_int64(st, p++, snap.rowid(d_->cur));

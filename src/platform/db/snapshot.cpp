@@ -1,5 +1,6 @@
 #include "platform/db/snapshot.h"
 #include "platform/db/sqltext.h"
+#include "platform/db/error.h"
 #include <algorithm>
 #include <sqlite3.h>
 
@@ -75,6 +76,7 @@ std::shared_ptr<Shape> Shape::read(sqlite3_stmt* st, int first, bool withRowid)
     }
     s->origins.resize(size_t(s->cols));
     s->realColumn.assign(size_t(s->cols), 0);
+    s->lazyColumn.assign(size_t(s->cols), 0);
     for (int c = 0; c < s->cols; ++c) {
         const QString name = fromUtf8(sqlite3_column_name(st, first + c));
         s->names << name;
@@ -86,6 +88,7 @@ std::shared_ptr<Shape> Shape::read(sqlite3_stmt* st, int first, bool withRowid)
         if (!s->origins[size_t(c)].isEmpty()) {
             s->writable.push_back(c);
             s->realColumn[size_t(c)] = realAffinity(sqlite3_column_decltype(st, first + c));
+            s->lazyColumn[size_t(c)] = 1;
         }
     }
     // Column names are asked for once a row by some loops: a table with
@@ -146,10 +149,12 @@ void Snapshot::reuse(const std::shared_ptr<const Shape>& shape)
 namespace {
 
 // A cell as the snapshot keeps it: its kind, and the number itself or the
-// reference of its bytes. With mayKeep, kind and word come in as the cell
-// was: bytes equal to those are not stored again. The column's value is read
-// directly: the connection takes no lock (it is used from one thread).
-inline void readCell(sqlite3_value* v, detail::Arena& arena, uint8_t& kind, uint64_t& word, bool mayKeep = false)
+// reference of its bytes (a large blob of a lazy column: its size). With
+// mayKeep, kind and word come in as the cell was: bytes equal to those are
+// not stored again. The column's value is read directly: the connection
+// takes no lock (it is used from one thread).
+inline void readCell(sqlite3_value* v, detail::Arena& arena, uint8_t& kind, uint64_t& word, bool lazy,
+                     bool mayKeep = false)
 {
     const int type = sqlite3_value_type(v);
     switch (type) {
@@ -168,6 +173,14 @@ inline void readCell(sqlite3_value* v, detail::Arena& arena, uint8_t& kind, uint
     case SQLITE_TEXT:
     case SQLITE_BLOB: {
         const bool text = type == SQLITE_TEXT;
+        if (!text && lazy) {
+            const uint32_t n = uint32_t(sqlite3_value_bytes(v));
+            if (n > Snapshot::kLazyBlobBytes) {
+                kind = Snapshot::kLazyBlob;
+                word = n;
+                return;
+            }
+        }
         const uint8_t k = text ? Snapshot::kText : Snapshot::kBlob;
         const void* p = text ? static_cast<const void*>(sqlite3_value_text(v)) : sqlite3_value_blob(v);
         const uint32_t n = uint32_t(sqlite3_value_bytes(v));
@@ -188,6 +201,30 @@ inline void readCell(sqlite3_value* v, detail::Arena& arena, uint8_t& kind, uint
     }
 }
 
+// The bytes of a lazy cell, read from its table row when first asked for.
+class TableBlob final : public Value::BlobSource {
+public:
+    TableBlob(std::weak_ptr<Connection> conn, QString schema, QString table, QString column, int64_t rowid, int64_t size)
+        : conn_(std::move(conn)), schema_(std::move(schema)), table_(std::move(table)), column_(std::move(column)),
+          rowid_(rowid), size_(size)
+    {
+    }
+    int64_t size() const override { return size_; }
+
+protected:
+    QByteArray read() const override
+    {
+        const std::shared_ptr<Connection> c = conn_.lock();
+        if (!c) throw Error(QStringLiteral("字段 %1：数据库连接已关闭，无法读取").arg(column_));
+        return c->readBlob(schema_, table_, column_, rowid_, size_);
+    }
+
+private:
+    std::weak_ptr<Connection> conn_;
+    QString schema_, table_, column_;
+    int64_t rowid_, size_;
+};
+
 }
 
 void Snapshot::appendFrom(sqlite3_stmt* st)
@@ -195,13 +232,15 @@ void Snapshot::appendFrom(sqlite3_stmt* st)
     // The row's cells in one piece where they fit in the current blocks.
     uint8_t* kinds = kinds_.extend(size_t(cols_));
     uint64_t* words = words_.extend(size_t(cols_));
+    const char* lazy = shape_->lazyColumn.data();
     if (kinds && words) {
-        for (int c = 0; c < cols_; ++c) readCell(sqlite3_column_value(st, first_ + c), arena_, kinds[c], words[c]);
+        for (int c = 0; c < cols_; ++c)
+            readCell(sqlite3_column_value(st, first_ + c), arena_, kinds[c], words[c], lazy[c]);
     } else {
         for (int c = 0; c < cols_; ++c) {
             uint8_t kind;
             uint64_t word;
-            readCell(sqlite3_column_value(st, first_ + c), arena_, kind, word);
+            readCell(sqlite3_column_value(st, first_ + c), arena_, kind, word, lazy[c]);
             if (kinds) kinds[c] = kind;
             else kinds_.push_back(kind);
             if (words) words[c] = word;
@@ -231,7 +270,7 @@ void Snapshot::refreshFrom(int row, sqlite3_stmt* st, const std::vector<int>& co
     if (kinds && words) {   // the row in one piece, as it mostly is
         for (size_t k = 0; k < cols.size(); ++k) {
             const size_t c = size_t(cols[k]);
-            readCell(sqlite3_column_value(st, int(k)), arena_, kinds[c], words[c], true);
+            readCell(sqlite3_column_value(st, int(k)), arena_, kinds[c], words[c], shape_->lazyColumn[c], true);
         }
         return;
     }
@@ -239,7 +278,7 @@ void Snapshot::refreshFrom(int row, sqlite3_stmt* st, const std::vector<int>& co
         const size_t i = first + size_t(cols[k]);
         uint8_t kind = kinds_[i];
         uint64_t word = words_[i];
-        readCell(sqlite3_column_value(st, int(k)), arena_, kind, word, true);
+        readCell(sqlite3_column_value(st, int(k)), arena_, kind, word, shape_->lazyColumn[size_t(cols[k])], true);
         kinds_[i] = kind;
         words_[i] = word;
     }
@@ -272,6 +311,9 @@ Value Snapshot::value(int row, int col) const
         const char* p = arena_.get(w, &n);
         return Value::blob(QByteArray(p, qsizetype(n)));
     }
+    case kLazyBlob:
+        return Value::blob(std::make_shared<TableBlob>(conn_, shape_->schema, shape_->table,
+                                                       shape_->origins[size_t(col)], rowid(row), int64_t(w)));
     default: return Value();
     }
 }
@@ -281,6 +323,7 @@ int Snapshot::bindCell(sqlite3_stmt* st, int param, int row, int col) const
     const size_t i = cell(row, col);
     const uint64_t w = words_[i];
     switch (kinds_[i]) {
+    case kLazyBlob: return sqlite3_bind_int64(st, param, sqlite3_int64(w));
     case kInteger: {
         int64_t v;
         std::memcpy(&v, &w, sizeof v);

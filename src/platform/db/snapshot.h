@@ -150,12 +150,14 @@ struct Shape {
     std::vector<int> writable;              // the columns with an origin
     std::vector<int> sameOrigin;            // the first column of the same origin; -1: none
     std::vector<char> realColumn;           // a column of the table with REAL affinity
+    std::vector<char> lazyColumn;           // large blobs may stay unread (writable with a rowid)
 
     // The statements that write rows back, made on first use (see query.cpp):
     // by kind and the columns they name.
     struct Write {
         int kind;
         std::vector<int> cols;
+        std::vector<int> lazy;   // columns compared by the size of a blob left unread
         QByteArray text;
         Connection::CachedHint hint;
     };
@@ -168,11 +170,18 @@ struct Shape {
 // that a delete moves four bytes a row and nothing else.
 class Snapshot {
 public:
-    enum Kind : uint8_t { kNull, kInteger, kReal, kText, kBlob };
+    // kLazyBlob: a blob larger than kLazyBlobBytes in a column the rows can be
+    // written back to; only its size is kept (in the cell's word), and its
+    // bytes are read from the table row when its value is asked for.
+    enum Kind : uint8_t { kNull, kInteger, kReal, kText, kBlob, kLazyBlob };
+    static constexpr uint32_t kLazyBlobBytes = 4096;
 
     explicit Snapshot(std::shared_ptr<const Shape> shape);
     // Empty, for the rows of another run; the memory of a small result is kept.
     void reuse(const std::shared_ptr<const Shape>& shape);
+
+    // The connection large blobs are read from later.
+    void setConnection(std::weak_ptr<Connection> c) { conn_ = std::move(c); }
 
     const Shape& shape() const { return *shape_; }
     int columnCount() const { return shape_->cols; }
@@ -215,8 +224,9 @@ public:
         }
     }
     bool isNull(int row, int col) const { return kinds_[cell(row, col)] == kNull; }
-    // Binds the cell exactly as it was read (for comparisons with the table).
-    // The engine copies its bytes.
+    bool isLazy(int row, int col) const { return kinds_[cell(row, col)] == kLazyBlob; }
+    // Binds the cell exactly as it was read (for comparisons with the table);
+    // a lazy blob binds its size. The engine copies the bytes.
     int bindCell(sqlite3_stmt* st, int param, int row, int col) const;
 
     size_t bytes() const;
@@ -225,6 +235,7 @@ private:
     size_t cell(int row, int col) const { return size_t(order_[size_t(row)]) * size_t(cols_) + size_t(col); }
 
     std::shared_ptr<const Shape> shape_;
+    std::weak_ptr<Connection> conn_;
     int cols_ = 0;
     int first_ = 0;
 

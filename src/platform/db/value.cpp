@@ -28,6 +28,26 @@ const char* kindName(Value::Kind k)
 
 }
 
+const QByteArray& Value::BlobSource::bytes() const
+{
+    if (!bytes_) bytes_ = read();
+    return *bytes_;
+}
+
+Value Value::blob(std::shared_ptr<const BlobSource> source)
+{
+    Value x;
+    x.kind_ = Kind::Blob;
+    x.lazy_ = std::move(source);
+    return x;
+}
+
+int64_t Value::blobSize() const
+{
+    if (kind_ != Kind::Blob) return 0;
+    return lazy_ ? lazy_->size() : b_.size();
+}
+
 Value Value::integer(int64_t v)
 {
     Value x;
@@ -121,7 +141,7 @@ QByteArray Value::toBlob() const
 {
     switch (kind_) {
     case Kind::Null: return QByteArray();
-    case Kind::Blob: return b_;
+    case Kind::Blob: return asBlob();
     case Kind::Text: return s_.toUtf8();
     default: cannotConvert(kind_, "Blob");
     }
@@ -154,7 +174,7 @@ bool Value::operator==(const Value& o) const
     case Kind::Real: return d_ == o.d_;
     case Kind::Text: return s_ == o.s_;
     case Kind::Date: return dt_ == o.dt_;
-    case Kind::Blob: return b_ == o.b_;
+    case Kind::Blob: return blobSize() == o.blobSize() && asBlob() == o.asBlob();
     }
     return false;
 }
