@@ -3,6 +3,7 @@
 #include "payroll/salary_month.h"
 #include "platform/db/convert.h"
 #include "platform/db/error.h"
+#include "platform/diag/log.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dbgrid.h"
 #include "platform/ui/errors.h"
@@ -226,6 +227,7 @@ void Tfrm_gzb::BitBtn1Click()
         // meanwhile by another copy of the program, say): nothing written.
         q.post();
     } catch (const db::RowChanged&) {
+        diag::logCause(QStringLiteral("其它金额添加"));
         q.cancel();
         ui::info(QStringLiteral("该记录已被修改，请重新打开"), this);
         return;

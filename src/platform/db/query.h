@@ -28,7 +28,9 @@ using Params = QList<std::pair<QString, Value>>;
 // ("ADOQuery1: 字段 'xyz' 不存在"); engine refusals carry the engine's text.
 // Rows can be changed only for a plain SELECT on one table (no DISTINCT,
 // grouping, aggregate, join or compound): the snapshot then carries each
-// row's rowid, hidden from the fields.
+// row's rowid, hidden from the fields. In such a snapshot a blob of more than
+// 4 KB is kept as its size only; its Value reads the bytes from the table row
+// when they are asked for (see Value::BlobSource).
 class Query : public QObject {
     Q_OBJECT
 public:
@@ -104,17 +106,20 @@ public:
     void edit();
     void append();                               // explicit new row
     // Only in Edit/Insert, and only a column of the table (not a computed one).
+    // A text for a column of REAL affinity goes through the strict number
+    // parser (Error for "1e999", "1e-400", "1,000", ""), and is kept as a real.
     void setField(const QString& name, const Value& v);
     // Writes only the fields set, to the row with the snapshot's rowid and only
-    // while it still holds the values read in those columns; then shows what
-    // the table holds. Error if it fails (state stays Edit/Insert, values
-    // pending) or reaches no row. Nothing to do in Browse.
+    // while it still holds every value read (a blob left unread: its size);
+    // then shows what the table holds. Error if it fails (state stays
+    // Edit/Insert, values pending); RowChanged, with nothing written, when the
+    // row is gone or holds other values. Nothing to do in Browse.
     void post();
     void cancel();
     // Deletes the table row with the snapshot's rowid while it still holds the
-    // values read. Error if no current row or no table row was deleted; the
-    // next row becomes current (the previous one after the last). In Insert
-    // state it just drops the new row.
+    // values read (RowChanged otherwise). Error if no current row; the next
+    // row becomes current (the previous one after the last). In Insert state
+    // it just drops the new row.
     void deleteRow();
     // The table rowid of a row, to find that very row again after the
     // current row has moved (Error out of range or if rows cannot be changed).
