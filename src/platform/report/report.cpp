@@ -13,8 +13,11 @@ QString resolveProjectFile(const QString& projectFile)
     return projectFile + QStringLiteral(".rav");
 }
 
+std::function<void(const RvProject&)> RvProject::executeHook;
+
 void RvProject::Execute(QWidget* owner)
 {
+    if (executeHook) return executeHook(*this);
     ui::info(QStringLiteral("报表文件 %1 无法使用").arg(resolveProjectFile(ProjectFile)), owner);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include <QHash>
 #include <QString>
+#include <functional>
 
 class QWidget;
 namespace db { class Query; }
@@ -22,6 +23,11 @@ public:
     // Loads the layout and previews the report; a layout that cannot be used
     // is reported in a message box ("提示") and nothing else happens.
     void Execute(QWidget* owner = nullptr);
+
+    db::Query* dataSet() const { return data_; }
+    const QHash<QString, QString>& params() const { return params_; }
+    // Tests: when set, Execute hands the project here instead of running it.
+    static std::function<void(const RvProject&)> executeHook;
 
 private:
     db::Query* data_ = nullptr;
