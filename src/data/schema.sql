@@ -2,6 +2,10 @@
 -- lists no columns. STRICT makes a value a column cannot hold fail the statement.
 -- Dates are ISO "yyyy-MM-dd" text, checked to be real calendar dates.
 
+-- Pointer-map pages: a row's columns stored behind its photo are reached
+-- without reading each overflow page of the photo. Only an empty file takes it.
+PRAGMA auto_vacuum = INCREMENTAL;
+
 CREATE TABLE 人事表 (
   bh TEXT, xm TEXT, xb TEXT, sfzh TEXT,
   csrq TEXT CHECK (csrq IS NULL OR date(csrq, '+0 days') IS csrq),
