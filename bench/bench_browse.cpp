@@ -71,7 +71,6 @@ bool complete(const std::string& path)
         sqlite3_close(h);
         return false;
     }
-    // Made from the schema as it stands (its auto_vacuum) and filled in full.
     auto number = [h](const char* sql) {
         sqlite3_stmt* st = nullptr;
         long long n = -1;
@@ -80,16 +79,24 @@ bool complete(const std::string& path)
         sqlite3_finalize(st);
         return n;
     };
+    // Made from the schema as it stands (tables, indexes, auto_vacuum) and filled in full.
+    auto schemaOf = [](sqlite3* db) {
+        std::string text;
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(db, "select coalesce(sql, '') from sqlite_master order by name", -1, &st, nullptr) == SQLITE_OK)
+            while (sqlite3_step(st) == SQLITE_ROW) text += reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+        sqlite3_finalize(st);
+        if (sqlite3_prepare_v2(db, "PRAGMA auto_vacuum", -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+            text += std::to_string(sqlite3_column_int(st, 0));
+        sqlite3_finalize(st);
+        return text;
+    };
     sqlite3* probe = nullptr;
     sqlite3_open_v2(":memory:", &probe, SQLITE_OPEN_READWRITE, nullptr);
     sqlite3_exec(probe, data::schemaSql(), nullptr, nullptr, nullptr);
-    sqlite3_stmt* st = nullptr;
-    long long wanted = -1;
-    if (sqlite3_prepare_v2(probe, "PRAGMA auto_vacuum", -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
-        wanted = sqlite3_column_int64(st, 0);
-    sqlite3_finalize(st);
+    const std::string wanted = schemaOf(probe);
     sqlite3_close(probe);
-    const bool ok = number("PRAGMA auto_vacuum") == wanted &&
+    const bool ok = schemaOf(h) == wanted &&
                     number("select count(*) from 人事表 where length(zp) > 100000") == kEmployees;
     sqlite3_close(h);
     return ok;

@@ -21,6 +21,8 @@ CREATE TABLE 人事表 (
   lzfydjr TEXT
 ) STRICT;
 CREATE INDEX 人事表_bh ON 人事表 (bh);
+-- The department trees list a department's employees on every click.
+CREATE INDEX 人事表_ssbm ON 人事表 (ssbm);
 
 CREATE TABLE 应聘信息表 (
   编号 TEXT, 姓名 TEXT, 性别 TEXT, 出生日期 TEXT, 民族 TEXT, 联系电话 TEXT, 电子信箱 TEXT,
