@@ -4,6 +4,7 @@
 #include "app/U_login.h"
 #include "app/U_main.h"
 #include "payroll/U_gzb.h"
+#include "payroll/U_gzda.h"
 #include "payroll/U_gzsz.h"
 #include "personnel/U_htgl.h"
 #include "personnel/U_khgl.h"
@@ -11,6 +12,7 @@
 #include "personnel/U_ygdd.h"
 #include "personnel/U_ygfz.h"
 #include "personnel/U_yglz.h"
+#include "personnel/U_ygxxll.h"
 #include "personnel/U_yp.h"
 #include "personnel/U_ypll.h"
 #include "settings/U_kqlr.h"
@@ -24,6 +26,8 @@ void registerTaskDialogs()
     setTaskOpener(QStringLiteral("N24"), dialogOpener(frm_gzsz));
     setTaskOpener(QStringLiteral("N25"), dialogOpener(frm_gzb));
     setTaskOpener(QStringLiteral("N3"), dialogOpener(frm_yp));
+    setTaskOpener(QStringLiteral("N32"), dialogOpener(frm_gzll));
+    setTaskOpener(QStringLiteral("N26"), dialogOpener(frm_ygxill));
     setTaskOpener(QStringLiteral("N27"), dialogOpener(frm_xygdj));
     setTaskOpener(QStringLiteral("N28"), dialogOpener(frm_ygdd));
     setTaskOpener(QStringLiteral("N29"), dialogOpener(frm_yglz));

@@ -4,6 +4,10 @@
 -- be real calendar dates; amounts are finite. Checks are named "<column>_date"
 -- and "<column>_finite": the database layer words its message by the name.
 
+-- Pointer-map pages: a row's columns stored behind its photo are reached
+-- without reading each overflow page of the photo. Only an empty file takes it.
+PRAGMA auto_vacuum = INCREMENTAL;
+
 CREATE TABLE 人事表 (
   bh TEXT, xm TEXT, xb TEXT, sfzh TEXT,
   csrq TEXT CONSTRAINT csrq_date CHECK (csrq IS NULL OR date(csrq, '+0 days') IS csrq),
@@ -19,6 +23,8 @@ CREATE TABLE 人事表 (
   lzfydjr TEXT
 ) STRICT;
 CREATE INDEX 人事表_bh ON 人事表 (bh);
+-- The department trees list a department's employees on every click.
+CREATE INDEX 人事表_ssbm ON 人事表 (ssbm);
 
 CREATE TABLE 应聘信息表 (
   编号 TEXT, 姓名 TEXT, 性别 TEXT, 出生日期 TEXT, 民族 TEXT, 联系电话 TEXT, 电子信箱 TEXT,

@@ -3,6 +3,7 @@
 #include "platform/db/error.h"
 #include "platform/db/query.h"
 #include "platform/text/text.h"
+#include <QRegularExpression>
 #include <limits>
 
 namespace personnel {
@@ -81,6 +82,16 @@ std::optional<QString> birthDateFromIdCard(const QString& idCard)
     if (s.size() == 18) return part(6, 4) + dash + part(10, 2) + dash + part(12, 2);
     if (s.size() == 15) return QStringLiteral("19") + part(6, 2) + dash + part(8, 2) + dash + part(10, 2);
     return std::nullopt;
+}
+
+QString dateInputText(const db::Value& stored)
+{
+    const QString t = stored.toText();
+    static const QRegularExpression ymd(QStringLiteral("^\\s*([0-9]{4})[^0-9]+([0-9]{1,2})[^0-9]+([0-9]{1,2})\\s*$"));
+    const QRegularExpressionMatch m = ymd.match(t);
+    if (!m.hasMatch()) return t;
+    return m.captured(1) + QLatin1Char('-') + m.captured(2).rightJustified(2, QLatin1Char('0')) + QLatin1Char('-') +
+           m.captured(3).rightJustified(2, QLatin1Char('0'));
 }
 
 }

@@ -39,4 +39,11 @@ QString proposeKey(db::Query& q, const QString& table, const QString& column, co
 // hold none. The characters are taken as they are, not validated.
 std::optional<QString> birthDateFromIdCard(const QString& idCard);
 
+// A stored date as the masked date inputs take it: a four-digit year, then
+// month and day of one or two digits, separated by anything but digits,
+// becomes "yyyy-MM-dd" with zeros put in (the mask fills position by
+// position, so "1990-1-5" would come out scrambled). Other texts stay as
+// they are.
+QString dateInputText(const db::Value& stored);
+
 }

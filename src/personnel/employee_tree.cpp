@@ -1,5 +1,6 @@
 #include "personnel/employee_tree.h"
 #include "data/U_data.h"
+#include "data/company.h"
 #include "platform/db/query.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/errors.h"
@@ -28,11 +29,7 @@ EmployeeTreeList::EmployeeTreeList(QWidget* owner, Setup setup) : QObject(owner)
     DBGrid1->setQuery(setup_.list);
 }
 
-QString EmployeeTreeList::companyName(db::Query& q)
-{
-    ui::runSelect(q, QStringLiteral("select distinct 单位名称 from 单位信息表"));
-    return q.fieldText(QStringLiteral("单位名称"));
-}
+QString EmployeeTreeList::companyName(db::Query& q) { return ::companyName(q); }
 
 void EmployeeTreeList::buildTree(bool clearFirst, ui::ComboBox* departments)
 {

@@ -43,8 +43,11 @@ QString RvProject::defaultPdfName(QDate date) const
     return name + QStringLiteral(".pdf");
 }
 
+std::function<void(const RvProject&)> RvProject::executeHook;
+
 void RvProject::Execute(QWidget* owner)
 {
+    if (executeHook) return executeHook(*this);
     std::unique_ptr<Document> doc;
     try {
         doc = prepare();

@@ -2,6 +2,7 @@
 #include "platform/report/document.h"
 #include <QHash>
 #include <QString>
+#include <functional>
 #include <memory>
 
 class QWidget;
@@ -26,6 +27,11 @@ public:
     std::unique_ptr<Document> prepare(QDate printDate = QDate::currentDate()) const;
     // The PDF export's proposed file name: the project's name and the month, or the date.
     QString defaultPdfName(QDate date = QDate::currentDate()) const;
+
+    db::Query* dataSet() const { return data_; }
+    const QHash<QString, QString>& params() const { return params_; }
+    // Tests: when set, Execute hands the project here instead of running it.
+    static std::function<void(const RvProject&)> executeHook;
 
 private:
     db::Query* data_ = nullptr;

@@ -167,6 +167,8 @@ DBGrid::DBGrid(QWidget* parent) : QTableView(parent)
     setWordWrap(false);
     setCornerButtonEnabled(false);
     horizontalHeader()->setHighlightSections(false);
+    // Columns are fitted to the rows on screen and a few more, not to thousands.
+    horizontalHeader()->setResizeContentsPrecision(100);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     verticalHeader()->setHighlightSections(false);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
