@@ -2,12 +2,10 @@
 #include "data/U_data.h"
 #include "platform/diag/log.h"
 #include "platform/ui/controls.h"
+#include "platform/ui/gridform.h"
 #include "platform/ui/modal.h"
 #include "platform/ui/text.h"
-#include <QFrame>
-#include <QGridLayout>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QTreeWidget>
 
 Tfrm_ygdd* frm_ygdd = nullptr;
@@ -17,49 +15,23 @@ Tfrm_ygdd::Tfrm_ygdd(QWidget* owner) : EmployeeMoveForm(owner)
     setObjectName(QStringLiteral("frm_ygdd"));
     setWindowTitle(QStringLiteral("员工调动"));
 
-    auto* panel = new QFrame(this);
-    panel->setFrameShape(QFrame::StyledPanel);
-    auto* g = new QGridLayout(panel);
-    auto edit = [panel](const char* name) {
-        auto* e = new ui::Edit(panel);
-        e->setObjectName(QLatin1String(name));
-        e->setReadOnly(true);
-        return e;
-    };
-    auto combo = [panel](const char* name) {
-        auto* c = new ui::ComboBox(panel);
-        c->setObjectName(QLatin1String(name));
-        c->setEnabled(false);
-        return c;
-    };
-    Edit1 = edit("Edit1");
-    Edit2 = edit("Edit2");
-    ComboBox1 = combo("ComboBox1");
-    ComboBox2 = combo("ComboBox2");
-    ComboBox3 = combo("ComboBox3");
-    auto label = [panel](const QString& t) { return new QLabel(t, panel); };
-    g->addWidget(label(QStringLiteral("员工编号：")), 0, 0, Qt::AlignRight);
-    g->addWidget(Edit1, 0, 1);
-    g->addWidget(label(QStringLiteral("员工姓名：")), 0, 2, Qt::AlignRight);
-    g->addWidget(Edit2, 0, 3);
-    g->addWidget(label(QStringLiteral("部    门：")), 1, 0, Qt::AlignRight);
-    g->addWidget(ComboBox1, 1, 1);
-    g->addWidget(label(QStringLiteral("职    务：")), 1, 2, Qt::AlignRight);
-    g->addWidget(ComboBox2, 1, 3);
-    g->addWidget(label(QStringLiteral("职    称：")), 2, 0, Qt::AlignRight);
-    g->addWidget(ComboBox3, 2, 1);
-    g->setColumnStretch(1, 1);
-    g->setColumnStretch(3, 1);
+    ui::InputPanel* p = inputsPanel();
+    p->line({{Edit1, "Edit1", "员工编号："}, {Edit2, "Edit2", "员工姓名："}});
+    p->line({{ComboBox1, "ComboBox1", "部    门："}, {ComboBox2, "ComboBox2", "职    务："}});
+    p->line({{ComboBox3, "ComboBox3", "职    称："}});
+    for (auto* e : {Edit1, Edit2}) e->setReadOnly(true);
+    for (auto* c : {ComboBox1, ComboBox2, ComboBox3}) c->setEnabled(false);
 
-    BitBtn3 = new ui::Button(QStringLiteral("调动"), panel);
+    BitBtn3 = new ui::Button(QStringLiteral("调动"), inputsFrame_);
     BitBtn3->setObjectName(QStringLiteral("BitBtn3"));
-    BitBtn2 = new ui::Button(QStringLiteral("确认"), panel);
+    BitBtn2 = new ui::Button(QStringLiteral("确认"), inputsFrame_);
     BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
     auto* buttons = new QHBoxLayout;
+    buttons->setContentsMargins(8, 0, 8, 0);
     buttons->addStretch(1);
     buttons->addWidget(BitBtn3);
     buttons->addWidget(BitBtn2);
-    g->addLayout(buttons, 2, 2, 1, 2);
+    inputsBox_->addLayout(buttons);
     setDefaultButton(BitBtn2);
     BitBtn3->onClick = [this] { BitBtn3Click(); };
     BitBtn2->onClick = [this] { BitBtn2Click(); };
@@ -76,7 +48,7 @@ Tfrm_ygdd::Tfrm_ygdd(QWidget* owner) : EmployeeMoveForm(owner)
                 {QStringLiteral("ssbm"), ComboBox1},
                 {QStringLiteral("zw"), ComboBox2},
                 {QStringLiteral("zc"), ComboBox3}};
-    finishFrame(panel, std::move(s));
+    finishFrame(std::move(s));
 
     QWidget* order[] = {Edit1, Edit2, ComboBox1, ComboBox2, ComboBox3, BitBtn3, BitBtn2, TreeView1, DBGrid1};
     for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);

@@ -1,13 +1,11 @@
 #include "personnel/U_ygfz.h"
 #include "data/U_data.h"
 #include "platform/ui/controls.h"
+#include "platform/ui/gridform.h"
 #include "platform/ui/modal.h"
 #include "platform/ui/speedbar.h"
 #include "platform/ui/text.h"
 #include <QDate>
-#include <QFrame>
-#include <QGridLayout>
-#include <QLabel>
 
 Tfrm_ygfz* frm_ygfz = nullptr;
 
@@ -19,41 +17,11 @@ Tfrm_ygfz::Tfrm_ygfz(QWidget* owner) : EmployeeMoveForm(owner)
     SpeedButton4->setObjectName(QStringLiteral("SpeedButton4"));
     SpeedButton4->onClick = [this] { SpeedButton4Click(); };
 
-    auto* panel = new QFrame(this);
-    panel->setFrameShape(QFrame::StyledPanel);
-    auto* g = new QGridLayout(panel);
-    auto edit = [panel](const char* name, bool readOnly) {
-        auto* e = new ui::Edit(panel);
-        e->setObjectName(QLatin1String(name));
-        e->setReadOnly(readOnly);
-        return e;
-    };
-    auto combo = [panel](const char* name) {
-        auto* c = new ui::ComboBox(panel);
-        c->setObjectName(QLatin1String(name));
-        return c;
-    };
-    Edit1 = edit("Edit1", true);
-    Edit2 = edit("Edit2", true);
-    ComboBox1 = combo("ComboBox1");
-    ComboBox2 = combo("ComboBox2");
-    ComboBox3 = combo("ComboBox3");
-    Edit3 = edit("Edit3", false);
-    auto label = [panel](const QString& t) { return new QLabel(t, panel); };
-    g->addWidget(label(QStringLiteral("编    号：")), 0, 0, Qt::AlignRight);
-    g->addWidget(Edit1, 0, 1);
-    g->addWidget(label(QStringLiteral("姓    名：")), 0, 2, Qt::AlignRight);
-    g->addWidget(Edit2, 0, 3);
-    g->addWidget(label(QStringLiteral("所属部门：")), 1, 0, Qt::AlignRight);
-    g->addWidget(ComboBox1, 1, 1);
-    g->addWidget(label(QStringLiteral("职    务：")), 1, 2, Qt::AlignRight);
-    g->addWidget(ComboBox2, 1, 3);
-    g->addWidget(label(QStringLiteral("职    称：")), 2, 0, Qt::AlignRight);
-    g->addWidget(ComboBox3, 2, 1);
-    g->addWidget(label(QStringLiteral("离职复员登记人：")), 2, 2, Qt::AlignRight);
-    g->addWidget(Edit3, 2, 3);
-    g->setColumnStretch(1, 1);
-    g->setColumnStretch(3, 1);
+    ui::InputPanel* p = inputsPanel();
+    p->line({{Edit1, "Edit1", "编    号："}, {Edit2, "Edit2", "姓    名："}});
+    p->line({{ComboBox1, "ComboBox1", "所属部门："}, {ComboBox2, "ComboBox2", "职    务："}});
+    p->line({{ComboBox3, "ComboBox3", "职    称："}, {Edit3, "Edit3", "离职复员登记人："}});
+    for (auto* e : {Edit1, Edit2}) e->setReadOnly(true);
 
     personnel::EmployeeTreeList::Setup s;
     s.list = &Data1->ADOpublic;
@@ -67,7 +35,7 @@ Tfrm_ygfz::Tfrm_ygfz(QWidget* owner) : EmployeeMoveForm(owner)
                 {QStringLiteral("ssbm"), ComboBox1},
                 {QStringLiteral("zw"), ComboBox2},
                 {QStringLiteral("zc"), ComboBox3}};
-    finishFrame(panel, std::move(s));
+    finishFrame(std::move(s));
 
     // Outer size 709 x 505 with a sizeable frame: client area 701 x 478,
     // placed where it was designed rather than centred.

@@ -2,12 +2,10 @@
 #include "data/U_data.h"
 #include "platform/diag/log.h"
 #include "platform/ui/controls.h"
+#include "platform/ui/gridform.h"
 #include "platform/ui/modal.h"
 #include "platform/ui/speedbar.h"
 #include <QDate>
-#include <QFrame>
-#include <QGridLayout>
-#include <QLabel>
 
 Tfrm_yglz* frm_yglz = nullptr;
 
@@ -19,33 +17,11 @@ Tfrm_yglz::Tfrm_yglz(QWidget* owner) : EmployeeMoveForm(owner)
     SpeedButton4->setObjectName(QStringLiteral("SpeedButton4"));
     SpeedButton4->onClick = [this] { SpeedButton4Click(); };
 
-    auto* panel = new QFrame(this);
-    panel->setFrameShape(QFrame::StyledPanel);
-    auto* g = new QGridLayout(panel);
-    auto edit = [panel](const char* name) {
-        auto* e = new ui::Edit(panel);
-        e->setObjectName(QLatin1String(name));
-        e->setReadOnly(true);
-        return e;
-    };
-    Edit1 = edit("Edit1");
-    Edit2 = edit("Edit2");
-    Edit3 = edit("Edit3");
-    Edit4 = edit("Edit4");
-    Edit5 = edit("Edit5");
-    auto label = [panel](const QString& t) { return new QLabel(t, panel); };
-    g->addWidget(label(QStringLiteral("编    号：")), 0, 0, Qt::AlignRight);
-    g->addWidget(Edit1, 0, 1);
-    g->addWidget(label(QStringLiteral("姓    名：")), 0, 2, Qt::AlignRight);
-    g->addWidget(Edit2, 0, 3);
-    g->addWidget(label(QStringLiteral("所属部门：")), 1, 0, Qt::AlignRight);
-    g->addWidget(Edit3, 1, 1);
-    g->addWidget(label(QStringLiteral("职    务：")), 1, 2, Qt::AlignRight);
-    g->addWidget(Edit4, 1, 3);
-    g->addWidget(label(QStringLiteral("职    称：")), 2, 0, Qt::AlignRight);
-    g->addWidget(Edit5, 2, 1);
-    g->setColumnStretch(1, 1);
-    g->setColumnStretch(3, 1);
+    ui::InputPanel* p = inputsPanel();
+    p->line({{Edit1, "Edit1", "编    号："}, {Edit2, "Edit2", "姓    名："}});
+    p->line({{Edit3, "Edit3", "所属部门："}, {Edit4, "Edit4", "职    务："}});
+    p->line({{Edit5, "Edit5", "职    称："}});
+    for (auto* e : {Edit1, Edit2, Edit3, Edit4, Edit5}) e->setReadOnly(true);
 
     personnel::EmployeeTreeList::Setup s;
     s.list = &Data1->ADOpublic;
@@ -59,7 +35,7 @@ Tfrm_yglz::Tfrm_yglz(QWidget* owner) : EmployeeMoveForm(owner)
                 {QStringLiteral("ssbm"), Edit3},
                 {QStringLiteral("zw"), Edit4},
                 {QStringLiteral("zc"), Edit5}};
-    finishFrame(panel, std::move(s));
+    finishFrame(std::move(s));
 
     // Outer size 709 x 505 with a sizeable frame: client area 701 x 478.
     resize(701, 478);

@@ -3,7 +3,9 @@
 #include "personnel/U_tj.h"
 #include "platform/db/query.h"
 #include "platform/ui/controls.h"
+#include "platform/ui/gridform.h"
 #include "platform/ui/speedbar.h"
+#include <QFrame>
 #include <QHBoxLayout>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -19,7 +21,18 @@ EmployeeMoveForm::EmployeeMoveForm(QWidget* owner) : ui::Form(owner)
     SpeedButton2->onClick = [this] { SpeedButton2Click(); };
 }
 
-void EmployeeMoveForm::finishFrame(QWidget* inputsPanel, personnel::EmployeeTreeList::Setup setup)
+ui::InputPanel* EmployeeMoveForm::inputsPanel()
+{
+    inputsFrame_ = new QFrame(this);
+    inputsFrame_->setFrameShape(QFrame::StyledPanel);
+    inputsBox_ = new QVBoxLayout(inputsFrame_);
+    inputsBox_->setContentsMargins(0, 0, 0, 4);
+    auto* p = new ui::InputPanel(inputsFrame_, ui::InputPanel::Align::Columns);
+    inputsBox_->addWidget(p);
+    return p;
+}
+
+void EmployeeMoveForm::finishFrame(personnel::EmployeeTreeList::Setup setup)
 {
     bar_->addDivider();
     SpeedButton3 = bar_->addButton(QStringLiteral("退出"));
@@ -39,7 +52,7 @@ void EmployeeMoveForm::finishFrame(QWidget* inputsPanel, personnel::EmployeeTree
     outer->addWidget(TreeView1);
     auto* right = new QVBoxLayout;
     right->addWidget(bar_);
-    right->addWidget(inputsPanel);
+    right->addWidget(inputsFrame_);
     right->addWidget(DBGrid1, 1);
     outer->addLayout(right, 1);
 

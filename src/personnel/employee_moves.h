@@ -6,8 +6,10 @@
 #include <QList>
 #include <utility>
 
-namespace ui { class Button; class ComboBox; class SpeedBar; }
+namespace ui { class Button; class ComboBox; class InputPanel; class SpeedBar; }
+class QFrame;
 class QTreeWidget;
+class QVBoxLayout;
 
 // The frame the transfer, resignation and reinstatement dialogs share: the
 // department tree, the list of one population of 人事表 in Data1->ADOpublic,
@@ -38,10 +40,14 @@ public:
 protected:
     explicit EmployeeMoveForm(QWidget* owner);
 
-    // After the dialog's own tool buttons: adds 退出, creates the tree and the
-    // grid on `setup` and lays out the tree on the left, then the bar, the
-    // inputs panel and the grid; setup.inputs are the bh, xm, ssbm, zw, zc inputs.
-    void finishFrame(QWidget* inputsPanel, personnel::EmployeeTreeList::Setup setup);
+    // The framed panel of the dialog's inputs, lines of label-input pairs;
+    // inputsBox_ takes anything the dialog puts below them.
+    ui::InputPanel* inputsPanel();
+
+    // After the dialog's own tool buttons and inputs: adds 退出, creates the
+    // tree and the grid on `setup` and lays out the tree on the left, then the
+    // bar, the inputs and the grid; setup.inputs are the bh, xm, ssbm, zw, zc inputs.
+    void finishFrame(personnel::EmployeeTreeList::Setup setup);
 
     // The department, position and title lists (transfer, reinstatement):
     // clears the three boxes, builds the tree with the departments into the
@@ -53,6 +59,8 @@ protected:
     void writeCurrentRow(const QList<std::pair<QString, db::Value>>& values);
 
     ui::SpeedBar* bar_;
+    QFrame* inputsFrame_ = nullptr;
+    QVBoxLayout* inputsBox_ = nullptr;
     personnel::EmployeeTreeList* tree_ = nullptr;
     ui::FieldControls inputs_;
 
