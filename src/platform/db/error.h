@@ -1,6 +1,6 @@
 #pragma once
+#include "platform/diag/error.h"
 #include <QString>
-#include <stdexcept>
 
 struct sqlite3;
 
@@ -9,11 +9,10 @@ namespace db {
 // Every failure of the database layer. what() is UTF-8 so the default
 // error handler can show it as it stands. Callers that must tell one
 // failure from another look at code() and constraint(), never at the text.
-class Error : public std::runtime_error {
+class Error : public diag::MessageError {
 public:
     explicit Error(const QString& message, int code = 0, QString constraint = QString())
-        : std::runtime_error(message.toStdString()), msg_(message), code_(code), constraint_(std::move(constraint)) {}
-    const QString& message() const { return msg_; }
+        : MessageError(message), code_(code), constraint_(std::move(constraint)) {}
     // The engine's extended result code (SQLITE_CONSTRAINT_CHECK, SQLITE_BUSY,
     // ...) when the engine refused; 0 for a fault the layer found itself.
     int code() const { return code_; }
@@ -22,7 +21,6 @@ public:
     const QString& constraint() const { return constraint_; }
 
 private:
-    QString msg_;
     int code_;
     QString constraint_;
 };

@@ -1,6 +1,5 @@
 #include "platform/diag/log.h"
-#include "platform/db/error.h"
-#include "platform/image/image.h"
+#include "platform/diag/error.h"
 
 Q_LOGGING_CATEGORY(lcFailure, "hrms.failure")
 
@@ -11,9 +10,7 @@ QString causeText(std::exception_ptr e)
     if (!e) return QStringLiteral("(no exception)");
     try {
         std::rethrow_exception(e);
-    } catch (const db::Error& x) {
-        return x.message();
-    } catch (const img::Error& x) {
+    } catch (const MessageError& x) {
         return x.message();
     } catch (const std::exception& x) {
         return QString::fromUtf8(x.what());

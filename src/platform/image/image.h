@@ -2,18 +2,15 @@
 #include <QByteArray>
 #include <QImage>
 #include <QString>
-#include <stdexcept>
+#include "platform/diag/error.h"
 
 // Pictures: JPEG decoded with libjpeg, BMP file bytes both ways.
 // Corrupt or truncated input raises img::Error with a clear message.
 namespace img {
 
-class Error : public std::runtime_error {
+class Error : public diag::MessageError {
 public:
-    explicit Error(const QString& m) : std::runtime_error(m.toStdString()), msg_(m) {}
-    const QString& message() const { return msg_; }
-private:
-    QString msg_;
+    using MessageError::MessageError;
 };
 
 QImage decodeJpeg(const QByteArray& bytes);

@@ -8,7 +8,7 @@
 #include <QStringList>
 #include <QVector>
 #include <array>
-#include <stdexcept>
+#include "platform/diag/error.h"
 
 // A report layout as read from a project file (format: docs/report-layout.md).
 // Every measure is in millimetres.
@@ -16,12 +16,9 @@ namespace report {
 
 // A layout or project that cannot be used; the message names the file and,
 // where there is one, the key at fault.
-class Error : public std::runtime_error {
+class Error : public diag::MessageError {
 public:
-    explicit Error(const QString& m) : std::runtime_error(m.toStdString()), msg_(m) {}
-    const QString& message() const { return msg_; }
-private:
-    QString msg_;
+    using MessageError::MessageError;
 };
 
 // Layout files are small; anything larger is refused before it is read.

@@ -51,10 +51,8 @@ void RvProject::Execute(QWidget* owner)
     std::unique_ptr<Document> doc;
     try {
         doc = prepare();
-    } catch (const Error& e) {
-        ui::info(e.message(), owner);
-        return;
-    } catch (const db::Error& e) {
+    } catch (const diag::MessageError& e) {
+        // A layout or data the report cannot use.
         ui::info(e.message(), owner);
         return;
     }

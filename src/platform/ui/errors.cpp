@@ -1,14 +1,12 @@
 #include "platform/ui/errors.h"
-#include "platform/db/error.h"
-#include "platform/image/image.h"
+#include "platform/diag/error.h"
 #include "platform/ui/modal.h"
 
 namespace ui {
 
 QString exceptionText(const std::exception& e)
 {
-    if (auto* d = dynamic_cast<const db::Error*>(&e)) return d->message();
-    if (auto* i = dynamic_cast<const img::Error*>(&e)) return i->message();
+    if (auto* m = dynamic_cast<const diag::MessageError*>(&e)) return m->message();
     return QString::fromUtf8(e.what());
 }
 
