@@ -146,8 +146,9 @@ void Tfrm_bmxx::insertDepartment()
         auto& q = query();
         const int number = q.fieldIndex(QStringLiteral("部门编号"));
         const int name = q.fieldIndex(QStringLiteral("部门名称"));
+        const QString n = ui::trim(Edit1->text()), m = ui::trim(Edit2->text());
         for (int r = q.recordCount() - 1; r >= 0; --r) {
-            if (q.value(r, number).toText() == ui::trim(Edit1->text()) && q.value(r, name).toText() == ui::trim(Edit2->text())) {
+            if (q.value(r, number).toText() == n && q.value(r, name).toText() == m) {
                 q.setRecNo(r);
                 shownRow_ = r;
                 break;
@@ -156,7 +157,7 @@ void Tfrm_bmxx::insertDepartment()
     } catch (...) {
         diag::logCause(QStringLiteral("部门添加"));
         shownRow_ = -1;
-        warn(QStringLiteral("系统出错！"), this);
+        warningInfo(QStringLiteral("系统出错！"), this);
     }
 }
 

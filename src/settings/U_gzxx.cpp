@@ -64,7 +64,7 @@ void openWith(db::Query& q, const QString& sql, const QString& a)
 
 }
 
-void warn(const QString& text, QWidget* owner)
+void warningInfo(const QString& text, QWidget* owner)
 {
     ui::message({.owner = owner, .caption = QStringLiteral("警告"), .text = text, .icon = ui::Icon::Information});
 }
@@ -79,7 +79,7 @@ bool deleteUnlessInUse(db::Query& q, const QString& column, const QString& emplo
     used.setParam(QStringLiteral("a"), q.field(column));
     used.open();
     if (!used.isEmpty()) {
-        warn(QStringLiteral("此信息已经使用，不能删除！"), owner);
+        warningInfo(QStringLiteral("此信息已经使用，不能删除！"), owner);
         return false;
     }
     return ui::askDeleteCurrentRow(q, owner);
@@ -144,7 +144,7 @@ void Tfrm_gzxx::SpeedButton4Click()
         if (list_.addFailure == AddFailure::TellAndStay) {
             ui::info(QStringLiteral("系统出错！"), this);
         } else {
-            warn(QStringLiteral("系统出错"), this);
+            warningInfo(QStringLiteral("系统出错"), this);
             close();
         }
     }

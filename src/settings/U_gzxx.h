@@ -34,7 +34,7 @@ struct ReferenceList {
 };
 
 // Information box captioned "警告" (information icon, as the system's others).
-void warn(const QString& text, QWidget* owner);
+void warningInfo(const QString& text, QWidget* owner);
 
 // 删除 of a reference dialog: unless the grid's current row's `column` value
 // is held by an employee record, in service or resigned (人事表.employeeColumn;

@@ -112,9 +112,11 @@ TEST_F(BmxxTest, ExactRowsAndDepartmentsInUseStay)
 
     // A refused insert keeps the texts and leaves no row to delete; 修改 → 保存 retries it.
     db->exec("delete from 部门表 where 部门编号 = 'X9';"
-             "create trigger refuse before insert on 部门表 begin select raise(abort, 'x'); end");
+             "create trigger refuse before insert on 部门表 begin select raise(abort, 'refused'); end");
     act(dlg->SpeedButton1, "研发部");
+    hrtest::FailureLog log;
     dlg->SpeedButton4->click();
+    EXPECT_TRUE(log.lines.size() == 1 && log.lines[0].contains("refused"));
     EXPECT_EQ(modal->lastText() + modal->messages.back().caption, "系统出错！警告");
     const int shown = modal->messages.size();
     act(dlg->SpeedButton3, "研发部");

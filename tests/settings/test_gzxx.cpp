@@ -127,9 +127,10 @@ TEST_F(ListsTest, RenameAndDeleteReachTheSelectedOfIdenticalRows)
 
 TEST_F(ListsTest, FailedAddEitherClosesTheDialogOrLeavesTheListClosed)
 {
+    hrtest::FailureLog log;
     for (const Member& member : kMembers) {
         SCOPED_TRACE(member.table.toStdString());
-        db->exec(QStringLiteral("create trigger refuse before insert on %1 begin select raise(abort, 'x'); end")
+        db->exec(QStringLiteral("create trigger refuse before insert on %1 begin select raise(abort, 'refused'); end")
                      .arg(member.table));
         open(member);
         act(dlg->SpeedButton4, "乙");
@@ -137,6 +138,8 @@ TEST_F(ListsTest, FailedAddEitherClosesTheDialogOrLeavesTheListClosed)
         const ui::MessageRequest& r = modal->messages.back();
         EXPECT_EQ(r.text + r.caption, m->failureStays ? "系统出错！提示" : "系统出错警告");
         EXPECT_EQ(dlg->isVisible(), m->failureStays);
+        ASSERT_FALSE(log.lines.isEmpty());
+        EXPECT_TRUE(log.lines.last().contains("refused"));
         // The list shows nothing: no row to rename or delete, and no raw error about it.
         act(dlg->SpeedButton2, "丙");
         act(dlg->SpeedButton3, "丙");
