@@ -15,12 +15,20 @@
 #include "personnel/U_ygxxll.h"
 #include "personnel/U_yp.h"
 #include "personnel/U_ypll.h"
+#include "settings/U_bmxx.h"
+#include "settings/U_gzxx.h"
 #include "settings/U_kqlr.h"
 #include "settings/U_sl.h"
 
 void registerTaskDialogs()
 {
     setTaskOpener(QStringLiteral("N10"), dialogOpener(frm_Login));
+    setTaskOpener(QStringLiteral("N14"), dialogOpener(frm_bmxx));
+    setTaskOpener(QStringLiteral("N15"), dialogOpener(frm_gzxx));
+    setTaskOpener(QStringLiteral("N16"), dialogOpener(frm_zcxx));
+    setTaskOpener(QStringLiteral("N18"), dialogOpener(frm_whcd));
+    setTaskOpener(QStringLiteral("N19"), dialogOpener(frm_zzmm));
+    setTaskOpener(QStringLiteral("N20"), dialogOpener(frm_mzxx));
     setTaskOpener(QStringLiteral("N22"), dialogOpener(frm_sl));
     setTaskOpener(QStringLiteral("N23"), dialogOpener(frm_kqxx));
     setTaskOpener(QStringLiteral("N24"), dialogOpener(frm_gzsz));
@@ -35,5 +43,6 @@ void registerTaskDialogs()
     setTaskOpener(QStringLiteral("N33"), dialogOpener(frm_ypll));
     setTaskOpener(QStringLiteral("N36"), dialogOpener(frm_khgl));
     setTaskOpener(QStringLiteral("N37"), dialogOpener(frm_htgl));
+    setTaskOpener(QStringLiteral("N38"), dialogOpener(frm_zwxx));
     setTaskOpener(QStringLiteral("N59"), dialogOpener(frm_about));
 }

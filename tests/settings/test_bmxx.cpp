@@ -1,0 +1,122 @@
+#include "harness.h"
+#include "data/U_data.h"
+#include "platform/db/error.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/dbgrid.h"
+#include "settings/U_bmxx.h"
+#include <QApplication>
+
+namespace {
+
+TEST(DepartmentNumber, OneAboveTheNumericMaximumNeverRepeating)
+{
+    const std::pair<QStringList, QString> cases[] = {
+        {{}, "001"},           {{"001", "005", "003"}, "006"}, {{"009"}, "010"},   {{"099"}, "100"},
+        {{"999"}, "1000"},     {{"999", "1000", "998"}, "1001"}, {{" 12 ", "", " "}, "013"}};
+    for (const auto& [stored, next] : cases) EXPECT_EQ(nextDepartmentNumber(stored), next) << next.toStdString();
+    for (const QString bad : {"A01", "1 2", "-3", "9999999999999999999999"}) {
+        try {
+            nextDepartmentNumber({"001", bad});
+            ADD_FAILURE() << bad.toStdString();
+        } catch (const db::Error& e) {
+            EXPECT_TRUE(e.message().contains(bad)) << e.message().toStdString();
+        }
+    }
+}
+
+class BmxxTest : public hrtest::HrTest {
+protected:
+    std::unique_ptr<Tfrm_bmxx> dlg;
+
+    void TearDown() override
+    {
+        dlg.reset();
+        HrTest::TearDown();
+    }
+    void open()
+    {
+        dlg = std::make_unique<Tfrm_bmxx>(nullptr);
+        dlg->show();
+        QApplication::processEvents();
+    }
+    // Clicks the row (none: -1), presses the button after putting the name in.
+    void act(ui::Button* b, const QString& name, int row = -1)
+    {
+        if (row >= 0) dlg->DBGrid1->clickRow(row);
+        b->click();
+        dlg->Edit2->setText(name);
+    }
+    QStringList stored() { return db->rows("select * from 部门表 order by rowid"); }
+};
+
+TEST_F(BmxxTest, AddsFromEmptyAndModifiesTheDepartmentTheBoxesShow)
+{
+    open();
+    EXPECT_EQ(modal->texts(), QStringList{"数据库中没有数据，请添加数据！"});
+    EXPECT_EQ(dlg->Edit1->text(), "001");
+    dlg->SpeedButton4->click();
+    EXPECT_EQ(modal->lastText(), "请输入部门名称");
+    dlg->Edit2->setText(" 财务部 ");
+    dlg->SpeedButton4->click();
+    for (const QString name : {"销售部", "人事部"}) {
+        act(dlg->SpeedButton1, name);
+        dlg->SpeedButton4->click();
+    }
+    EXPECT_EQ(modal->messages.size(), 2);   // a stored department is not announced
+    EXPECT_TRUE(!dlg->SpeedButton4->isEnabled() && dlg->SpeedButton2->isEnabled() && dlg->Edit2->isReadOnly());
+
+    // The boxes still show 人事部, and the grid too: 修改 → 保存 renames it, not 001.
+    act(dlg->SpeedButton2, "行政部");
+    dlg->SpeedButton4->click();
+    EXPECT_EQ(modal->lastText(), "修改成功");
+    // 添加 while a modify is pending adds.
+    act(dlg->SpeedButton2, "x", 0);
+    act(dlg->SpeedButton1, "研发部");
+    dlg->SpeedButton4->click();
+    // A modify writes the row the boxes show, even after the grid's keys moved on.
+    act(dlg->SpeedButton2, "市场部", 1);
+    dlg->DBGrid1->setFocus();
+    hrtest::pressKey(dlg->DBGrid1, Qt::Key_Down);
+    ASSERT_EQ(Data1->ADOQYbmxx.recNo(), 2);
+    dlg->SpeedButton4->click();
+    EXPECT_EQ(stored(), (QStringList{"001|财务部", "002|市场部", "003|行政部", "004|研发部"}));
+}
+
+TEST_F(BmxxTest, ExactRowsAndDepartmentsInUseStay)
+{
+    db->exec("insert into 部门表 values ('001', '财务部'), ('002', '销售部'), ('002', '销售部'), ('003', '人事部')");
+    db->exec("insert into 人事表 (bh, ssbm, sflz) values ('mr001', '财务部', '否'), ('mr002', '人事部', '是')");
+    open();
+    act(dlg->SpeedButton2, "市场部", 2);
+    dlg->SpeedButton4->click();
+    // The selected row's own name decides, whatever 部门名称 holds.
+    for (int row : {0, 3}) {
+        dlg->DBGrid1->clickRow(row);
+        dlg->Edit2->setText("无人部");
+        dlg->SpeedButton3->click();
+        EXPECT_EQ(modal->lastText(), "此信息已经使用，不能删除！");
+        EXPECT_EQ(modal->messages.back().caption, "警告");
+    }
+    dlg->DBGrid1->clickRow(1);
+    dlg->Edit2->setText("财务部");
+    modal->answerYes();
+    dlg->SpeedButton3->click();
+    EXPECT_EQ(stored(), (QStringList{"001|财务部", "002|市场部", "003|人事部"}));
+
+    // A refused insert keeps the texts and leaves no row to delete; 修改 → 保存 retries it.
+    db->exec("create trigger refuse before insert on 部门表 begin select raise(abort, 'refused'); end");
+    act(dlg->SpeedButton1, "研发部");
+    hrtest::FailureLog log;
+    dlg->SpeedButton4->click();
+    EXPECT_TRUE(log.lines.size() == 1 && log.lines[0].contains("refused"));
+    EXPECT_EQ(modal->lastText() + modal->messages.back().caption, "系统出错！警告");
+    const int shown = modal->messages.size();
+    act(dlg->SpeedButton3, "研发部");
+    EXPECT_EQ(modal->messages.size(), shown);
+    db->exec("drop trigger refuse");
+    act(dlg->SpeedButton2, "研发部");
+    dlg->SpeedButton4->click();
+    EXPECT_EQ(stored().last(), "004|研发部");
+}
+
+}

@@ -1,0 +1,151 @@
+#include "harness.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/dbgrid.h"
+#include "settings/U_gzxx.h"
+#include <QApplication>
+#include <functional>
+
+namespace {
+
+// What sets each list apart, as the operator sees it.
+struct Member {
+    std::function<Tfrm_gzxx*()> make;
+    QString table, employeeColumn, prompt;
+    bool refusesDuplicateAdd = false;
+    bool keepsText = false;        // the box keeps its text after 保存
+    bool failureStays = false;     // a failed 保存 says "系统出错！" and leaves the dialog open
+    bool emptyRenameTells = false;
+};
+
+const Member kMembers[] = {
+    {[] { return new Tfrm_gzxx; }, "工种表", "gz", "请输入工种"},
+    {[] { return new Tfrm_zwxx; }, "职务表", "zw", "请输入职务", false, false, true, true},
+    {[] { return new Tfrm_zcxx; }, "职称表", "zc", "请输入职称", true},
+    {[] { return new Tfrm_whcd; }, "文化程度表", "whcd", "请输入文化程度"},
+    {[] { return new Tfrm_zzmm; }, "政治面貌表", "zzmm", "请输入政治面貌", false, true},
+    {[] { return new Tfrm_mzxx; }, "民族表", "mz", "请输入民族", false, false, true},
+};
+
+class ListsTest : public hrtest::HrTest {
+protected:
+    std::unique_ptr<Tfrm_gzxx> dlg;
+    const Member* m = nullptr;
+
+    void TearDown() override
+    {
+        dlg.reset();
+        HrTest::TearDown();
+    }
+    void open(const Member& member)
+    {
+        m = &member;
+        modal->clear();
+        dlg.reset(m->make());
+        dlg->show();
+        QApplication::processEvents();
+    }
+    QStringList stored() { return db->rows(QStringLiteral("select * from %1 order by rowid").arg(m->table)); }
+    // Selects the row, puts the text in the box and presses the button.
+    void act(ui::Button* b, const QString& text, int row = -1)
+    {
+        if (row >= 0) dlg->DBGrid1->clickRow(row);
+        dlg->Edit1->setText(text);
+        b->click();
+    }
+};
+
+TEST_F(ListsTest, EachListAddsAndRefusesToDeleteWhatItsEmployeeColumnHolds)
+{
+    for (const Member& member : kMembers) {
+        SCOPED_TRACE(member.table.toStdString());
+        db->exec("delete from 人事表");
+        open(member);
+        EXPECT_EQ(modal->texts(), QStringList{"数据库中没有数据，请添加数据！"});
+        act(dlg->SpeedButton4, "   ");
+        EXPECT_EQ(modal->lastText(), m->prompt);
+        modal->clear();
+        act(dlg->SpeedButton2, " ");
+        EXPECT_EQ(modal->texts(), m->emptyRenameTells ? QStringList{"信息不能为空"} : QStringList{});
+        modal->clear();
+        act(dlg->SpeedButton4, " 甲 ");
+        EXPECT_EQ(modal->texts(), m->keepsText ? QStringList{} : QStringList{"添加成功"});
+        EXPECT_EQ(dlg->Edit1->text(), m->keepsText ? " 甲 " : "");
+        act(dlg->SpeedButton4, "乙");
+        act(dlg->SpeedButton4, "甲");
+        if (m->refusesDuplicateAdd) {
+            EXPECT_EQ(modal->lastText(), "职称不能重复");
+        }
+        EXPECT_EQ(stored().size(), m->refusesDuplicateAdd ? 2 : 3);
+        db->exec(QStringLiteral("delete from %1 where rowid = 3").arg(m->table));
+        act(dlg->SpeedButton4, "丙");
+        ASSERT_EQ(stored(), (QStringList{"甲", "乙", "丙"}));
+
+        // 甲 held in service, 乙 by a resigned employee, 丙 only in the other lists' columns.
+        db->exec(QStringLiteral("insert into 人事表 (bh, sflz, %1) values ('mr001', '否', '甲'), ('mr002', '是', '乙')")
+                     .arg(m->employeeColumn));
+        QStringList others;
+        for (const Member& o : kMembers)
+            if (&o != m) others << o.employeeColumn;
+        db->exec(QStringLiteral("insert into 人事表 (bh, %1) values ('mr003', '丙', '丙', '丙', '丙', '丙')")
+                     .arg(others.join(',')));
+        // The selected row's own value decides, whatever the box holds.
+        for (int row : {0, 1}) {
+            act(dlg->SpeedButton3, "丙", row);
+            EXPECT_EQ(modal->lastText(), "此信息已经使用，不能删除！");
+            EXPECT_EQ(modal->messages.back().caption, "警告");
+        }
+        modal->answerYes();
+        act(dlg->SpeedButton3, "甲", 2);
+        EXPECT_EQ(stored(), (QStringList{"甲", "乙"}));
+    }
+}
+
+TEST_F(ListsTest, RenameAndDeleteReachTheSelectedOfIdenticalRows)
+{
+    db->exec("insert into 工种表 values ('甲'), ('甲'), ('甲')");
+    open(kMembers[0]);
+    act(dlg->SpeedButton2, "甲", 1);
+    EXPECT_EQ(modal->lastText(), "信息不能重复");
+    act(dlg->SpeedButton2, " 乙 ", 1);
+    EXPECT_EQ(modal->lastText(), "修改成功");
+    modal->answerNo();
+    act(dlg->SpeedButton3, "", 2);
+    modal->answerYes();
+    act(dlg->SpeedButton3, "", 2);
+    EXPECT_EQ(stored(), (QStringList{"甲", "乙"}));
+    for (int i = 0; i < 2; ++i) {
+        modal->answerYes();
+        act(dlg->SpeedButton3, "", 0);
+    }
+    // Empty list: 删除 asks nothing and fails nothing; 修改 stores the first row.
+    modal->clear();
+    act(dlg->SpeedButton3, "");
+    act(dlg->SpeedButton2, "丁");
+    EXPECT_EQ(modal->texts(), QStringList{"修改成功"});
+    EXPECT_EQ(stored(), QStringList{"丁"});
+}
+
+TEST_F(ListsTest, FailedAddEitherClosesTheDialogOrLeavesTheListClosed)
+{
+    hrtest::FailureLog log;
+    for (const Member& member : kMembers) {
+        SCOPED_TRACE(member.table.toStdString());
+        db->exec(QStringLiteral("create trigger refuse before insert on %1 begin select raise(abort, 'refused'); end")
+                     .arg(member.table));
+        open(member);
+        act(dlg->SpeedButton4, "乙");
+        ASSERT_EQ(modal->messages.size(), 2);
+        const ui::MessageRequest& r = modal->messages.back();
+        EXPECT_EQ(r.text + r.caption, m->failureStays ? "系统出错！提示" : "系统出错警告");
+        EXPECT_EQ(dlg->isVisible(), m->failureStays);
+        ASSERT_FALSE(log.lines.isEmpty());
+        EXPECT_TRUE(log.lines.last().contains("refused"));
+        // The list shows nothing: no row to rename or delete, and no raw error about it.
+        act(dlg->SpeedButton2, "丙");
+        act(dlg->SpeedButton3, "丙");
+        EXPECT_EQ(modal->messages.size(), 2);
+        db->exec("drop trigger refuse");
+    }
+}
+
+}
