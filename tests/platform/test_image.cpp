@@ -1,70 +1,13 @@
+#include "picture_samples.h"
 #include "platform/image/image.h"
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <cstdlib>
-#include <jpeglib.h>
-#include <random>
-#include <vector>
+#include <sys/resource.h>
+
+using namespace samples;
 
 namespace {
-
-// Encoded with libjpeg itself, so the decoder is tested against the reference writer.
-QByteArray makeJpeg(const QImage& src, J_COLOR_SPACE space = JCS_RGB)
-{
-    const int n = space == JCS_GRAYSCALE ? 1 : space == JCS_CMYK ? 4 : 3;
-    std::vector<JSAMPLE> px;
-    for (int y = 0; y < src.height(); ++y)
-        for (int x = 0; x < src.width(); ++x) {
-            const QRgb p = src.pixel(x, y);
-            const int r = qRed(p), g = qGreen(p), b = qBlue(p), k = std::max({r, g, b, 1});
-            if (n == 1) px.push_back(JSAMPLE(qGray(p)));
-            else if (n == 3) px.insert(px.end(), {JSAMPLE(r), JSAMPLE(g), JSAMPLE(b)});
-            else   // Adobe's inverted CMYK, as Photoshop writes it
-                px.insert(px.end(), {JSAMPLE(r * 255 / k), JSAMPLE(g * 255 / k), JSAMPLE(b * 255 / k), JSAMPLE(k)});
-        }
-    jpeg_compress_struct c{};
-    jpeg_error_mgr err{};
-    c.err = jpeg_std_error(&err);
-    jpeg_create_compress(&c);
-    unsigned char* buf = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&c, &buf, &size);
-    c.image_width = JDIMENSION(src.width());
-    c.image_height = JDIMENSION(src.height());
-    c.input_components = n;
-    c.in_color_space = space;
-    jpeg_set_defaults(&c);
-    jpeg_start_compress(&c, TRUE);
-    for (JSAMPROW row; c.next_scanline < c.image_height;) {
-        row = &px[size_t(c.next_scanline) * size_t(src.width() * n)];
-        jpeg_write_scanlines(&c, &row, 1);
-    }
-    jpeg_finish_compress(&c);
-    jpeg_destroy_compress(&c);
-    QByteArray out(reinterpret_cast<const char*>(buf), int(size));
-    std::free(buf);
-    return out;
-}
-
-// Four flat quadrants: colours survive JPEG well away from the edges.
-const QRgb kQuadrant[4] = {qRgb(30, 200, 40), qRgb(220, 30, 30), qRgb(240, 240, 240), qRgb(40, 60, 210)};
-QImage quadrants(int w, int h)
-{
-    QImage im(w, h, QImage::Format_RGB32);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) im.setPixel(x, y, kQuadrant[(y >= h / 2) * 2 + (x >= w / 2)]);
-    return im;
-}
-
-QImage noise(int w, int h, unsigned seed)
-{
-    std::mt19937 rng(seed);
-    QImage im(w, h, QImage::Format_RGB32);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) im.setPixel(x, y, qRgb(int(rng() & 255), int(rng() & 255), int(rng() & 255)));
-    return im;
-}
 
 bool samePixels(const QImage& a, const QImage& b)
 {
@@ -75,26 +18,6 @@ quint32 le32(const QByteArray& b, int at)
 {
     const auto* p = reinterpret_cast<const uchar*>(b.constData()) + at;
     return quint32(p[0]) | quint32(p[1]) << 8 | quint32(p[2]) << 16 | quint32(p[3]) << 24;
-}
-
-QByteArray patched(QByteArray b, int at, quint32 v)
-{
-    for (int i = 0; i < 4; ++i) b[at + i] = char((v >> (8 * i)) & 0xff);
-    return b;
-}
-
-// Hand-made BMP file bytes for the variants our encoder never writes.
-QByteArray bmpBytes(int w, int h, int bits, const QByteArray& palette, const QByteArray& pixels, quint32 colours = 0)
-{
-    QByteArray b(54, '\0');
-    b[0] = 'B';
-    b[1] = 'M';
-    b[26] = 1;
-    b[28] = char(bits);
-    for (auto [at, v] : {std::pair{10, quint32(54 + palette.size())}, {14, 40u}, {18, quint32(w)}, {22, quint32(h)},
-                         {46, colours}, {2, quint32(54 + palette.size() + pixels.size())}})
-        b = patched(b, at, v);
-    return b + palette + pixels;
 }
 
 void expectImgError(const QByteArray& bytes, QImage (*decode)(const QByteArray&), const std::string& what)
@@ -109,18 +32,22 @@ void expectImgError(const QByteArray& bytes, QImage (*decode)(const QByteArray&)
 
 }
 
-TEST(Jpeg, DecodesColourGreyAndAdobeCmyk)
+TEST(Jpeg, DecodesColourGreyAdobeCmykProgressiveAndArithmetic)
 {
-    for (J_COLOR_SPACE space : {JCS_RGB, JCS_CMYK, JCS_GRAYSCALE}) {
-        const QImage im = img::decodeJpeg(makeJpeg(quadrants(64, 48), space));
-        ASSERT_EQ(im.size(), QSize(64, 48)) << space;
+    const JpegKind kinds[] = {{JCS_RGB}, {JCS_CMYK}, {JCS_GRAYSCALE}, {JCS_RGB, true}, {JCS_RGB, false, true},
+                              {JCS_RGB, true, true}, {JCS_RGB, false, true, 2}};
+    for (const JpegKind& kind : kinds) {
+        SCOPED_TRACE(testing::Message() << kind.space << " progressive " << kind.progressive << " arithmetic "
+                                        << kind.arithmetic << " restart " << kind.restartMcus);
+        const QImage im = img::decodeJpeg(makeJpeg(quadrants(64, 48), kind));
+        ASSERT_EQ(im.size(), QSize(64, 48));
         for (int i = 0; i < 4; ++i) {
             const QRgb got = im.pixel(16 + 32 * (i % 2), 12 + 24 * (i / 2));
             const int grey = qGray(kQuadrant[i]);
-            const QRgb want = space == JCS_GRAYSCALE ? qRgb(grey, grey, grey) : kQuadrant[i];
-            EXPECT_NEAR(qRed(got), qRed(want), 12) << space << " quadrant " << i;
-            EXPECT_NEAR(qGreen(got), qGreen(want), 12) << space << " quadrant " << i;
-            EXPECT_NEAR(qBlue(got), qBlue(want), 12) << space << " quadrant " << i;
+            const QRgb want = kind.space == JCS_GRAYSCALE ? qRgb(grey, grey, grey) : kQuadrant[i];
+            EXPECT_NEAR(qRed(got), qRed(want), 12) << " quadrant " << i;
+            EXPECT_NEAR(qGreen(got), qGreen(want), 12) << " quadrant " << i;
+            EXPECT_NEAR(qBlue(got), qBlue(want), 12) << " quadrant " << i;
         }
     }
 }
@@ -144,6 +71,67 @@ TEST(Jpeg, TruncatedOrCorruptInputIsAnErrorNotACrash)
         } catch (const img::Error&) {
         }
     }
+}
+
+// A few hundred bytes claiming a picture of gigabytes: refused from the
+// header, before the decoder takes memory for it.
+TEST(Jpeg, PicturesPastFortyMegapixelsAreRefusedFromTheirHeader)
+{
+    const auto peakKb = [] {
+        rusage u{};
+        getrusage(RUSAGE_SELF, &u);
+        return u.ru_maxrss;
+    };
+    const long before = peakKb();
+    const QImage small = noise(16, 16, 5);
+    const std::pair<int, int> sizes[] = {{8192, 8000}, {65500, 65500}};
+    for (auto [w, h] : sizes)
+        for (const JpegKind& kind : {JpegKind{JCS_RGB, true}, JpegKind{JCS_RGB, false, true}, JpegKind{JCS_RGB, true, true}}) {
+            const QByteArray hostile = withSize(makeJpeg(small, kind), w, h);
+            ASSERT_LT(hostile.size(), 1000);
+            try {
+                img::decodeJpeg(hostile);
+                ADD_FAILURE() << w << "x" << h << " decoded";
+            } catch (const img::Error& e) {
+                EXPECT_TRUE(e.message().startsWith(QStringLiteral("图片太大（%1 × %2 像素）").arg(w).arg(h)))
+                    << e.what();
+            }
+            ASSERT_LT(peakKb() - before, 64 * 1024) << w << "x" << h << " arithmetic " << kind.arithmetic;
+        }
+    try {
+        img::decodeBmp(bmpBytes(8000, 6000, 24, {}, QByteArray(64, '\0')));
+        ADD_FAILURE() << "BMP decoded";
+    } catch (const img::Error& e) {
+        EXPECT_TRUE(e.message().startsWith(QStringLiteral("图片太大（8000 × 6000 像素）"))) << e.what();
+    }
+}
+
+// Whatever the coding, a file missing part of its data is refused, also when
+// someone closed it with an end marker after the cut.
+TEST(Jpeg, IncompleteFilesAreRefusedWhateverTheCoding)
+{
+    const QImage picture = noise(200, 150, 9);
+    for (const JpegKind& kind : {JpegKind{}, JpegKind{JCS_RGB, true}, JpegKind{JCS_RGB, false, true},
+                                 JpegKind{JCS_RGB, true, true}, JpegKind{JCS_RGB, false, true, 7}}) {
+        SCOPED_TRACE(testing::Message() << "progressive " << kind.progressive << " arithmetic " << kind.arithmetic
+                                        << " restart " << kind.restartMcus);
+        const QByteArray good = makeJpeg(picture, kind);
+        ASSERT_EQ(img::decodeJpeg(good).size(), picture.size());
+        for (qsizetype keep : {good.size() / 4, good.size() / 2, good.size() * 3 / 4, good.size() - 400})
+            expectImgError(cutAndClosed(good, keep), img::decodeJpeg, "kept " + std::to_string(keep));
+        // Cut between two scans: every scan before the cut is whole.
+        if (kind.progressive) {
+            const qsizetype lastScan = good.lastIndexOf(QByteArray::fromHex("ffda"));
+            expectImgError(cutAndClosed(good, lastScan), img::decodeJpeg, "last scan left out");
+        }
+    }
+    // Complete files whose coded data ends in a long flat stretch: its writer
+    // leaves out more of the final zero bytes there.
+    QImage flatEnd = noise(400, 300, 3);
+    for (int y = 20; y < 300; ++y)
+        for (int x = 0; x < 400; ++x) flatEnd.setPixel(x, y, qRgb(255, 255, 255));
+    for (bool progressive : {false, true})
+        EXPECT_EQ(img::decodeJpeg(makeJpeg(flatEnd, {JCS_RGB, progressive, true})).size(), flatEnd.size());
 }
 
 TEST(Bmp, RoundTripWritesTheCommonLayoutAndKeepsEveryPixel)

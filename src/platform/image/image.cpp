@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdint>
 #include <cstdio>
@@ -16,17 +17,41 @@ namespace img {
 
 namespace {
 
-// Guards against headers that claim absurd sizes: such a file is corrupt, and
-// trusting it would mean allocating gigabytes before noticing.
+// A photo is at most 40 megapixels (and no side past 32768). The size is
+// checked as soon as a header names it, before any memory is taken for the
+// picture: a file of a few hundred bytes may claim one of gigabytes.
 constexpr qint64 kMaxSide = 32768;
-constexpr qint64 kMaxPixels = qint64(1) << 26;
+constexpr qint64 kMaxPixels = 40'000'000;
+// A bigger file cannot hold a photo of that size in any form we read.
+constexpr qint64 kMaxFileBytes = qint64(256) << 20;
 
-bool sizeAcceptable(qint64 w, qint64 h)
+// Empty (a side of zero or less) pictures are corrupt files, not big ones.
+bool tooLarge(qint64 w, qint64 h)
 {
-    return w > 0 && h > 0 && w <= kMaxSide && h <= kMaxSide && w * h <= kMaxPixels;
+    return w > kMaxSide || h > kMaxSide || w * h > kMaxPixels;
+}
+
+QString tooLargeMessage(qint64 w, qint64 h)
+{
+    return QStringLiteral("图片太大（%1 × %2 像素），不能用作照片：照片最多 %3 万像素")
+        .arg(w)
+        .arg(h)
+        .arg(kMaxPixels / 10000);
 }
 
 // ---- JPEG ------------------------------------------------------------------
+
+// libjpeg's whole-picture buffers (a progressive file keeps every coefficient,
+// two bytes each, of up to four components) stay under this.
+constexpr long kJpegMemory = long(kMaxPixels) * 10;
+// Real files have about ten scans; thousands of tiny ones over a large picture
+// would keep the decoder busy for minutes.
+constexpr int kMaxScans = 100;
+// Zero bytes put before each marker that ends arithmetic-coded data (below).
+// Complete files leave the decoder needing fewer than 30 of its own.
+constexpr size_t kArithPad = 256;
+
+constexpr const char* kIncomplete = "JPEG 图片不完整：文件在图片结束之前就断了";
 
 // libjpeg reports failures by calling error_exit, which must not return.
 // Throwing through libjpeg's C frames is undefined, so we jump back to the
@@ -44,6 +69,112 @@ struct JpegErrorManager {
     std::longjmp(err->jump, 1);
 }
 
+// The writer of arithmetic-coded data leaves out the zero bytes at the end of
+// each segment, and the decoder makes them up when it meets the next marker.
+// So a file cut short and closed with an end marker decodes without a word,
+// the missing part grey. To tell the two apart, the source serves kArithPad
+// zero bytes before every such marker: they are what the decoder would make
+// up anyway, so the picture is the same. A complete segment leaves most of
+// them unread, and libjpeg reports those as extraneous bytes when it looks
+// for the marker; a cut one uses them all.
+struct JpegSource {
+    jpeg_source_mgr pub;
+    const JOCTET* data = nullptr;
+    size_t size = 0;
+    std::vector<size_t> padAt;     // offsets of those markers, ascending
+    std::vector<bool> padLeft;     // by pad: some of it was left unread
+    size_t padsChecked = 0;
+    enum class Stop { None, Incomplete, TooManyScans } stop = Stop::None;   // our own reason to give up
+    size_t step = 0;               // even: the bytes before pad step/2; odd: that pad
+};
+
+const JOCTET kZeros[kArithPad] = {};
+const JOCTET kFakeEoi[2] = {0xFF, JPEG_EOI};
+
+size_t pieceStart(const JpegSource& s, size_t piece) { return piece == 0 ? 0 : s.padAt[piece - 1]; }
+size_t pieceEnd(const JpegSource& s, size_t piece) { return piece < s.padAt.size() ? s.padAt[piece] : s.size; }
+
+void sourceInit(j_decompress_ptr) {}
+void sourceTerm(j_decompress_ptr) {}
+
+boolean sourceFill(j_decompress_ptr cinfo)
+{
+    auto* s = static_cast<JpegSource*>(cinfo->client_data);
+    ++s->step;
+    if (s->step > 2 * s->padAt.size()) {
+        // Out of data: libjpeg's own remedy, an end marker after a warning.
+        WARNMS(cinfo, JWRN_JPEG_EOF);
+        s->pub.next_input_byte = kFakeEoi;
+        s->pub.bytes_in_buffer = 2;
+    } else if (s->step % 2) {
+        s->pub.next_input_byte = kZeros;
+        s->pub.bytes_in_buffer = kArithPad;
+    } else {
+        const size_t from = pieceStart(*s, s->step / 2);
+        s->pub.next_input_byte = s->data + from;
+        s->pub.bytes_in_buffer = pieceEnd(*s, s->step / 2) - from;
+    }
+    return TRUE;
+}
+
+void sourceSkip(j_decompress_ptr cinfo, long count)
+{
+    jpeg_source_mgr* src = cinfo->src;
+    if (count <= 0) return;
+    while (size_t(count) > src->bytes_in_buffer) {
+        count -= long(src->bytes_in_buffer);
+        sourceFill(cinfo);
+    }
+    src->next_input_byte += count;
+    src->bytes_in_buffer -= size_t(count);
+}
+
+// The markers that end arithmetic-coded data, found the way libjpeg reads
+// the file. Empty for Huffman-coded files. A file that ends early or holds
+// nonsense is left to libjpeg to refuse.
+std::vector<size_t> arithmeticSegmentEnds(const uchar* p, size_t n)
+{
+    std::vector<size_t> ends;
+    if (n < 4 || p[0] != 0xFF || p[1] != 0xD8) return ends;   // SOI
+    bool arithmetic = false;
+    size_t pos = 2;
+    for (;;) {
+        // A marker, after any stray bytes and fill.
+        while (pos < n && p[pos] != 0xFF) ++pos;
+        while (pos < n && p[pos] == 0xFF) ++pos;
+        if (pos >= n) return ends;
+        const int m = p[pos++];
+        if (m == 0 || m == 0x01 || (m >= 0xD0 && m <= 0xD8)) continue;   // stuffed zero, TEM, RSTn, SOI
+        if (m == JPEG_EOI) return ends;
+        if (pos + 2 > n) return ends;
+        const size_t length = size_t(p[pos]) << 8 | p[pos + 1];
+        if (length < 2 || pos + length > n) return ends;
+        pos += length;
+        if (m >= 0xC0 && m <= 0xCF && m != 0xC4 && m != 0xC8 && m != 0xCC) arithmetic = m >= 0xC9;   // SOFn
+        if (m != 0xDA) continue;   // not SOS
+        if (!arithmetic) return ends;
+        // The coded data: up to a marker other than a stuffed zero; restart
+        // markers end a segment and the data goes on.
+        for (;;) {
+            while (pos < n && p[pos] != 0xFF) ++pos;
+            const size_t at = pos;
+            while (pos < n && p[pos] == 0xFF) ++pos;
+            if (pos >= n) return ends;
+            if (p[pos] == 0) {
+                ++pos;
+                continue;
+            }
+            ends.push_back(at);
+            if (p[pos] >= 0xD0 && p[pos] <= 0xD7) {
+                ++pos;
+                continue;
+            }
+            pos = at;
+            break;
+        }
+    }
+}
+
 // A truncated or damaged stream only produces warnings: libjpeg pads the
 // missing data with grey and carries on. A picture partly made of grey is not
 // what the file holds, so those warnings count as failures (the decoder reads
@@ -59,6 +190,17 @@ void jpegMessage(j_common_ptr cinfo, int level)
     case JWRN_HUFF_BAD_CODE:
     case JWRN_ARITH_BAD_CODE:
         jpegFail(cinfo);
+    case JWRN_EXTRANEOUS_DATA: {
+        // Skipped bytes reported as the marker after a pad is read (the source
+        // has just moved on to it): that segment ended before its pad did.
+        auto* s = static_cast<JpegSource*>(cinfo->client_data);
+        if (s->step % 2 == 0 && s->step > 0) {
+            const size_t pad = s->step / 2 - 1;
+            if (s->pub.next_input_byte == s->data + s->padAt[pad]) s->padLeft[pad] = true;
+        }
+        cinfo->err->num_warnings++;
+        break;
+    }
     default:
         cinfo->err->num_warnings++;
         break;
@@ -67,14 +209,39 @@ void jpegMessage(j_common_ptr cinfo, int level)
 
 void jpegSilent(j_common_ptr) {}
 
+// A pad the source has moved past without a report of bytes left in it was
+// used up by the decoder: say so at once rather than after decoding the rest
+// of a large picture from nothing.
+bool padsUsedUp(JpegSource& s)
+{
+    for (const size_t passed = std::min(s.step / 2, s.padAt.size()); s.padsChecked < passed; ++s.padsChecked)
+        if (!s.padLeft[s.padsChecked]) return true;
+    return false;
+}
+
+void jpegProgress(j_common_ptr cinfo)
+{
+    auto* s = static_cast<JpegSource*>(cinfo->client_data);
+    if (padsUsedUp(*s))
+        s->stop = JpegSource::Stop::Incomplete;
+    else if (reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxScans)
+        s->stop = JpegSource::Stop::TooManyScans;
+    else
+        return;
+    std::longjmp(reinterpret_cast<JpegErrorManager*>(cinfo->err)->jump, 1);
+}
+
 // Everything with a destructor lives here, outside the frame that calls
 // setjmp, so a jump back never skips a destructor.
 struct JpegJob {
     jpeg_decompress_struct cinfo;
     JpegErrorManager err;
+    JpegSource source;
+    jpeg_progress_mgr progress;
     std::vector<JSAMPLE> row;
     QImage image;
-    const char* refusal = nullptr;   // our own reason, when libjpeg had none
+    QString refusal;   // our own reason, when libjpeg had none
+    bool whole = false;   // the refusal is a complete message
 };
 
 inline QRgb cmykToRgb(int c, int m, int y, int k, bool inverted)
@@ -89,6 +256,17 @@ inline QRgb cmykToRgb(int c, int m, int y, int k, bool inverted)
     return qRgb(c * k / 255, m * k / 255, y * k / 255);
 }
 
+// Every coefficient of a progressive file known to its last bit: a file cut
+// between two scans and closed with an end marker decodes without a word.
+bool progressionComplete(const jpeg_decompress_struct& cinfo)
+{
+    if (!cinfo.progressive_mode || !cinfo.coef_bits) return true;
+    for (int c = 0; c < cinfo.num_components; ++c)
+        for (int k = 0; k < DCTSIZE2; ++k)
+            if (cinfo.coef_bits[c][k] != 0) return false;
+    return true;
+}
+
 bool runJpeg(JpegJob* job, const unsigned char* data, unsigned long size)
 {
     jpeg_decompress_struct* cinfo = &job->cinfo;
@@ -98,14 +276,41 @@ bool runJpeg(JpegJob* job, const unsigned char* data, unsigned long size)
     job->err.pub.output_message = jpegSilent;
     job->err.message[0] = '\0';
 
+    JpegSource& src = job->source;
+    src.data = data;
+    src.size = size;
+    src.padAt = arithmeticSegmentEnds(data, size);
+    src.padLeft.assign(src.padAt.size(), false);
+    src.pub.init_source = sourceInit;
+    src.pub.fill_input_buffer = sourceFill;
+    src.pub.skip_input_data = sourceSkip;
+    src.pub.resync_to_restart = jpeg_resync_to_restart;
+    src.pub.term_source = sourceTerm;
+    src.pub.next_input_byte = data;
+    src.pub.bytes_in_buffer = pieceEnd(src, 0);
+
     if (setjmp(job->err.jump)) {
         jpeg_destroy_decompress(cinfo);
+        if (src.stop == JpegSource::Stop::Incomplete) job->refusal = QString::fromUtf8(kIncomplete);
+        if (src.stop == JpegSource::Stop::TooManyScans) job->refusal = QStringLiteral("more than %1 scans").arg(kMaxScans);
+        job->whole = src.stop == JpegSource::Stop::Incomplete;
         return false;
     }
 
     jpeg_create_decompress(cinfo);
-    jpeg_mem_src(cinfo, data, size);
+    cinfo->mem->max_memory_to_use = kJpegMemory;
+    cinfo->src = &src.pub;
+    cinfo->client_data = &src;
+    job->progress.progress_monitor = jpegProgress;
+    cinfo->progress = &job->progress;
     jpeg_read_header(cinfo, TRUE);
+
+    if (tooLarge(cinfo->image_width, cinfo->image_height)) {
+        job->refusal = tooLargeMessage(cinfo->image_width, cinfo->image_height);
+        job->whole = true;
+        jpeg_destroy_decompress(cinfo);
+        return false;
+    }
 
     bool cmyk = false;
     switch (cinfo->jpeg_color_space) {
@@ -120,7 +325,7 @@ bool runJpeg(JpegJob* job, const unsigned char* data, unsigned long size)
         cmyk = true;
         break;
     default:
-        job->refusal = "unsupported colour space";
+        job->refusal = QStringLiteral("unsupported colour space");
         jpeg_destroy_decompress(cinfo);
         return false;
     }
@@ -129,14 +334,21 @@ bool runJpeg(JpegJob* job, const unsigned char* data, unsigned long size)
     const qint64 w = cinfo->output_width;
     const qint64 h = cinfo->output_height;
     const int comps = cinfo->output_components;
-    if (!sizeAcceptable(w, h) || comps != (cmyk ? 4 : 3)) {
-        job->refusal = "implausible picture size";
+    if (w <= 0 || h <= 0 || tooLarge(w, h) || comps != (cmyk ? 4 : 3)) {
+        job->refusal = QStringLiteral("implausible picture size");
+        jpeg_destroy_decompress(cinfo);
+        return false;
+    }
+    // A file of many scans has been read to its end by now.
+    if (!progressionComplete(*cinfo)) {
+        job->refusal = QString::fromUtf8(kIncomplete);
+        job->whole = true;
         jpeg_destroy_decompress(cinfo);
         return false;
     }
     job->image = QImage(int(w), int(h), QImage::Format_RGB32);
     if (job->image.isNull()) {
-        job->refusal = "not enough memory for the picture";
+        job->refusal = QStringLiteral("not enough memory for the picture");
         jpeg_destroy_decompress(cinfo);
         return false;
     }
@@ -148,7 +360,7 @@ bool runJpeg(JpegJob* job, const unsigned char* data, unsigned long size)
         JSAMPROW rows[1] = {job->row.data()};
         if (jpeg_read_scanlines(cinfo, rows, 1) != 1) {
             // Only a suspending source returns no line; ours never suspends.
-            job->refusal = "decoder stopped early";
+            job->refusal = QStringLiteral("decoder stopped early");
             jpeg_destroy_decompress(cinfo);
             return false;
         }
@@ -164,6 +376,12 @@ bool runJpeg(JpegJob* job, const unsigned char* data, unsigned long size)
     }
     jpeg_finish_decompress(cinfo);
     jpeg_destroy_decompress(cinfo);
+    if (std::find(src.padLeft.begin(), src.padLeft.end(), false) != src.padLeft.end()) {
+        job->refusal = QString::fromUtf8(kIncomplete);
+        job->whole = true;
+        job->image = QImage();
+        return false;
+    }
     return true;
 }
 
@@ -202,9 +420,18 @@ QByteArray readWholeFile(const QString& path)
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         throw Error(QStringLiteral("无法打开图片文件 %1：%2").arg(path, f.errorString()));
-    QByteArray bytes = f.readAll();
+    // Read up to the bound only: the name may even belong to a device that never ends.
+    QByteArray bytes;
+    if (!f.isSequential()) bytes.reserve(qsizetype(qMin(f.size(), kMaxFileBytes + 1)));
+    while (bytes.size() <= kMaxFileBytes) {
+        const QByteArray chunk = f.read(1 << 20);
+        if (chunk.isEmpty()) break;
+        bytes += chunk;
+    }
     if (f.error() != QFileDevice::NoError)
         throw Error(QStringLiteral("无法读取图片文件 %1：%2").arg(path, f.errorString()));
+    if (bytes.size() > kMaxFileBytes)
+        throw Error(QStringLiteral("图片文件 %1 太大，不能用作照片（最多 %2 MB）").arg(path).arg(kMaxFileBytes >> 20));
     return bytes;
 }
 
@@ -227,7 +454,8 @@ QImage decodeJpeg(const QByteArray& bytes)
     if (bytes.isEmpty()) throw Error(QStringLiteral("JPEG 图片数据为空"));
     JpegJob job{};
     if (!runJpeg(&job, reinterpret_cast<const unsigned char*>(bytes.constData()), static_cast<unsigned long>(bytes.size()))) {
-        const QString why = job.refusal ? QString::fromLatin1(job.refusal) : QString::fromLocal8Bit(job.err.message);
+        if (job.whole) throw Error(job.refusal);
+        const QString why = job.refusal.isEmpty() ? QString::fromLocal8Bit(job.err.message) : job.refusal;
         throw Error(QStringLiteral("JPEG 图片已损坏或无法读取（%1）").arg(why));
     }
     return job.image;
@@ -305,7 +533,8 @@ QImage decodeBmp(const QByteArray& bytes)
 
     const bool topDown = rawHeight < 0;
     const qint64 height = topDown ? -rawHeight : rawHeight;
-    if (!sizeAcceptable(width, height)) bmpCorrupt("bad picture size");
+    if (width <= 0 || height <= 0) bmpCorrupt("bad picture size");
+    if (tooLarge(width, height)) throw Error(tooLargeMessage(width, height));
 
     // 32-bit pictures may declare their channel masks; only the usual layout is read.
     if (compression == 3 && bits == 32) {
