@@ -149,6 +149,19 @@ TEST_F(MainTest, ReloginReplacesTheOperatorCancelKeepsItAndTheCountGoesOn)
     EXPECT_EQ(modal->quitCount, 1);
 }
 
+TEST_F(MainTest, APasswordHoldingHalfASurrogatePairMatchesNoOtherPassword)
+{
+    db->exec(QStringLiteral("insert into 操作员信息表 values ('张三', 'a?b')"));
+    start([&](Tfrm_Login* l) {
+        attempt(l, "张三", QStringLiteral("a") + QChar(0xDC00) + QStringLiteral("b"));
+        EXPECT_TRUE(l->isVisible());
+        attempt(l, "张三", "a?b");
+    });
+    ASSERT_EQ(modal->messages.size(), 1);
+    EXPECT_TRUE(modal->lastText().contains("不成对的 UTF-16 代理项")) << modal->lastText().toStdString();
+    EXPECT_EQ(main->statusText(1), "张三");
+}
+
 TEST_F(MainTest, LeavingBeforeTheFirstLoginEndsTheProgram)
 {
     for (const Steps& leave : {Steps([](Tfrm_Login* l) { QTest::mouseClick(l->SpeedButton2, Qt::LeftButton); }),

@@ -166,6 +166,28 @@ TEST_F(DbQuery, ValuesOfEveryKindRoundTrip)
     EXPECT_EQ(q().field("zp"), Value::blob(QByteArray()));
 }
 
+// UTF-8 cannot hold half a surrogate pair: such a text is refused, never
+// stored or compared as another ("a?b").
+TEST_F(DbQuery, TextWithHalfASurrogatePairIsRefusedNotTakenForAnother)
+{
+    const QString lone = QStringLiteral("a") + QChar(0xD800) + QStringLiteral("b");
+    const QString pair = QStringLiteral("a") + QChar(0xD83D) + QChar(0xDE00) + QStringLiteral("b");
+    db->exec("insert into 部门表 values ('a?b', 'x')");
+    run(q(), "select count(*) from 部门表 where 部门编号 = :a");
+    q().setParam("a", Value::text(lone));
+    EXPECT_EQ(errorOf([&] { q().open(); }), "ADOpublic: 参数 :a 含有无效字符（不成对的 UTF-16 代理项），不能保存或比较");
+    run(q(), "insert into 部门表 values (:a, :b)");
+    q().setParam("a", Value::text(pair));
+    q().setParam("b", Value::text(QStringLiteral("y")));
+    q().execSql();
+    EXPECT_EQ(all("select 部门编号 from 部门表"), (QStringList{"a?b", pair}));
+
+    open("select * from 部门表");
+    EXPECT_THROW(setAndPost("部门名称", Value::text(lone)), db::Error);
+    q().cancel();
+    EXPECT_EQ(all("select 部门名称 from 部门表"), (QStringList{"x", "y"}));
+}
+
 TEST_F(DbQuery, PostAndDeleteReachExactlyTheRowReadAmongDuplicates)
 {
     db->exec("insert into 部门表 values ('001','财务部'), ('001','财务部'), ('002','人事部'), ('001','财务部')");

@@ -242,7 +242,13 @@ static void bindValue(const QString& query, sqlite3* h, sqlite3_stmt* st, int i,
         if (!std::isfinite(v.asReal())) fail(query, QStringLiteral("%1 不是有效的数字").arg(what()));
         rc = sqlite3_bind_double(st, i, v.asReal());
         break;
-    case Value::Kind::Text: rc = bindText(st, i, v.asText()); break;
+    case Value::Kind::Text:
+        // UTF-8 cannot hold half a surrogate pair: the library would store "?"
+        // instead, making two different texts (passwords) one.
+        if (!v.asText().isValidUtf16())
+            fail(query, QStringLiteral("%1 含有无效字符（不成对的 UTF-16 代理项），不能保存或比较").arg(what()));
+        rc = bindText(st, i, v.asText());
+        break;
     case Value::Kind::Date:
         if (!v.asDate().isValid()) fail(query, QStringLiteral("%1 的日期无效").arg(what()));
         rc = bindText(st, i, v.asText());
