@@ -1,4 +1,5 @@
 #include "data/U_data.h"
+#include "data/system_db.h"
 
 TData1* Data1 = nullptr;
 
@@ -27,6 +28,8 @@ TData1::TData1(const QString& dbPath, QObject* parent)
       yp(ADOConnection2, QStringLiteral("yp"), this),
       gzt(ADOConnection2, QStringLiteral("gzt"), this)
 {
+    // Nothing is written to a file that is not this system's database.
+    ADOConnection2.setFileCheck([](sqlite3* h, QString* why) { return data::isSystemDatabase(h, why); });
     // Design-time texts, never run: every use replaces them first.
     ADOQYkhgl.setSql(QStringLiteral("select * from 考勤表 "));
     ADOQuery1.setSql(QStringLiteral("select * from 人事表"));

@@ -119,9 +119,38 @@ Connection::Connection(QString path) : path_(std::move(path)), cache_(std::make_
 
 Connection::~Connection() { close(); }
 
+// Refused before anything is written: a zero-length file or another
+// program's database would otherwise be turned into a WAL database first.
+void Connection::inspect() const
+{
+    sqlite3* h = nullptr;
+    const int rc = sqlite3_open_v2(QFile::encodeName(path_).constData(), &h, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX,
+                                   nullptr);
+    if (rc != SQLITE_OK) {
+        const QString engine = h ? QString::fromUtf8(sqlite3_errmsg(h)) : QString::fromUtf8(sqlite3_errstr(rc));
+        sqlite3_close(h);
+        if (!QFileInfo::exists(path_))
+            throw Error(QStringLiteral("数据库文件 %1 不存在（当前工作目录：%2）").arg(path_, QDir::currentPath()));
+        throw Error(QStringLiteral("无法打开数据库文件 %1：%2").arg(path_, engine));
+    }
+    sqlite3_busy_timeout(h, kBusyTimeoutMs);
+    // Reading the schema is what tells a database from any other file.
+    QString problem = setUp(h, "SELECT count(*) FROM sqlite_master");
+    const int code = sqlite3_errcode(h);
+    bool foreign = false;
+    if (problem.isEmpty())
+        foreign = fileCheck_ && !fileCheck_(h, &problem);
+    else
+        foreign = fileCheck_ && (code == SQLITE_NOTADB || code == SQLITE_CORRUPT);
+    sqlite3_close(h);
+    if (foreign) throw Error(QStringLiteral("%1 不是本系统的数据库文件（%2）").arg(path_, problem));
+    if (!problem.isEmpty()) throw Error(QStringLiteral("无法打开数据库文件 %1：%2").arg(path_, problem));
+}
+
 sqlite3* Connection::handle()
 {
     if (db_) return db_;
+    inspect();
 
     sqlite3* h = nullptr;
     // The program reaches its database from one thread only: no lock on
@@ -131,18 +160,13 @@ sqlite3* Connection::handle()
     if (rc != SQLITE_OK) {
         const QString engine = h ? QString::fromUtf8(sqlite3_errmsg(h)) : QString::fromUtf8(sqlite3_errstr(rc));
         sqlite3_close(h);
-        if (!QFileInfo::exists(path_))
-            throw Error(QStringLiteral("数据库文件 %1 不存在（当前工作目录：%2）").arg(path_, QDir::currentPath()));
         throw Error(QStringLiteral("无法打开数据库文件 %1：%2").arg(path_, engine));
     }
     sqlite3_extended_result_codes(h, 1);
     sqlite3_busy_timeout(h, kBusyTimeoutMs);
 
-    // Reading the schema is what tells a database from any other file;
-    // do it before the journal setting writes anything.
-    QString problem = setUp(h, "SELECT count(*) FROM sqlite_master");
-    if (problem.isEmpty() && sqlite3_db_readonly(h, "main") == 1)
-        problem = QStringLiteral("文件只读，不能写入");
+    QString problem;
+    if (sqlite3_db_readonly(h, "main") == 1) problem = QStringLiteral("文件只读，不能写入");
     if (problem.isEmpty()) problem = setUp(h, "PRAGMA journal_mode=WAL");
     if (problem.isEmpty()) problem = setUp(h, "PRAGMA synchronous=FULL");
     if (!problem.isEmpty()) {

@@ -2,6 +2,7 @@
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -12,8 +13,9 @@ namespace db {
 
 // The one connection of the program. Opens lazily with the first statement,
 // read-write, never creating the file: a missing file is an Error that names
-// the file and the cause. WAL journal, synchronous=FULL, busy timeout. Used
-// from one thread only.
+// the file and the cause. The file is looked at read-only first, and one that
+// is no database (or fails the file check) is refused untouched. WAL journal,
+// synchronous=FULL, busy timeout. Used from one thread only.
 class Connection {
 public:
     // Something that keeps prepared statements of this connection (a query).
@@ -34,6 +36,13 @@ public:
     Connection& operator=(const Connection&) = delete;
 
     const QString& path() const { return path_; }
+
+    // Whether the file is one this connection may write to, asked on a
+    // read-only handle before it is opened for writing; `why` says what is
+    // wrong. Without a check any SQLite database will do.
+    using FileCheck = std::function<bool(sqlite3* readOnly, QString* why)>;
+    void setFileCheck(FileCheck check) { fileCheck_ = std::move(check); }
+
     bool isOpen() const { return db_ != nullptr; }
     sqlite3* handle();          // opens on first use; throws Error
     void close();               // finalizes cached statements too
@@ -83,9 +92,11 @@ public:
     };
 
 private:
+    void inspect() const;
     void run(const QString& sql);
     void runCached(const QByteArray& sql, CachedHint* hint = nullptr);
     QString path_;
+    FileCheck fileCheck_;
     sqlite3* db_ = nullptr;
     std::vector<StatementHolder*> holders_;
     std::unique_ptr<Cache> cache_;

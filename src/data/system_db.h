@@ -1,0 +1,18 @@
+#pragma once
+#include <QString>
+
+struct sqlite3;
+
+namespace data {
+
+// Whether a database holds this system's tables, each with the columns the
+// schema gives it, in its order (statements insert without naming columns).
+// Other tables may be there too. `why` (when given) says what is wrong: the
+// engine's complaint about a file that is no database, or the first table
+// missing or different. Only reads.
+bool isSystemDatabase(sqlite3* handle, QString* why = nullptr);
+
+// The same for a file, opened read-only and left exactly as it is.
+bool isSystemDatabase(const QString& path, QString* why = nullptr);
+
+}
