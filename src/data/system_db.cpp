@@ -58,6 +58,7 @@ bool isSystemDatabase(sqlite3* handle, QString* why)
     Tables found;
     if (readTables(handle, &found, &problem)) {
         const Tables& wanted = systemTables();
+        if (found.isEmpty()) problem = QStringLiteral("文件里没有任何表");
         for (auto it = wanted.begin(); it != wanted.end() && problem.isEmpty(); ++it) {
             if (!found.contains(it.key()))
                 problem = QStringLiteral("没有表 %1").arg(it.key());
