@@ -329,6 +329,59 @@ TEST_F(DbQuery, SelectAndExecRunOneStatementWithItsParameters)
     EXPECT_EQ(db::exec(conn(), "delete from 部门表"), 2);
 }
 
+TEST_F(DbQuery, BlobColumnsReadWithoutTheirBytesGiveWhatTheRowHolds)
+{
+    // No photo, zero bytes, a small one and a large one.
+    const QByteArray small(100, 'a');
+    QByteArray large(300 * 1024, Qt::Uninitialized);
+    for (qsizetype k = 0; k < large.size(); ++k) large[k] = char(k * 7 + (k >> 10));
+    const Value photos[] = {Value(), Value::blob(QByteArray()), Value::blob(small), Value::blob(large)};
+    run(Data1->ADOQYbmxx, "insert into 人事表 (bh, zp, gl) values (:a, :b, 1)");
+    for (int i = 0; i < 4; ++i) {
+        Data1->ADOQYbmxx.setParam("a", Value::text(QStringLiteral("mr%1").arg(i)));
+        Data1->ADOQYbmxx.setParam("b", photos[i]);
+        Data1->ADOQYbmxx.execSql();
+    }
+    const auto check = [&](const char* column) {
+        ASSERT_EQ(q().recordCount(), 4);
+        for (int i = 0; i < 4; ++i) {
+            q().setRecNo(i);
+            EXPECT_EQ(q().field(column), photos[i]) << i;
+            EXPECT_EQ(q().field(column).kind(), photos[i].kind()) << i;
+        }
+        EXPECT_LT(q().bytes(), size_t(64 * 1024));
+    };
+
+    // A LIKE pattern makes the engine prepare the statement again for each value.
+    run(q(), "select * from 人事表 where bh like :a");
+    for (const char* pattern : {"mr%", "m%"}) {
+        q().setParam("a", text(pattern));
+        q().open();
+        EXPECT_EQ(q().fieldNames(), all("select name from pragma_table_info('人事表')"));
+        check("zp");
+    }
+    for (int i = 0; i < 4; ++i) {   // shown again after a post as they are stored
+        q().setRecNo(i);
+        setAndPost("xm", text("改"));
+    }
+    check("zp");
+
+    open("select xm, zp as 照片, bh from 人事表");
+    EXPECT_EQ(q().fieldNames(), (QStringList{"xm", "照片", "bh"}));
+    check("照片");
+    const db::Rows one = db::select(conn(), "select * from 人事表 where bh = :a", {{"a", text("mr3")}});
+    EXPECT_EQ(one.first("zp"), photos[3]);
+
+    // A photo given or changed meanwhile: the post is refused.
+    db->exec("update 人事表 set zp = x'01' where bh = 'mr0'; update 人事表 set zp = zeroblob(5000) where bh = 'mr3'");
+    for (int i : {0, 3}) {
+        q().setRecNo(i);
+        EXPECT_THROW(setAndPost("xm", text("再改")), db::RowChanged) << i;
+        q().cancel();
+    }
+    EXPECT_EQ(all("select count(*) from 人事表 where xm = '改'"), QStringList{"4"});
+}
+
 TEST_F(DbQuery, LargeBlobsStayInTheTableUntilTheirValueIsAskedFor)
 {
     // Twenty photos of 300 KB and one of 4 KB, each of its own bytes.

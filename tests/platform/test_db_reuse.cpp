@@ -71,6 +71,27 @@ TEST_F(DbReuse, TheSameTextAfterASchemaChangeShowsAndWritesTheNewColumns)
     EXPECT_EQ(s(q().fieldText("部门编号")), "002");
 }
 
+TEST_F(DbReuse, AQueryLeavingPhotosUnreadFollowsTheSchemaAsItIsNow)
+{
+    db->exec("insert into 人事表 (bh, zp) values ('mr1', zeroblob(300000))");
+    const auto photoSize = [&](const char* column) { return q().field(column).toBlob().size(); };
+    open("select * from 人事表");
+    EXPECT_EQ(photoSize("zp"), 300000);
+
+    db->exec("alter table 人事表 add column bz TEXT; update 人事表 set bz = 'x'");   // by another connection
+    open("select * from 人事表");
+    EXPECT_EQ(s(q().fieldNames().last()), "bz");
+    EXPECT_EQ(s(q().fieldText("bz")), "x");
+    EXPECT_EQ(photoSize("zp"), 300000);
+
+    db->exec("alter table 人事表 rename column zp to photo");
+    open("select * from 人事表");
+    EXPECT_EQ(q().fieldIndex("zp"), -1);
+    EXPECT_EQ(photoSize("photo"), 300000);
+    setAndPost("xm", text("张三"));
+    EXPECT_EQ(all("select xm, length(photo) from 人事表"), QStringList{"张三|300000"});
+}
+
 TEST_F(DbReuse, AQueryOpenedAgainShowsOnlyItsNewRows)
 {
     db->exec("insert into 部门表 values ('001','财务部'), ('002','一个名字很长很长的部门'), ('003','')");

@@ -42,3 +42,19 @@ TEST(DbSqlText, OnlyPlainSingleTableSelectsCarryTheRowid)
                             "select * from 人事表 order by count(*)"})
         EXPECT_FALSE(analyze(QString::fromUtf8(sql)).singleTable) << sql;
 }
+
+TEST(DbSqlText, AnOuterSelectReadsTheSameRowsOnlyWhenTheTextNeitherOrdersNorLimits)
+{
+    using db::detail::withRowid;
+    const auto a = analyze(QStringLiteral("select xm, zp as 照片 from 人事表 where ssbm in (select 部门名称 from 部门表); -- x"));
+    EXPECT_TRUE(a.wrappable);
+    EXPECT_TRUE(a.text.left(a.endPos).endsWith(QStringLiteral("部门表)")));
+    // The rowid's order goes after a closing parenthesis, not inside it.
+    EXPECT_TRUE(withRowid(analyze(QStringLiteral("select * from t where a = (:a)")), "r").endsWith(") ORDER BY rowid "));
+
+    EXPECT_TRUE(analyze(QStringLiteral("select * from 人事表 where ssbm = :a")).wrappable);
+    for (const char* sql : {"select * from 人事表 order by bh", "select * from 人事表 limit 5",
+                            "select (select zp from 人事表 where bh = 'mr1') as p, bh from 人事表",
+                            "select * from (select * from 人事表)"})
+        EXPECT_FALSE(analyze(QString::fromUtf8(sql)).wrappable) << sql;
+}

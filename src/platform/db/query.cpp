@@ -64,6 +64,7 @@ struct Query::Impl final : Connection::StatementHolder {
     sqlite3_stmt* stmt = nullptr;
     QString stmtText;
     bool stmtRowid = false;
+    bool stmtSized = false;        // lists the columns the schema had (withBlobSizes)
     std::vector<int> stmtParams;   // its parameter i + 1 -> position in the names; -1 none
     // Its columns, until the engine prepares it again for a changed schema.
     std::shared_ptr<const Shape> shape;
@@ -99,6 +100,7 @@ struct Query::Impl final : Connection::StatementHolder {
         stmt = nullptr;
         stmtText.clear();
         stmtRowid = false;
+        stmtSized = false;
         stmtParams.clear();
         shape.reset();
         shapeReprepares = -1;
@@ -136,7 +138,10 @@ struct Query::Impl final : Connection::StatementHolder {
     const std::shared_ptr<const Shape>& shapeOf(sqlite3_stmt* st, int first);
 
     void prepare(const QString& query, Connection& conn);
+    void readShape(sqlite3* h, const detail::SqlText& s);
     void bindParams(const QString& query, sqlite3* h);
+    int start(const QString& query, Connection& conn, bool rows);
+    bool current(sqlite3* h, int rc);
     void requireOpen(const QString& query) const;
     int requireField(const QString& query, const QString& name) const;
     void requireWritable(const QString& query) const;
@@ -297,6 +302,7 @@ void Query::Impl::prepare(const QString& query, Connection& conn)
             d.stmt = st;
             d.stmtText = s.text;
             d.stmtRowid = true;
+            d.readShape(h, s);
             mapParams();
             return;
         }
@@ -322,6 +328,52 @@ void Query::Impl::prepare(const QString& query, Connection& conn)
     mapParams();
 }
 
+// Do two statements name the same table columns, but for the columns given?
+static bool sameOrigins(sqlite3_stmt* a, sqlite3_stmt* b, int first, int cols, const std::vector<int>& except)
+{
+    const auto same = [](const char* x, const char* y) { return x == y || (x && y && std::strcmp(x, y) == 0); };
+    for (int c = 0; c < cols; ++c) {
+        if (std::find(except.begin(), except.end(), c) != except.end()) continue;
+        if (!same(sqlite3_column_origin_name(a, first + c), sqlite3_column_origin_name(b, first + c))
+            || !same(sqlite3_column_table_name(a, first + c), sqlite3_column_table_name(b, first + c)))
+            return false;
+    }
+    return true;
+}
+
+// The columns of the rowid statement just prepared. A plain SELECT of BLOB
+// columns is then read through withBlobSizes: stepping never reads the bytes
+// of a large blob, nor, for the columns stored behind it, the pages it fills.
+// The columns stay those of the statement as written, which is kept if the
+// engine refuses the other or would give other columns.
+void Query::Impl::readShape(sqlite3* h, const detail::SqlText& s)
+{
+    std::shared_ptr<Shape> sh = Shape::read(stmt, 1, true);
+    bool sized = s.wrappable && !sh->blobColumns.empty();
+    for (int c = 0; sized && c < sh->cols; ++c)
+        if (sh->index(sh->names[c]) != c) sized = false;   // equal names: the outer SELECT could not tell them apart
+    sqlite3_stmt* st = nullptr;
+    if (sized) {
+        const QByteArray u =
+            detail::withBlobSizes(s, kRowidColumn, sh->names, sh->blobColumns, int(Snapshot::kLazyBlobBytes)).toUtf8();
+        if (sqlite3_prepare_v2(h, u.constData(), int(u.size()), &st, nullptr) != SQLITE_OK || !st
+            || sqlite3_column_count(st) != 1 + sh->cols + int(sh->blobColumns.size())
+            || !sameOrigins(stmt, st, 1, sh->cols, sh->blobColumns)) {
+            sqlite3_finalize(st);
+            st = nullptr;
+        }
+    }
+    if (st) {
+        for (size_t k = 0; k < sh->blobColumns.size(); ++k)
+            sh->sizes.emplace_back(sh->blobColumns[k], 1 + sh->cols + int(k));
+        sqlite3_finalize(stmt);
+        stmt = st;
+        stmtSized = true;
+    }
+    shape = std::move(sh);
+    shapeReprepares = sqlite3_stmt_status(stmt, SQLITE_STMTSTATUS_REPREPARE, 0);
+}
+
 // Every parameter of the statement must have been given a value: an
 // unset one is a fault of the caller, never a silent Null.
 void Query::Impl::bindParams(const QString& query, sqlite3* h)
@@ -341,13 +393,48 @@ void Query::Impl::bindParams(const QString& query, sqlite3* h)
     }
 }
 
+// Has a statement that lists the columns the schema had (stmtSized) the
+// columns of the text as written still, after a first step that gave `rc`?
+// The engine prepares a statement again for a changed schema, and also for
+// the value of a parameter (a LIKE pattern).
+bool Query::Impl::current(sqlite3* h, int rc)
+{
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) return false;
+    const int reprepares = sqlite3_stmt_status(stmt, SQLITE_STMTSTATUS_REPREPARE, 0);
+    if (reprepares == shapeReprepares) return true;
+    const QByteArray u = detail::withRowid(sql(), kRowidColumn).toUtf8();
+    sqlite3_stmt* st = nullptr;
+    const bool same = sqlite3_prepare_v2(h, u.constData(), int(u.size()), &st, nullptr) == SQLITE_OK && st
+        && Shape::read(st, 1, true)->sameColumns(*shape);
+    sqlite3_finalize(st);
+    if (same) shapeReprepares = reprepares;
+    return same;
+}
+
+// Prepares and binds the text and takes the first step (`rows`: Error for a
+// statement that returns none, which is then not run). A statement that
+// lists the columns the schema had and no longer has them, or that fails, is
+// made afresh once.
+int Query::Impl::start(const QString& query, Connection& conn, bool rows)
+{
+    for (bool retry = true;; retry = false) {
+        prepare(query, conn);
+        bindParams(query, conn.handle());
+        if (rows && sqlite3_column_count(stmt) <= (stmtRowid ? 1 : 0)) fail(query, QStringLiteral("语句不返回数据集"));
+        const int rc = sqlite3_step(stmt);
+        if (!retry || !stmtSized || current(conn.handle(), rc)) return rc;
+        releaseStatements();
+    }
+}
+
 // The columns are read after the statement's first step: a statement whose
 // tables changed since it was prepared is prepared again by that step, and
-// may have other columns then.
+// may have other columns then. One that lists the columns itself keeps the
+// shape made with it (start() sees that it still holds).
 const std::shared_ptr<const Shape>& Query::Impl::shapeOf(sqlite3_stmt* st, int first)
 {
     const int reprepares = sqlite3_stmt_status(st, SQLITE_STMTSTATUS_REPREPARE, 0);
-    if (!shape || reprepares != shapeReprepares) {
+    if (!shape || (!stmtSized && reprepares != shapeReprepares)) {
         shape = Shape::read(st, first, stmtRowid);
         shapeReprepares = reprepares;
     }
@@ -357,16 +444,13 @@ const std::shared_ptr<const Shape>& Query::Impl::shapeOf(sqlite3_stmt* st, int f
 void Query::open()
 {
     close();
-    d_->prepare(name_, conn_);
+    int rc = d_->start(name_, conn_, true);
     sqlite3* h = conn_.handle();
     sqlite3_stmt* st = d_->stmt;
-    d_->bindParams(name_, h);
     const int first = d_->stmtRowid ? 1 : 0;
-    if (sqlite3_column_count(st) <= first) fail(name_, QStringLiteral("语句不返回数据集"));
 
     std::unique_ptr<Snapshot> snap;
-    for (;;) {
-        const int rc = sqlite3_step(st);
+    for (;; rc = sqlite3_step(st)) {
         if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
             const Error e = detail::engineError(h, name_);
             sqlite3_reset(st);
@@ -398,12 +482,10 @@ void Query::open()
 
 int Query::execSql()
 {
-    d_->prepare(name_, conn_);
+    int rc = d_->start(name_, conn_, false);
     sqlite3* h = conn_.handle();
     sqlite3_stmt* st = d_->stmt;
-    d_->bindParams(name_, h);
-    for (;;) {
-        const int rc = sqlite3_step(st);
+    for (;; rc = sqlite3_step(st)) {
         if (rc == SQLITE_DONE) break;
         if (rc != SQLITE_ROW) {
             const Error e = detail::engineError(h, name_);

@@ -54,6 +54,13 @@ bool realAffinity(const char* declared)
     return t.contains("REAL") || t.contains("FLOA") || t.contains("DOUB");
 }
 
+bool blobAffinity(const char* declared)
+{
+    if (!declared) return false;   // no type: mostly texts and numbers
+    const QByteArray t = QByteArray(declared).toUpper();
+    return t.contains("BLOB") && !t.contains("INT") && !t.contains("CHAR") && !t.contains("CLOB") && !t.contains("TEXT");
+}
+
 size_t nameHash(QStringView s)
 {
     uint32_t h = 2166136261u;
@@ -89,6 +96,7 @@ std::shared_ptr<Shape> Shape::read(sqlite3_stmt* st, int first, bool withRowid)
             s->writable.push_back(c);
             s->realColumn[size_t(c)] = realAffinity(sqlite3_column_decltype(st, first + c));
             s->lazyColumn[size_t(c)] = 1;
+            if (blobAffinity(sqlite3_column_decltype(st, first + c))) s->blobColumns.push_back(c);
         }
     }
     // Column names are asked for once a row by some loops: a table with
@@ -124,6 +132,13 @@ int Shape::index(const QString& name) const
     };
     const int c = find(name);
     return c >= 0 ? c : find(name.toLower());
+}
+
+bool Shape::sameColumns(const Shape& o) const
+{
+    return cols == o.cols && first == o.first && hasRowid == o.hasRowid && names == o.names && table == o.table
+        && schema == o.schema && origins == o.origins && realColumn == o.realColumn && lazyColumn == o.lazyColumn
+        && blobColumns == o.blobColumns;
 }
 
 QString Shape::quotedTable() const { return quoteIdent(schema) + QLatin1Char('.') + quoteIdent(table); }
@@ -230,6 +245,7 @@ private:
 void Snapshot::appendFrom(sqlite3_stmt* st)
 {
     // The row's cells in one piece where they fit in the current blocks.
+    const size_t start = kinds_.size();
     uint8_t* kinds = kinds_.extend(size_t(cols_));
     uint64_t* words = words_.extend(size_t(cols_));
     const char* lazy = shape_->lazyColumn.data();
@@ -246,6 +262,11 @@ void Snapshot::appendFrom(sqlite3_stmt* st)
             if (words) words[c] = word;
             else words_.push_back(word);
         }
+    }
+    for (const auto& [c, size] : shape_->sizes) {
+        if (sqlite3_column_type(st, size) == SQLITE_NULL) continue;
+        kinds_[start + size_t(c)] = kLazyBlob;
+        words_[start + size_t(c)] = uint64_t(sqlite3_column_int64(st, size));
     }
     if (shape_->hasRowid) rowids_.push_back(sqlite3_column_int64(st, first_ - 1));
     order_.push_back(physical_++);

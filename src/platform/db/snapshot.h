@@ -8,6 +8,7 @@
 #include <cstring>
 #include <deque>
 #include <memory>
+#include <utility>
 #include <vector>
 
 struct sqlite3_stmt;
@@ -137,6 +138,8 @@ struct Shape {
     static std::shared_ptr<Shape> read(sqlite3_stmt* st, int first, bool withRowid);
 
     int index(const QString& name) const;   // case-insensitive, -1 if unknown
+    // The same columns of the same table, read and written alike.
+    bool sameColumns(const Shape& o) const;
     QString quotedTable() const;            // "schema"."table", for statements
 
     int cols = 0;
@@ -151,6 +154,10 @@ struct Shape {
     std::vector<int> sameOrigin;            // the first column of the same origin; -1: none
     std::vector<char> realColumn;           // a column of the table with REAL affinity
     std::vector<char> lazyColumn;           // large blobs may stay unread (writable with a rowid)
+    std::vector<int> blobColumns;           // the writable columns of BLOB affinity
+    // Columns read by a statement that leaves their large blobs in the table:
+    // the column (Null then), and the statement column holding such a blob's size.
+    std::vector<std::pair<int, int>> sizes;
 
     // The statements that write rows back, made on first use (see query.cpp):
     // by kind and the columns they name.

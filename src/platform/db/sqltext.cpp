@@ -1,4 +1,5 @@
 #include "platform/db/sqltext.h"
+#include <algorithm>
 #include <vector>
 
 namespace db {
@@ -136,6 +137,9 @@ private:
 struct Plain {
     qsizetype listPos = -1;    // start of the select list; -1: not a plain select
     qsizetype orderPos = -1;   // where an ORDER BY goes; -1: the statement has its own
+    qsizetype endPos = -1;     // end of its last token, before a closing ';'
+    bool limited = false;      // a LIMIT of its own
+    bool listSubquery = false; // a subquery among its columns
 };
 
 // Finds whether the statement is a plain SELECT from one table, where its
@@ -151,7 +155,7 @@ Plain plainSelect(const Reader& r)
     if (r.isWord(i, "all")) ++i;
     if (i >= r.size()) return no;
     const qsizetype listStart = i;
-    bool ordered = false;
+    bool ordered = false, listSubquery = false;
     qsizetype limit = -1, last = -1;
 
     // Parentheses that open a subquery: what is inside them is another
@@ -164,6 +168,7 @@ Plain plainSelect(const Reader& r)
             const bool sub = r.isWordIn(j + 1, {"select", "with", "values"});
             parens.push_back(sub);
             subqueries += sub;
+            if (sub && from < 0) listSubquery = true;
             continue;
         }
         if (r.isPunct(j, ')')) {
@@ -171,6 +176,7 @@ Plain plainSelect(const Reader& r)
                 subqueries -= parens.back();
                 parens.pop_back();
             }
+            if (subqueries == 0) last = j;   // "where a in (...)" ends here
             continue;
         }
         if (subqueries > 0) continue;
@@ -208,7 +214,10 @@ Plain plainSelect(const Reader& r)
 
     Plain out;
     out.listPos = r[listStart].pos;
-    if (!ordered) out.orderPos = limit >= 0 ? r[limit].pos : r[last].pos + r[last].len;
+    out.endPos = r[last].pos + r[last].len;
+    out.limited = limit >= 0;
+    out.listSubquery = listSubquery;
+    if (!ordered) out.orderPos = limit >= 0 ? r[limit].pos : out.endPos;
     return out;
 }
 
@@ -238,7 +247,9 @@ SqlText analyze(const QString& sql)
     const Plain p = plainSelect(r);
     out.selectListPos = p.listPos;
     out.orderPos = p.orderPos;
+    out.endPos = p.endPos;
     out.singleTable = p.listPos >= 0;
+    out.wrappable = out.singleTable && p.orderPos == p.endPos && !p.limited && !p.listSubquery;
     return out;
 }
 
@@ -249,6 +260,41 @@ QString withRowid(const SqlText& s, const char* columnName)
     if (s.orderPos >= 0) t.insert(s.orderPos, QStringLiteral(" ORDER BY rowid "));
     t.insert(s.selectListPos, QStringLiteral("rowid AS \"%1\", ").arg(QLatin1String(columnName)));
     return t;
+}
+
+QString withBlobSizes(const SqlText& s, const char* rowidColumn, const QStringList& names,
+                      const std::vector<int>& blobs, int bytes)
+{
+    if (!s.wrappable) return withRowid(s, rowidColumn);
+    // Backquoted names are always names: one the inner statement lacks is an
+    // error, never a string as a double-quoted one would become.
+    const auto name = [](const QString& n) {
+        QString q = n;
+        q.replace(QLatin1Char('`'), QLatin1String("``"));
+        return QLatin1Char('`') + q + QLatin1Char('`');
+    };
+    const QString rowid = name(QLatin1String(rowidColumn));
+    QString inner = s.text.left(s.endPos);   // without a closing ';' or comment
+    inner.insert(s.selectListPos, QStringLiteral("rowid AS ") + rowid + QStringLiteral(", "));
+
+    // The engine reads type and length of a column named directly in typeof()
+    // and length() without its bytes; the bytes are read only in the ELSE.
+    QString cols = rowid, sizes;
+    for (qsizetype c = 0; c < names.size(); ++c) {
+        const QString n = name(names[c]);
+        if (std::find(blobs.begin(), blobs.end(), int(c)) == blobs.end()) {
+            cols += QStringLiteral(", ") + n;
+            continue;
+        }
+        const QString large = QStringLiteral("typeof(") + n + QStringLiteral(") = 'blob' AND length(") + n
+            + QStringLiteral(") > ") + QString::number(bytes);
+        cols += QStringLiteral(", CASE WHEN ") + large + QStringLiteral(" THEN NULL ELSE ") + n + QStringLiteral(" END");
+        sizes += QStringLiteral(", CASE WHEN ") + large + QStringLiteral(" THEN length(") + n + QStringLiteral(") END");
+    }
+    // The rows in stored order, as withRowid gives them; the engine merges the
+    // two SELECTs into one (it would not with the ORDER BY inside).
+    return QStringLiteral("SELECT ") + cols + sizes + QStringLiteral(" FROM (") + inner + QStringLiteral("\n) ORDER BY ")
+        + rowid;
 }
 
 }
