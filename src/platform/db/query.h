@@ -30,7 +30,9 @@ using Params = QList<std::pair<QString, Value>>;
 // grouping, aggregate, join or compound): the snapshot then carries each
 // row's rowid, hidden from the fields. In such a snapshot a blob of more than
 // 4 KB is kept as its size only; its Value reads the bytes from the table row
-// when they are asked for (see Value::BlobSource).
+// when they are asked for (see Value::BlobSource). In a column declared BLOB
+// its bytes are not even read while the rows are, unless the text orders or
+// limits itself.
 class Query : public QObject {
     Q_OBJECT
 public:
