@@ -73,13 +73,15 @@ TEST_F(BmxxTest, AddsFromEmptyAndModifiesTheDepartmentTheBoxesShow)
     act(dlg->SpeedButton2, "x", 0);
     act(dlg->SpeedButton1, "研发部");
     dlg->SpeedButton4->click();
-    // A modify writes the row the boxes show, even after the grid's keys moved on.
+    // A modify writes the row the boxes show: the grid's keys move the boxes along.
     act(dlg->SpeedButton2, "市场部", 1);
     dlg->DBGrid1->setFocus();
     hrtest::pressKey(dlg->DBGrid1, Qt::Key_Down);
     ASSERT_EQ(Data1->ADOQYbmxx.recNo(), 2);
+    EXPECT_EQ(dlg->Edit2->text(), "行政部");
+    dlg->Edit2->setText("市场部");
     dlg->SpeedButton4->click();
-    EXPECT_EQ(stored(), (QStringList{"001|财务部", "002|市场部", "003|行政部", "004|研发部"}));
+    EXPECT_EQ(stored(), (QStringList{"001|财务部", "002|销售部", "003|市场部", "004|研发部"}));
 }
 
 TEST_F(BmxxTest, ExactRowsAndDepartmentsInUseStay)

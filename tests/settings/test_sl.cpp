@@ -173,6 +173,16 @@ TEST_F(SlTest, ModifyAndDeleteReachOnlyTheClickedOfIdenticalRows)
     EXPECT_EQ(dlg->Edit3->text(), "4000");   // the row's texts stay, without ".0"
     remove(2);
     EXPECT_EQ(db->rows(kRows), (QStringList{row3, "7|3000.0|4000.0|0.5"}));
+
+    // Keys in the grid move the inputs along, so 修改 writes the row they show.
+    dlg->DBGrid1->clickRow(0);
+    dlg->DBGrid1->setFocus();
+    hrtest::pressKey(dlg->DBGrid1, Qt::Key_Down);
+    EXPECT_EQ(dlg->Edit1->text(), "7");
+    dlg->SpeedButton2->click();
+    dlg->Edit2->setText("3500");
+    dlg->SpeedButton4->click();
+    EXPECT_EQ(db->rows(kRows), (QStringList{row3, "7|3500.0|4000.0|0.5"}));
 }
 
 TEST_F(SlTest, EnterAndDownWalkLevelRateLowerUpperAndUpWalksBack)

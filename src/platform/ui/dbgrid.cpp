@@ -268,6 +268,15 @@ void DBGrid::operatorMoved(const QModelIndex& current)
     if (!moved)
         QMetaObject::invokeMethod(this, [this] { followCurrent(query_ && query_->isOpen() ? query_->recNo() : -1); },
                                   Qt::QueuedConnection);
+    else if (keying_ && onKeyMove)
+        guarded(window(), onKeyMove);
+}
+
+void DBGrid::keyPressEvent(QKeyEvent* e)
+{
+    keying_ = true;
+    QTableView::keyPressEvent(e);
+    keying_ = false;
 }
 
 void DBGrid::cellClicked(const QModelIndex& index)

@@ -27,9 +27,14 @@ public:
 
     std::function<void()> onCellClick;   // runs under the default error handler
     std::function<void()> onDblClick;    // the same
+    // The operator moved the current row with a key (arrows, pages, Home, End): the same.
+    std::function<void()> onKeyMove;
 
     // For tests: click the given row as the operator would.
     void clickRow(int row);
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     void queryReset();
@@ -42,6 +47,7 @@ private:
     QueryModel* model_ = nullptr;
     QVector<Column> columns_;
     bool syncing_ = false;               // the grid is following the query
+    bool keying_ = false;                // a key press is moving the current row
 };
 
 }

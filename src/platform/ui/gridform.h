@@ -114,7 +114,8 @@ public:
 
     db::Query& query() const { return q_; }
 
-    // A click on a grid cell: editvalue when the grid holds a row.
+    // A click on a grid cell, or a key that moves to another row: editvalue
+    // when the grid holds a row.
     virtual void DBGrid1CellClick();
     // The current row into the bound inputs (Null and no row give empty texts).
     virtual void editvalue();
