@@ -7,6 +7,7 @@
 #include "platform/ui/rowbind.h"
 #include "platform/ui/text.h"
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QKeyEvent>
 #include <QTest>
 #include <stdexcept>
@@ -209,4 +210,8 @@ TEST(UiLocale, QtsOwnDialogTextsSpeakChinese)
     ASSERT_TRUE(ui::installChineseTranslations());
     EXPECT_NE(QCoreApplication::translate("QFileDialog", "Look in:"), QStringLiteral("Look in:"));
     EXPECT_NE(QCoreApplication::translate("QWidgetTextControl", "&Copy"), QStringLiteral("&Copy"));
+    // The date picker's calendar names its months and days in Chinese too, whatever the system's locale.
+    ui::DateTimePicker picker;
+    EXPECT_EQ(picker.calendarWidget()->locale().standaloneMonthName(12), QStringLiteral("十二月"));
+    EXPECT_EQ(picker.text(), QStringLiteral("2000-01-01"));
 }

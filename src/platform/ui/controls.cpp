@@ -2,6 +2,7 @@
 #include "platform/ui/errors.h"
 #include "platform/db/convert.h"
 #include "platform/text/text.h"
+#include <QCalendarWidget>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QTimer>
@@ -368,6 +369,8 @@ void Button::keyPressEvent(QKeyEvent* e)
 DateTimePicker::DateTimePicker(QWidget* parent) : QDateEdit(parent)
 {
     setCalendarPopup(true);
+    // The calendar is a window of its own and would take the system's locale: its month and day names are Chinese.
+    calendarWidget()->setLocale(QLocale(QLocale::Chinese, QLocale::China));
     setDisplayFormat(QString::fromLatin1(text::kShortDateFormat));
     setDate(QDate(2000, 1, 1));
 }
