@@ -64,11 +64,9 @@ protected:
 
 TEST_F(YpTest, ProposesNumbersPastYp999AndNeverAnExistingOne)
 {
+    // The rule itself is the employee numbers' (test_xygdj); here its prefix, table and column.
     const std::pair<const char*, const char*> cases[] = {
-        {"", "yp001"}, {"('yp009'),('yp001')", "yp010"}, {"('yp099')", "yp100"}, {"('yp123')", "yp124"},
-        // The text maximum yp5 is not the largest number.
-        {"('yp5'),('yp006')", "yp007"},
-        {"('yp999'),('yp1000'),('yp12x'),('YP5000'),('yp7000 ')", "yp1001"}};
+        {"", "yp001"}, {"('yp009'),('yp001')", "yp010"}, {"('yp999'),('yp1000'),('yp12x'),('YP5000')", "yp1001"}};
     for (const auto& [rows, expected] : cases) {
         db->exec("delete from 应聘信息表");
         if (*rows) db->exec("insert into 应聘信息表 (编号) values " + QString::fromLatin1(rows));
