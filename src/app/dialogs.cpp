@@ -1,8 +1,10 @@
 // The task dialogs the main window's menu and tool bar open, one line each:
 // the menu item's name and the dialog's global instance.
 #include "app/U_about.h"
+#include "app/U_dwxx.h"
 #include "app/U_login.h"
 #include "app/U_main.h"
+#include "app/U_xgmm.h"
 #include "payroll/U_gzb.h"
 #include "payroll/U_gzda.h"
 #include "payroll/U_gzsz.h"
@@ -22,6 +24,8 @@
 
 void registerTaskDialogs()
 {
+    setTaskOpener(QStringLiteral("N7"), dialogOpener(frm_dwxx));
+    setTaskOpener(QStringLiteral("N9"), dialogOpener(frm_xgmm));
     setTaskOpener(QStringLiteral("N10"), dialogOpener(frm_Login));
     setTaskOpener(QStringLiteral("N14"), dialogOpener(frm_bmxx));
     setTaskOpener(QStringLiteral("N15"), dialogOpener(frm_gzxx));
