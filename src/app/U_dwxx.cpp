@@ -125,7 +125,7 @@ void Tfrm_dwxx::SpeedButton2Click()
         ui::info(QStringLiteral("请输入单位名称"), this);
         return;
     }
-    ui::postTrimmedTexts(Data1->ADOQYdwxx, fields());
+    ui::postInputs(Data1->ADOQYdwxx, fields());
     ui::info(QStringLiteral("修改成功"), this);
     editvalue();
 }
@@ -134,6 +134,11 @@ void Tfrm_dwxx::SpeedButton5Click() { editclear(); }
 
 void Tfrm_dwxx::SpeedButton6Click() { close(); }
 
-void Tfrm_dwxx::editvalue() { ui::showCurrentRow(Data1->ADOQYdwxx, fields()); }
+void Tfrm_dwxx::editvalue()
+{
+    ui::showCurrentRow(Data1->ADOQYdwxx, fields());
+    // Long texts in the narrow boxes show from their start.
+    for (auto* e : {Edit1, Edit2, Edit3, Edit4, Edit5, Edit6}) e->setCursorPosition(0);
+}
 
 void Tfrm_dwxx::editclear() { ui::clearControls(fields()); }

@@ -257,8 +257,7 @@ QString Tfrm_main::toolButtonItem(int n)
 
 bool Tfrm_main::hasBuiltInHandler(const QString& name) const
 {
-    return name == QLatin1String("N11") || name == QLatin1String("N57") || name == QLatin1String("N58")
-        || name == QLatin1String("N50") || name == QLatin1String("N39");
+    return name == QLatin1String("N11") || name == QLatin1String("N57") || name == QLatin1String("N58");
 }
 
 void Tfrm_main::refreshTasks()
@@ -284,10 +283,6 @@ void Tfrm_main::runMenuItem(const QString& name)
             N57Click();
         } else if (name == QLatin1String("N58")) {
             N58Click();
-        } else if (name == QLatin1String("N50")) {
-            N50Click();
-        } else if (name == QLatin1String("N39")) {
-            N39Click();
         } else if (TaskOpener f = openers().value(name)) {
             f(this);
         }
