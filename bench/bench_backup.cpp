@@ -75,11 +75,6 @@ void loopCopy(const QString& from, const QString& to)
     ::close(out);
 }
 
-void removeDb(const QString& path)
-{
-    for (const char* s : {"", "-wal", "-shm", "-journal"}) QFile::remove(path + QLatin1String(s));
-}
-
 }
 
 int main(int argc, char** argv)

@@ -5,10 +5,58 @@
 #include "platform/db/error.h"
 #include "platform/diag/log.h"
 #include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
+#include <exception>
 #include <sqlite3.h>
+#include <thread>
 
 namespace data {
+
+namespace {
+
+// The copy of the current data kept by a restore, written through a second
+// connection in a thread of its own while the restore writes the new pages
+// into the log; the restore commits only after finish().
+class SafetyCopy {
+public:
+    SafetyCopy(const QString& live, const QString& kept)
+        : worker_([this, live, kept] {
+              try {
+                  sqlite3* raw = nullptr;
+                  const int rc = sqlite3_open_v2(QFile::encodeName(live).constData(), &raw,
+                                                 SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
+                  const db::Handle h(raw);
+                  if (rc != SQLITE_OK) throw db::Error(QString::fromUtf8(raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc)));
+                  sqlite3_busy_timeout(raw, 5000);
+                  db::saveCopy(raw, kept);
+              } catch (...) {
+                  error_ = std::current_exception();
+              }
+          })
+    {
+    }
+    ~SafetyCopy() { wait(); }
+    SafetyCopy(const SafetyCopy&) = delete;
+    SafetyCopy& operator=(const SafetyCopy&) = delete;
+
+    // Waits until the copy is complete on the disk; its failure, if any.
+    void finish()
+    {
+        wait();
+        if (error_) std::rethrow_exception(error_);
+    }
+
+private:
+    void wait()
+    {
+        if (worker_.joinable()) worker_.join();
+    }
+    std::exception_ptr error_;
+    std::thread worker_;
+};
+
+}
 
 void backupDatabase(TData1& d, const QString& file)
 {
@@ -31,10 +79,6 @@ QString restoreDatabase(TData1& d, const QString& file)
 
     sqlite3* live = d.ADOConnection2.handle();
     if (d.ADOConnection2.inTransaction()) throw db::Error(QStringLiteral("数据库正在修改中，不能恢复"));
-    // The current data stay at hand in case the restore was a mistake. Not
-    // checked: a damaged database must still be replaceable by a sound backup.
-    const QString kept = safetyCopyPath(d.ADOConnection2.path());
-    db::saveCopy(live, kept);
 
     // Snapshots of the replaced data go; each open query reads again after.
     struct Open { db::Query* q; int row; };
@@ -55,8 +99,21 @@ QString restoreDatabase(TData1& d, const QString& file)
             }
         }
     };
+
+    // The current data stay at hand in case the restore was a mistake: kept
+    // before the restore commits. Not checked: a damaged database must still
+    // be replaceable by a sound backup.
+    const QString kept = safetyCopyPath(d.ADOConnection2.path());
     try {
-        db::copyDatabase(source.get(), live);
+        SafetyCopy safety(d.ADOConnection2.path(), kept);
+        // Another page size is taken in rollback mode, where a reader would be in the way.
+        if (db::pageSize(source.get()) != db::pageSize(live)) safety.finish();
+        // The restored pages go to the log, flushed when the last piece commits.
+        db::WriteBack log(d.ADOConnection2.path() + QStringLiteral("-wal"));
+        db::copyDatabase(source.get(), live, [&](int pagesLeft) {
+            if (pagesLeft <= db::kPiecePages) safety.finish();
+            log.start();
+        });
     } catch (...) {
         reopenAll();
         throw;

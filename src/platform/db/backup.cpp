@@ -38,6 +38,29 @@ QString scalar(sqlite3* h, const char* sql)
     return v;
 }
 
+// Reads of the program's own database go through a memory map for the time
+// of a copy: a whole-file copy reads every page once.
+class MappedReads {
+public:
+    explicit MappedReads(sqlite3* h) : h_(h)
+    {
+        old_ = scalar(h_, "PRAGMA main.mmap_size");
+        exec(h_, "PRAGMA main.mmap_size=1099511627776");
+    }
+    ~MappedReads()
+    {
+        try {
+            exec(h_, ("PRAGMA main.mmap_size=" + old_.toLatin1()).constData());
+        } catch (const Error&) {
+        }
+    }
+    MappedReads(const MappedReads&) = delete;
+    MappedReads& operator=(const MappedReads&) = delete;
+private:
+    sqlite3* h_;
+    QString old_;
+};
+
 QString systemText(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
 
 // Flushes a file (or a folder's entries) to the disk.
@@ -71,6 +94,18 @@ private:
 
 }
 
+WriteBack::WriteBack(const QString& path) : fd_(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC)) {}
+
+WriteBack::~WriteBack()
+{
+    if (fd_ >= 0) ::close(fd_);
+}
+
+void WriteBack::start()
+{
+    if (fd_ >= 0) ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
+}
+
 void HandleCloser::operator()(sqlite3* h) const { sqlite3_close_v2(h); }
 
 Handle openReadOnly(const QString& path)
@@ -98,30 +133,46 @@ Handle openReadOnly(const QString& path)
     return h;
 }
 
+int pageSize(sqlite3* h) { return scalar(h, "PRAGMA main.page_size").toInt(); }
+
 void checkIntegrity(sqlite3* h)
 {
     const QString result = scalar(h, "PRAGMA integrity_check(1)");
     if (result != QLatin1String("ok")) throw Error(QStringLiteral("数据库损坏：%1").arg(result));
 }
 
-void copyDatabase(sqlite3* from, sqlite3* to)
+void copyDatabase(sqlite3* from, sqlite3* to, const std::function<void(int pagesLeft)>& beforePiece)
 {
     // A destination in write-ahead-log mode cannot change its page size; it
     // takes a copy of another page size in rollback mode and returns to the log.
-    const bool relog = scalar(from, "PRAGMA main.page_size") != scalar(to, "PRAGMA main.page_size")
+    const bool relog = pageSize(from) != pageSize(to)
         && scalar(to, "PRAGMA main.journal_mode") == QLatin1String("wal");
     if (relog) exec(to, "PRAGMA main.journal_mode=DELETE");
 
     sqlite3_backup* b = sqlite3_backup_init(to, "main", from, "main");
-    int rc = b ? sqlite3_backup_step(b, -1) : sqlite3_errcode(to);
-    // finish rolls back whatever a failed step wrote and names the cause.
+    // A first step of no pages counts them and opens the destination's
+    // transaction, which stays open until the piece with the last page commits.
+    int rc = b ? sqlite3_backup_step(b, beforePiece ? 0 : -1) : sqlite3_errcode(to);
+    QString failure;
+    while (rc == SQLITE_OK) {
+        try {
+            if (beforePiece) beforePiece(sqlite3_backup_remaining(b));
+        } catch (const std::exception& e) {
+            failure = QString::fromUtf8(e.what());
+            break;
+        } catch (...) {
+            failure = QStringLiteral("复制中止");
+            break;
+        }
+        rc = sqlite3_backup_step(b, kPiecePages);
+    }
+    // finish rolls back whatever a failed or stopped copy wrote and names the cause.
     if (b) {
         const int fin = sqlite3_backup_finish(b);
         if (rc == SQLITE_DONE) rc = fin;
     }
-    const QString failure = rc == SQLITE_DONE || rc == SQLITE_OK
-        ? QString()
-        : (sqlite3_errcode(to) != SQLITE_OK ? engineText(to) : QString::fromUtf8(sqlite3_errstr(rc)));
+    if (failure.isEmpty() && rc != SQLITE_DONE && rc != SQLITE_OK)
+        failure = sqlite3_errcode(to) != SQLITE_OK ? engineText(to) : QString::fromUtf8(sqlite3_errstr(rc));
 
     if (relog) {
         try {
@@ -158,7 +209,15 @@ void saveCopy(sqlite3* from, const QString& path, const std::function<void(sqlit
         // Nothing to protect in a file that goes if anything fails; it is
         // flushed once, as a whole, before it takes the target's name.
         exec(raw, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF");
-        copyDatabase(from, raw);
+        {
+            MappedReads mapped(from);
+            // The disk starts writing each piece while the next is copied,
+            // so the flush at the end has little left to do.
+            WriteBack written(tmp.path());
+            copyDatabase(from, raw, [&written](int) { written.start(); });
+        }
+        // Read back without a memory map: a removable disk taken away would
+        // end the program instead of failing the check.
         if (verify) verify(raw);
         // The source's log mode came with its first page: back to a plain file.
         exec(raw, "PRAGMA journal_mode=DELETE");
