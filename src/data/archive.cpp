@@ -5,6 +5,7 @@
 #include "platform/db/error.h"
 #include "platform/diag/log.h"
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <exception>
@@ -56,10 +57,28 @@ private:
     std::thread worker_;
 };
 
+// The folder's real path and the name: two paths naming one directory entry
+// compare equal, whatever links lead to the folder.
+QString entryOf(const QString& path)
+{
+    const QFileInfo fi(path);
+    return fi.absoluteDir().canonicalPath() + QLatin1Char('/') + fi.fileName();
+}
+
+// The database file and the engine's files beside it are never a backup's target or source.
+void refuseLiveFiles(const TData1& d, const QString& file)
+{
+    const QString chosen = entryOf(file);
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"})
+        if (chosen == entryOf(d.ADOConnection2.path() + QLatin1String(suffix)))
+            throw db::Error(QStringLiteral("%1 是正在使用的数据库文件").arg(file));
+}
+
 }
 
 void backupDatabase(TData1& d, const QString& file)
 {
+    refuseLiveFiles(d, file);
     db::saveCopy(d.ADOConnection2.handle(), file, [](sqlite3* copy) { checkSystemDatabase(copy); });
 }
 
@@ -74,6 +93,7 @@ QString safetyCopyPath(const QString& live)
 
 QString restoreDatabase(TData1& d, const QString& file)
 {
+    refuseLiveFiles(d, file);
     const db::Handle source = db::openReadOnly(file);
     checkSystemDatabase(source.get());
 

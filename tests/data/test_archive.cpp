@@ -137,7 +137,7 @@ TEST_F(ArchiveTest, RestoreRefusesAnythingButASoundDatabaseOfThisSystem)
     }
     QDir().mkpath(file("folder.bak"));
     const QStringList before = entries();
-    for (const char* n : {"truncated.bak", "notes.bak", "other.db", "missing.bak", "folder.bak"}) {
+    for (const char* n : {"truncated.bak", "notes.bak", "other.db", "missing.bak", "folder.bak", "db_corvelin_Data.mdb"}) {
         const QString name = QString::fromUtf8(n);
         const QByteArray bytes = bytesOf(file(name));
         EXPECT_THROW(data::restoreDatabase(*Data1, file(name)), db::Error) << name.toStdString();
@@ -182,5 +182,9 @@ TEST_F(ArchiveTest, BackupReplacesAnOldFileOnlyWithACompleteCheckedCopy)
     EXPECT_EQ(entries(), files);
 
     EXPECT_THROW(data::backupDatabase(*Data1, file("no such folder/x.bak")), db::Error);
+    // Never over the database itself or the engine's files beside it.
+    for (const char* live : {"db_corvelin_Data.mdb", "db_corvelin_Data.mdb-wal", "./db_corvelin_Data.mdb-shm"})
+        EXPECT_THROW(data::backupDatabase(*Data1, file(live)), db::Error) << live;
+    EXPECT_EQ(db->count("人事表"), 2);
     EXPECT_FALSE(QFileInfo::exists(file("no such folder")));
 }
