@@ -95,9 +95,11 @@ int main(int argc, char** argv)
     const QString bak = run + QStringLiteral("/backup.bak");
     const double size = double(QFileInfo(base).size());
 
-    // Baselines: the same file copied plainly, read first so all start from the cache.
+    // Baselines: the same file copied plainly, read first so all start from
+    // the cache, and with no writes of earlier runs still waiting for the disk.
     loopCopy(base, loop);
     QFile::remove(loop);
+    ::sync();
     const double qcopy = timed([&] { QFile::copy(base, live); });
     const double rwcopy = timed([&] { loopCopy(base, loop); });
     QFile::remove(loop);
