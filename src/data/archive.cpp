@@ -1,6 +1,6 @@
 #include "data/archive.h"
 #include "data/U_data.h"
-#include "data/dbcheck.h"
+#include "data/system_db.h"
 #include "platform/db/backup.h"
 #include "platform/db/error.h"
 #include "platform/diag/log.h"
@@ -15,6 +15,14 @@
 namespace data {
 
 namespace {
+
+// A sound database of this system: the engine's integrity check, then the tables.
+void checkSystemDatabase(sqlite3* h)
+{
+    db::checkIntegrity(h);
+    QString why;
+    if (!isSystemDatabase(h, &why)) throw db::Error(QStringLiteral("不是本系统的数据库：%1").arg(why));
+}
 
 // The copy of the current data kept by a restore, written through a second
 // connection in a thread of its own while the restore writes the new pages
