@@ -52,10 +52,11 @@ private:
 };
 
 // Writes a consistent copy of `from` (the program's own database, read through
-// a memory map meanwhile) to `path`: into a temporary file beside it, which `verify` may inspect (by throwing it refuses the copy), then
-// flushed to disk and renamed over `path`. On any failure `path` keeps what it
-// held and the temporary file is removed. The copy is a plain database file
-// (no write-ahead log), so it reads back without creating anything beside it.
+// a memory map meanwhile) to `path`: into a temporary file beside it, which
+// `verify` may inspect (by throwing it refuses the copy), then flushed to disk
+// and renamed over `path`. On any failure `path` keeps what it held and the
+// temporary file is removed. The copy is a plain database file (no
+// write-ahead log), so it reads back without creating anything beside it.
 void saveCopy(sqlite3* from, const QString& path, const std::function<void(sqlite3* copy)>& verify = {});
 
 }
