@@ -1,11 +1,15 @@
 #include "app/U_main.h"
 #include "app/U_login.h"
 #include "app/picture.h"
+#include "data/U_data.h"
+#include "data/archive.h"
+#include "platform/diag/log.h"
 #include "platform/shell/shell.h"
 #include "platform/ui/errors.h"
 #include "platform/ui/modal.h"
 #include <QCloseEvent>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QGridLayout>
 #include <QLabel>
 #include <QMenu>
@@ -327,3 +331,48 @@ void Tfrm_main::closeEvent(QCloseEvent* e)
 
 void Tfrm_main::N57Click() { shell::open(QStringLiteral("notepad.exe")); }
 void Tfrm_main::N58Click() { shell::open(QStringLiteral("calc.exe")); }
+
+namespace {
+
+// The hourglass for as long as it lives.
+struct WaitCursor {
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+};
+
+}
+
+void Tfrm_main::SpeedButton4Click()
+{
+    const QString file = ui::saveFileName(this, QStringLiteral("请选择备份路径"),
+                                          QStringLiteral("备份文件(*.bak)|*.bak"), QStringLiteral("bak"));
+    if (file.isEmpty()) return;
+    try {
+        {
+            WaitCursor wait;
+            data::backupDatabase(*Data1, file);
+        }
+        ui::info(QStringLiteral("数据备份成功"), this);
+    } catch (...) {
+        diag::logCause(QStringLiteral("数据备份"));
+        ui::MessageRequest r;
+        r.owner = this;
+        r.caption = QStringLiteral("数据库备份");
+        r.text = QStringLiteral("数据库备份失败，请检查备份的路径或网络状态！");
+        r.icon = ui::Icon::Information;
+        ui::message(r);
+    }
+}
+
+void Tfrm_main::SpeedButton5Click()
+{
+    try {
+        const QString file = ui::openFileName(this, QString(), QString());
+        if (file.isEmpty()) return;
+        data::restoreDatabase(*Data1, file);
+        ui::plain(QStringLiteral("恢复成功"), this);
+    } catch (...) {
+        diag::logCause(QStringLiteral("数据还原"));
+        ui::plain(QStringLiteral("恢复失败"), this);
+    }
+}

@@ -77,6 +77,13 @@ public:
     void ToolButton11Click() { N11Click(); }
     void N57Click();
     void N58Click();
+    // Database backup and restore, each with its file dialog and message.
+    void SpeedButton4Click();
+    void SpeedButton5Click();
+    void N50Click() { SpeedButton4Click(); }
+    void N39Click() { SpeedButton5Click(); }
+    void ToolButton10Click() { SpeedButton4Click(); }
+    void ToolButton9Click() { SpeedButton5Click(); }
     // Any menu item by name, as a click on it would (disabled items do nothing).
     void runMenuItem(const QString& name);
 

@@ -1,8 +1,11 @@
 // The task dialogs the main window's menu and tool bar open, one line each:
 // the menu item's name and the dialog's global instance.
 #include "app/U_about.h"
+#include "app/U_czy.h"
+#include "app/U_dwxx.h"
 #include "app/U_login.h"
 #include "app/U_main.h"
+#include "app/U_xgmm.h"
 #include "payroll/U_gzb.h"
 #include "payroll/U_gzda.h"
 #include "payroll/U_gzsz.h"
@@ -22,6 +25,9 @@
 
 void registerTaskDialogs()
 {
+    setTaskOpener(QStringLiteral("N7"), dialogOpener(frm_dwxx));
+    setTaskOpener(QStringLiteral("N8"), dialogOpener(frm_gly));
+    setTaskOpener(QStringLiteral("N9"), dialogOpener(frm_xgmm));
     setTaskOpener(QStringLiteral("N10"), dialogOpener(frm_Login));
     setTaskOpener(QStringLiteral("N14"), dialogOpener(frm_bmxx));
     setTaskOpener(QStringLiteral("N15"), dialogOpener(frm_gzxx));
@@ -45,4 +51,7 @@ void registerTaskDialogs()
     setTaskOpener(QStringLiteral("N37"), dialogOpener(frm_htgl));
     setTaskOpener(QStringLiteral("N38"), dialogOpener(frm_zwxx));
     setTaskOpener(QStringLiteral("N59"), dialogOpener(frm_about));
+    // Backup and restore open no dialog of their own: the main window runs them.
+    setTaskOpener(QStringLiteral("N50"), [](QWidget* owner) { static_cast<Tfrm_main*>(owner)->N50Click(); });
+    setTaskOpener(QStringLiteral("N39"), [](QWidget* owner) { static_cast<Tfrm_main*>(owner)->N39Click(); });
 }

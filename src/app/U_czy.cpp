@@ -1,0 +1,87 @@
+#include "app/U_czy.h"
+#include "data/U_data.h"
+#include "platform/diag/log.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/dbgrid.h"
+#include "platform/ui/modal.h"
+#include "platform/ui/text.h"
+
+Tfrm_gly* frm_gly = nullptr;
+
+Tfrm_gly::Tfrm_gly(QWidget* owner)
+    : ui::GridForm(owner, "frm_gly", QStringLiteral("管理员设置"), Data1->ADOlogin,
+                   {.size = {320, 400}, .buttonSize = {50, 52}})
+{
+    addTools({{SpeedButton1, "添加", [this] { SpeedButton1Click(); }},
+              {SpeedButton2, "修改", [this] { SpeedButton2Click(); }},
+              {SpeedButton3, "删除", [this] { SpeedButton3Click(); }}, divider(),
+              {SpeedButton6, "退出", [this] { SpeedButton6Click(); }}});
+    ui::InputPanel* p = addPanel();
+    QFont f(QStringLiteral("SimSun"));
+    f.setPixelSize(14);
+    p->setFont(f);
+    p->line({{Edit1, "Edit1", "操作员名称："}});
+    p->line({{Edit2, "Edit2", "操作员密码："}});
+    Edit2->setEchoMode(QLineEdit::Password);
+    Edit2->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
+    bindFields({{"操作员名称", Edit1}, {"操作员密码", Edit2}});
+    tabOrder({DBGrid1, Edit1, Edit2});
+    DBGrid1->setFocus();
+}
+
+void Tfrm_gly::FormShow() { reload(QStringLiteral("select * from 操作员信息表")); }
+
+// A name of blanks only would be stored empty: nobody could log in with it.
+bool Tfrm_gly::nameGiven()
+{
+    if (!ui::trim(Edit1->text()).isEmpty()) return true;
+    ui::info(QStringLiteral("请输入操作员名称"), this);
+    return false;
+}
+
+void Tfrm_gly::SpeedButton1Click()
+{
+    if (!nameGiven()) return;
+    if (Edit2->text().isEmpty()) {
+        ui::info(QStringLiteral("请输入操作员密码"), this);
+        return;
+    }
+    db::Query& q = query();
+    q.close();
+    q.setSql(QStringLiteral("select * from 操作员信息表 where 操作员名称=:a"));
+    q.setParam(QStringLiteral("a"), db::Value::text(ui::trim(Edit1->text())));
+    q.open();
+    if (q.recordCount() > 0) {
+        ui::info(QStringLiteral("操作员已经存在！"), this);
+        editclear();
+        Edit1->setFocus();
+        return;
+    }
+    try {
+        insertInputs(QStringLiteral("insert into 操作员信息表 values (:a,:b)"));
+        FormShow();
+        ui::info(QStringLiteral("添加成功"), this);
+        editclear();
+    } catch (...) {
+        diag::logCause(QStringLiteral("操作员添加"));
+        ui::info(QStringLiteral("添加失败"), this);
+    }
+}
+
+void Tfrm_gly::SpeedButton2Click()
+{
+    // The boxes start empty and are emptied after every action: without this
+    // one click would overwrite the selected operator with nothing.
+    if (!nameGiven()) return;
+    postInputs();
+    ui::info(QStringLiteral("修改成功"), this);
+    editclear();
+}
+
+void Tfrm_gly::SpeedButton3Click()
+{
+    deleteCurrentRow(QStringLiteral("确定要删除吗？"));
+    editclear();
+}
+
+void Tfrm_gly::SpeedButton6Click() { close(); }

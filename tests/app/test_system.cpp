@@ -1,0 +1,245 @@
+// Operators, password change, company record, backup and restore.
+#include "app/U_czy.h"
+#include "app/U_dwxx.h"
+#include "app/U_login.h"
+#include "app/U_main.h"
+#include "app/U_xgmm.h"
+#include "data/U_data.h"
+#include "harness.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/dbgrid.h"
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+const QString kOperators = QStringLiteral("select * from 操作员信息表 order by rowid");
+const QString kCompany = QStringLiteral("select * from 单位信息表 order by rowid");
+
+class SystemTest : public hrtest::HrTest {
+protected:
+    void SetUp() override
+    {
+        HrTest::SetUp();
+        db->exec("insert into 操作员信息表 values ('admin', 'secret'), ('dup', '1'), ('dup', '2')");
+    }
+    template <class T>
+    std::unique_ptr<T> open()
+    {
+        auto d = std::make_unique<T>(nullptr);
+        d->show();
+        QApplication::processEvents();
+        return d;
+    }
+};
+
+void fillCompany(Tfrm_dwxx* d, const QStringList& values)
+{
+    QList<QWidget*> inputs = {d->Edit1, d->Edit2, d->Edit3, d->Edit4, d->Edit5, d->Edit6, d->Memo1};
+    for (int i = 0; i < inputs.size(); ++i) ui::setControlText(inputs[i], values.value(i));
+}
+
+}
+
+TEST_F(SystemTest, OperatorEditsReachExactlyTheSelectedRowAndNeverStoreAnEmptyName)
+{
+    auto d = open<Tfrm_gly>();
+    EXPECT_EQ(d->DBGrid1->model()->rowCount(), 3);
+    // Empty boxes at opening: 修改 writes nothing.
+    for (const QString& name : {QString(), QStringLiteral("   ")}) {
+        d->Edit1->setText(name);
+        d->SpeedButton2->click();
+        EXPECT_EQ(modal->lastText(), "请输入操作员名称");
+    }
+    EXPECT_EQ(db->rows(kOperators), (QStringList{"admin|secret", "dup|1", "dup|2"}));
+
+    d->DBGrid1->clickRow(2);
+    EXPECT_EQ(d->Edit1->text() + d->Edit2->text(), "dup2");
+    d->Edit1->setText(" dup2 ");
+    d->Edit2->setText(" 二 ");
+    d->SpeedButton2->click();
+    EXPECT_EQ(modal->lastText(), "修改成功");
+    EXPECT_EQ(db->rows(kOperators), (QStringList{"admin|secret", "dup|1", "dup2|二"}));
+    EXPECT_TRUE(d->Edit1->text().isEmpty() && d->Edit2->text().isEmpty());
+
+    // 添加: blanks are no name; an existing name, compared trimmed, is refused.
+    modal->clear();
+    d->Edit1->setText("  ");
+    d->Edit2->setText("x");
+    d->SpeedButton1->click();
+    d->Edit1->setText("新人");
+    d->Edit2->clear();
+    d->SpeedButton1->click();
+    d->Edit1->setText(" admin ");
+    d->Edit2->setText("x");
+    d->SpeedButton1->click();
+    EXPECT_EQ(modal->texts(), (QStringList{"请输入操作员名称", "请输入操作员密码", "操作员已经存在！"}));
+    EXPECT_EQ(d->DBGrid1->model()->rowCount(), 1);
+    EXPECT_TRUE(d->Edit1->text().isEmpty() && d->Edit2->text().isEmpty());
+    d->Edit1->setText(" 新人 ");
+    d->Edit2->setText(" p1 ");
+    d->SpeedButton1->click();
+    EXPECT_EQ(modal->lastText(), "添加成功");
+    EXPECT_EQ(db->rows(kOperators).last(), "新人|p1");
+    EXPECT_EQ(d->DBGrid1->model()->rowCount(), 4);
+
+    // 删除 asks; No keeps the row, Yes removes exactly it; both empty the boxes.
+    d->DBGrid1->clickRow(1);
+    modal->answerNo();
+    d->SpeedButton3->click();
+    EXPECT_EQ(modal->messages.last().text, "确定要删除吗？");
+    EXPECT_TRUE(d->Edit1->text().isEmpty());
+    EXPECT_EQ(db->count("操作员信息表"), 4);
+    d->DBGrid1->clickRow(1);
+    modal->answerYes();
+    d->SpeedButton3->click();
+    EXPECT_EQ(db->rows(kOperators), (QStringList{"admin|secret", "dup2|二", "新人|p1"}));
+}
+
+TEST_F(SystemTest, CompanyRecordIsOneRowThatAnEmptyNameNeverOverwrites)
+{
+    auto d = open<Tfrm_dwxx>();
+    EXPECT_EQ(modal->texts(), QStringList{"数据库中没有数据，请添加数据！"});
+    d->SpeedButton4->click();   // no name: silently nothing
+    fillCompany(d.get(), {" 澄岚 ", " 张三", "2001", "", "hr@example.com", "北京", " 软件\n公司 "});
+    d->SpeedButton4->click();
+    EXPECT_EQ(modal->lastText(), "添加成功");
+    EXPECT_EQ(db->rows(kCompany), QStringList{"澄岚|张三|2001||hr@example.com|北京|软件\n公司"});
+    EXPECT_EQ(d->Edit1->text(), "澄岚");
+    d->SpeedButton4->click();
+    EXPECT_EQ(modal->lastText(), "单位信息已经存在，不能添加，如有需要请对已有信息修改！");
+
+    // 取消 empties the boxes; 修改 then refuses instead of blanking the record.
+    d->SpeedButton5->click();
+    EXPECT_TRUE(d->Edit1->text().isEmpty() && d->Memo1->text().isEmpty());
+    d->SpeedButton2->click();
+    EXPECT_EQ(modal->lastText(), "请输入单位名称");
+    fillCompany(d.get(), {"  ", "李四"});
+    d->SpeedButton2->click();
+    EXPECT_EQ(modal->lastText(), "请输入单位名称");
+    EXPECT_EQ(db->count("单位信息表"), 1);
+    EXPECT_EQ(db->scalar("select 单位名称 || 法人 from 单位信息表"), "澄岚张三");
+
+    fillCompany(d.get(), {"澄岚科技 ", "李四"});
+    d->SpeedButton2->click();
+    EXPECT_EQ(modal->lastText(), "修改成功");
+    EXPECT_EQ(db->rows(kCompany), QStringList{"澄岚科技|李四|||||"});
+    EXPECT_EQ(d->Edit1->text(), "澄岚科技");
+}
+
+// From the main window, as the operator works: a new operator, a new
+// password and a login with it, the company record, a backup, changes, a
+// restore that brings the old data back.
+TEST_F(SystemTest, OperatorPasswordLoginCompanyBackupAndRestoreFromTheMainWindow)
+{
+    clearTaskOpeners();
+    registerTaskDialogs();
+    Tfrm_Login::resetSession();
+    resetApplicationEnding();
+    auto main = std::make_unique<Tfrm_main>();
+    auto run = [&](const QString& item, std::function<void(QDialog*)> steps) {
+        modal->onDialog = std::move(steps);
+        main->runMenuItem(item);
+        modal->onDialog = nullptr;
+    };
+    auto login = [](const QString& name, const QString& pwd) {
+        return [=](QDialog* d) {
+            auto* l = static_cast<Tfrm_Login*>(d);
+            l->Edit1->setText(name);
+            l->Edit2->setText(pwd);
+            l->SpeedButton1->click();
+        };
+    };
+    modal->onDialog = login("admin", "secret");
+    main->show();
+    QApplication::processEvents();
+
+    run("N8", [](QDialog* d) {
+        auto* g = static_cast<Tfrm_gly*>(d);
+        g->Edit1->setText("张");
+        g->Edit2->setText("old");
+        g->SpeedButton1->click();
+    });
+    modal->clear();
+    run("N9", [&](QDialog* d) {
+        auto* x = static_cast<Tfrm_xgmm*>(d);
+        const auto press = [&](const QString& a, const QString& b, const QString& c, const QString& e) {
+            x->Edit1->setText(a);
+            x->Edit2->setText(b);
+            x->Edit3->setText(c);
+            x->Edit4->setText(e);
+            x->BitBtn3->click();
+        };
+        press("张", "wrong", "n", "m");
+        press("张", "old", " new ", " new");
+        EXPECT_TRUE(x->isVisible());
+        press(" 张 ", " old ", " new ", " new ");
+        EXPECT_FALSE(x->isVisible());
+    });
+    EXPECT_EQ(modal->texts(), (QStringList{"操作员名称或密码错误！", "两次密码输入不一至！", "密码修改成功"}));
+    // Stored as the login compares it, so it can be typed again.
+    run("N10", login("张", "new"));
+    EXPECT_EQ(main->statusText(1), "张");
+
+    run("N7", [](QDialog* d) {
+        auto* c = static_cast<Tfrm_dwxx*>(d);
+        fillCompany(c, {"澄岚", "张三"});
+        c->SpeedButton4->click();
+    });
+    const QStringList operators = db->rows(kOperators);
+    const QStringList company = db->rows(kCompany);
+
+    // Backup: the save dialog, the hourglass only while it runs, the message.
+    const QString bak = db->dir() + "/备份";
+    modal->files << QString() << bak;
+    modal->clear();
+    main->runMenuItem("N50");   // cancelled: nothing at all
+    EXPECT_TRUE(modal->messages.isEmpty());
+    QTest::mouseClick(main->toolButton(10), Qt::LeftButton);
+    ASSERT_EQ(modal->fileRequests.size(), 2);
+    const ui::FileRequest& r = modal->fileRequests.last();
+    EXPECT_TRUE(r.save);
+    EXPECT_EQ(r.title + r.filter + r.defaultExt, "请选择备份路径备份文件(*.bak)|*.bakbak");
+    EXPECT_EQ(modal->texts(), QStringList{"数据备份成功"});
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    run("N7", [](QDialog* d) {
+        auto* c = static_cast<Tfrm_dwxx*>(d);
+        c->Edit1->setText("改名");
+        c->SpeedButton2->click();
+    });
+    db->exec("delete from 操作员信息表 where 操作员名称 = '张'");
+    ASSERT_NE(db->rows(kCompany), company);
+
+    // Restore: the open dialog as it stands, plain boxes with the program's title.
+    modal->clear();
+    modal->files << bak;
+    QTest::mouseClick(main->toolButton(9), Qt::LeftButton);
+    EXPECT_EQ(modal->fileRequests.last().title, QString());
+    ASSERT_EQ(modal->messages.size(), 1);
+    EXPECT_EQ(modal->messages[0].caption + modal->messages[0].text, "人力资源管理系统恢复成功");
+    EXPECT_EQ(modal->messages[0].icon, ui::Icon::None);
+    EXPECT_EQ(db->rows(kOperators), operators);
+    EXPECT_EQ(db->rows(kCompany), company);
+
+    // Failures: a file that is no backup, a folder that does not exist.
+    QFile text(db->dir() + "/readme.bak");
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("not a database");
+    text.close();
+    modal->clear();
+    modal->files << text.fileName() << db->dir() + "/missing/x.bak";
+    main->runMenuItem("N39");
+    main->runMenuItem("N50");
+    ASSERT_EQ(modal->messages.size(), 2);
+    EXPECT_EQ(modal->messages[0].caption + modal->messages[0].text, "人力资源管理系统恢复失败");
+    EXPECT_EQ(modal->messages[1].caption + modal->messages[1].text, "数据库备份数据库备份失败，请检查备份的路径或网络状态！");
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(db->rows(kCompany), company);
+
+    main.reset();
+    clearTaskOpeners();
+}

@@ -1,0 +1,190 @@
+// Backup files of the database and their restore.
+#include "data/U_data.h"
+#include "data/archive.h"
+#include "data/schema.h"
+#include "harness.h"
+#include "platform/db/backup.h"
+#include "platform/db/error.h"
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <sqlite3.h>
+
+namespace {
+
+// Everything a restore must bring back: the employees with their photos and a
+// month's salaries. One photo is large enough to make the copies go in pieces.
+const QString kEmployees = QStringLiteral(
+    "select bh, xm, iif(length(zp) < 100000, hex(zp), length(zp) || hex(substr(zp, 40000000, 16)) || hex(substr(zp, -16))) "
+    "from 人事表 order by rowid");
+const QString kSalaries = QStringLiteral("select * from 工资表 where gzyf = '2024-05' order by rowid");
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void write(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+class ArchiveTest : public hrtest::HrTest {
+protected:
+    void SetUp() override
+    {
+        HrTest::SetUp();
+        // Written through the program's own connection, so it sits in the log, not yet in the file.
+        live("insert into 人事表 (bh, xm, zp) values ('2024001', '张三', zeroblob(70000)), ('2024002', '李四', x'424d0102'), "
+             "('2024003', '王五', null)");
+        live("update 人事表 set zp = randomblob(70000) where bh = '2024001'");
+        live("insert into 工资表 (gzyf, ygbh, ygxm, jbgz, sfgz) values ('2024-05', '2024001', '张三', 3500.5, 3200), "
+             "('2024-05', '2024002', '李四', 4000, 3700), ('2024-04', '2024001', '张三', 3500.5, 3100)");
+        live("insert into 单位信息表 (单位名称) values ('澄岚')");
+        employees = db->rows(kEmployees);
+        salaries = db->rows(kSalaries);
+    }
+    void live(const QString& sql) { Data1->ADOConnection2.exec(sql); }
+    QString file(const QString& name) const { return db->dir() + QLatin1Char('/') + name; }
+    QStringList entries() const { return QDir(db->dir()).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
+
+    QStringList employees, salaries;
+};
+
+}
+
+TEST_F(ArchiveTest, BackupThenRestoreBringsBackRowsPhotosAndSalaries)
+{
+    // Large enough for the copies to go in pieces, the current data kept alongside.
+    live("insert into 人事表 (bh, zp) values ('2024004', randomblob(72 * 1024 * 1024))");
+    employees = db->rows(kEmployees);
+    ASSERT_GT(QFileInfo(db->path() + "-wal").size(), 0);
+    const QString bak = file("月末.bak");
+    data::backupDatabase(*Data1, bak);
+    // A plain database file, with nothing left beside it.
+    EXPECT_EQ(bytesOf(bak).mid(18, 2), QByteArray("\x01\x01"));
+    EXPECT_EQ(entries().filter(".bak").join(' ').toStdString(), "月末.bak");
+
+    live("delete from 工资表 where ygbh = '2024002'");
+    live("update 人事表 set zp = x'00', xm = '改' where bh = '2024001'");
+    live("insert into 人事表 (bh) values ('2024009')");
+    // Open queries read the restored rows; a query's pending edit goes with the replaced data.
+    db::Query& q = Data1->ADOQYgzb;
+    q.setSql(kSalaries);
+    q.open();
+    q.setRecNo(0);
+    Data1->ADOlogin.setSql("select * from 人事表");
+    Data1->ADOlogin.open();
+    Data1->ADOlogin.edit();
+    Data1->ADOlogin.setField("xm", db::Value::text("未保存"));
+    const QStringList changed = db->rows(kEmployees);
+
+    const QByteArray before = bytesOf(bak);
+    const QString kept = data::restoreDatabase(*Data1, bak);
+    EXPECT_EQ(db->rows(kEmployees), employees);
+    EXPECT_EQ(db->rows(kSalaries), salaries);
+    EXPECT_EQ(db->count("工资表"), 3);
+    EXPECT_EQ(bytesOf(bak), before);
+    EXPECT_EQ(q.recordCount(), 2);
+    EXPECT_EQ(Data1->ADOlogin.recordCount(), 4);
+    EXPECT_EQ(Data1->ADOlogin.state(), db::Query::State::Browse);
+    // The program goes on writing to the restored data.
+    live("update 单位信息表 set 法人 = '赵六'");
+    EXPECT_EQ(db->scalar("select 法人 from 单位信息表"), "赵六");
+
+    // The data replaced were kept beside the database, named with the moment.
+    EXPECT_EQ(QFileInfo(kept).absolutePath(), QFileInfo(db->path()).absolutePath());
+    EXPECT_TRUE(QFileInfo(kept).fileName().contains(QRegularExpression("^db_corvelin_Data\\.mdb\\.\\d{8}-\\d{6}(-\\d+)?\\.bak$")))
+        << kept.toStdString();
+    const QString second = data::restoreDatabase(*Data1, kept);
+    EXPECT_NE(second, kept);
+    EXPECT_EQ(db->rows(kEmployees), changed);
+
+    // A database of this system made with another page size is taken too; the log mode stays.
+    {
+        sqlite3* h = nullptr;
+        sqlite3_open(file("big-pages.bak").toUtf8().constData(), &h);
+        sqlite3_exec(h, "pragma page_size = 8192", nullptr, nullptr, nullptr);
+        sqlite3_exec(h, data::schemaSql(), nullptr, nullptr, nullptr);
+        sqlite3_exec(h, "insert into 部门表 values ('001', '人事部')", nullptr, nullptr, nullptr);
+        sqlite3_close(h);
+    }
+    data::restoreDatabase(*Data1, file("big-pages.bak"));
+    EXPECT_EQ(db->rows("select * from 部门表"), QStringList{"001|人事部"});
+    EXPECT_EQ(db->count("人事表"), 0);
+    EXPECT_EQ(db->rows("pragma integrity_check"), QStringList{"ok"});
+    EXPECT_EQ(db->scalar("pragma page_size") + db->scalar("pragma journal_mode"), "8192wal");
+}
+
+TEST_F(ArchiveTest, RestoreRefusesAnythingButASoundDatabaseOfThisSystem)
+{
+    const QString bak = file("good.bak");
+    data::backupDatabase(*Data1, bak);
+    const QByteArray good = bytesOf(bak);
+
+    write(file("truncated.bak"), good.left(good.size() / 2));
+    write(file("notes.bak"), "操作员信息表\n这不是数据库\n");
+    {
+        sqlite3* h = nullptr;
+        sqlite3_open(file("other.db").toUtf8().constData(), &h);
+        sqlite3_exec(h, "create table 操作员信息表 (name text, password text); insert into 操作员信息表 values ('x', 'y')",
+                     nullptr, nullptr, nullptr);
+        sqlite3_close(h);
+    }
+    QDir().mkpath(file("folder.bak"));
+    const QStringList before = entries();
+    for (const char* n : {"truncated.bak", "notes.bak", "other.db", "missing.bak", "folder.bak", "db_corvelin_Data.mdb"}) {
+        const QString name = QString::fromUtf8(n);
+        const QByteArray bytes = bytesOf(file(name));
+        EXPECT_THROW(data::restoreDatabase(*Data1, file(name)), db::Error) << name.toStdString();
+        EXPECT_EQ(bytesOf(file(name)), bytes) << name.toStdString();
+    }
+    // Nothing changed, nothing made beside the chosen files, no safety copy taken.
+    EXPECT_EQ(db->rows(kEmployees), employees);
+    EXPECT_EQ(db->rows(kSalaries), salaries);
+    EXPECT_EQ(entries(), before);
+}
+
+TEST_F(ArchiveTest, BackupReplacesAnOldFileOnlyWithACompleteCheckedCopy)
+{
+    const QString bak = file("daily.bak");
+    data::backupDatabase(*Data1, bak);
+    live("delete from 人事表 where bh = '2024003'");
+    data::backupDatabase(*Data1, bak);   // over the existing file, unasked
+    {
+        db::Handle h = db::openReadOnly(bak);
+        sqlite3_stmt* st = nullptr;
+        sqlite3_prepare_v2(h.get(), "select count(*) from 人事表", -1, &st, nullptr);
+        ASSERT_EQ(sqlite3_step(st), SQLITE_ROW);
+        EXPECT_EQ(sqlite3_column_int(st, 0), 2);
+        sqlite3_finalize(st);
+    }
+
+    // A failure after the copy is written and before it is renamed (a crash,
+    // a full disk, a refused check): the old backup stays whole and the
+    // half-made file goes.
+    const QByteArray old = bytesOf(bak);
+    const QStringList files = entries();
+    bool copied = false;
+    EXPECT_THROW(db::saveCopy(Data1->ADOConnection2.handle(), bak,
+                              [&](sqlite3* copy) {
+                                  copied = true;
+                                  EXPECT_EQ(entries().size(), files.size() + 1);
+                                  throw db::Error("injected");
+                              }),
+                 db::Error);
+    EXPECT_TRUE(copied);
+    EXPECT_EQ(bytesOf(bak), old);
+    EXPECT_EQ(entries(), files);
+
+    EXPECT_THROW(data::backupDatabase(*Data1, file("no such folder/x.bak")), db::Error);
+    // Never over the database itself or the engine's files beside it.
+    for (const char* live : {"db_corvelin_Data.mdb", "db_corvelin_Data.mdb-wal", "./db_corvelin_Data.mdb-shm"})
+        EXPECT_THROW(data::backupDatabase(*Data1, file(live)), db::Error) << live;
+    EXPECT_EQ(db->count("人事表"), 2);
+    EXPECT_FALSE(QFileInfo::exists(file("no such folder")));
+}
