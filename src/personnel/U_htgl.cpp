@@ -93,15 +93,21 @@ void Tfrm_htgl::SpeedButton5Click()
     ComboBox1->setFocus();
 }
 
-void Tfrm_htgl::SpeedButton4Click()
+bool Tfrm_htgl::complete()
 {
-    // A blank-only text is no entry; 状态 is checked twice in the original rule, once is enough.
+    // A blank-only text is no entry.
     for (const QString& t : {ComboBox2->text(), Edit4->text(), Edit2->text(), ComboBox1->text(), Edit1->text()}) {
         if (ui::trim(t).isEmpty()) {
             ui::info(QStringLiteral("请完整添写信息"), this);
-            return;
+            return false;
         }
     }
+    return true;
+}
+
+void Tfrm_htgl::SpeedButton4Click()
+{
+    if (!complete()) return;
     try {
         insertInputs(QStringLiteral("insert into 合同表 (合同编号, 员工编号, 登记日期, 合同开始日期, 合同结束日期, "
                                     "合同期限, 合同期工资, 状态, 备注) values (:a,:b,:c,:d,:e,:f,:g,:h,:i)"));
@@ -117,6 +123,8 @@ void Tfrm_htgl::SpeedButton4Click()
 
 void Tfrm_htgl::SpeedButton1Click()
 {
+    // The inputs are emptied after every save and change: writing them unseen would blank a contract.
+    if (!complete()) return;
     if (!ui::ask(QStringLiteral("确定要修改该信息吗？"), this)) return;
     auto& q = query();
     q.edit();

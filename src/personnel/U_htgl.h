@@ -36,6 +36,10 @@ public:
     void SpeedButton1Click();            // 修改 the current contract
     void SpeedButton7Click();            // 删除, unless a running contract in service
     void SpeedButton6Click() { close(); }
+
+private:
+    // Number, employee, term, salary and state filled in; says so when not.
+    bool complete();
 };
 
 extern Tfrm_htgl* frm_htgl;

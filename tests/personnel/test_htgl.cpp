@@ -99,6 +99,12 @@ TEST_F(HtglTest, ModifyKeepsCenturiesAndAFailedPostLeavesTheGridAsStored)
     EXPECT_EQ(modal->lastText(), "修改成功");
     EXPECT_EQ(db->rows(kRows).at(1), "1999001|mr001|2020-01-01|2020-01-01|1999-12-31|3年|6000 |离职|");
     EXPECT_EQ(db->rows(kRows).at(0), "2030001|mr001|2020-01-01|2020-01-01|2031-06-30|3年|5000|在职|");
+
+    // After the change the inputs are empty: 修改 must not blank the contract.
+    modal->clear();
+    dlg->SpeedButton1Click();
+    EXPECT_EQ(modal->texts(), QStringList{"请完整添写信息"});
+    EXPECT_EQ(db->rows(kRows).at(1), "1999001|mr001|2020-01-01|2020-01-01|1999-12-31|3年|6000 |离职|");
 }
 
 TEST_F(HtglTest, DeleteProtectsARunningContractInServiceOnly)
