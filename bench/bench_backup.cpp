@@ -7,6 +7,7 @@
 // later runs. Each run copies it to the working database with QFile::copy and
 // with a read/write loop (the baselines), then times the program's backup to a
 // file and the restore from that file through the data module's connection.
+#include "bench_util.h"
 #include "data/U_data.h"
 #include "data/archive.h"
 #include "data/create_db.h"
@@ -23,7 +24,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using namespace bench;
 
 constexpr int kEmployees = 10000;
 constexpr int kPhotoBytes = 100 * 1024;

@@ -7,6 +7,7 @@
 // program's own dialogs: a bare sqlite3_step loop over the non-photo columns,
 // opening the browse (list and tree), a tree click, a prefix query, the
 // memory above the idle program, and 修改 of one employee (its photo decoded).
+#include "bench_util.h"
 #include "data/U_data.h"
 #include "data/schema.h"
 #include "data/session.h"
@@ -29,29 +30,10 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using namespace bench;
+
 constexpr int kEmployees = 10000;
 constexpr int kDepartments = 40;
-
-double seconds(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double>(b - a).count(); }
-
-long currentRssKb()
-{
-    long pages = 0, resident = 0;
-    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
-        std::fclose(f);
-    }
-    return resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
-
-void check(int rc, sqlite3* h, const char* what)
-{
-    if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW) {
-        std::fprintf(stderr, "%s: %s\n", what, sqlite3_errmsg(h));
-        std::exit(1);
-    }
-}
 
 // A 190 x 180 24-bit bitmap: 100 KB with its headers.
 QByteArray photo()

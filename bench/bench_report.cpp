@@ -8,6 +8,7 @@
 // Figures: laying out and writing the whole salary report to PDF, the time
 // until the preview has painted its first page, and peak memory; then the
 // same rows written as one QTextDocument table, for comparison.
+#include "bench_util.h"
 #include "data/schema.h"
 #include "platform/db/connection.h"
 #include "platform/db/error.h"
@@ -38,16 +39,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-double seconds(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double>(b - a).count(); }
-
-// Processor time as well: on a busy machine it shows the cost that wall time blurs.
-double cpuSeconds()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
-}
+using namespace bench;
 
 long peakRssMb()
 {
@@ -58,14 +50,6 @@ long peakRssMb()
 
 const char* const kMonth = "2024年3月";
 const char* const kCompany = "澄岚精密机械有限公司";
-
-void check(int rc, sqlite3* h, const char* what)
-{
-    if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW) {
-        std::fprintf(stderr, "%s: %s\n", what, sqlite3_errmsg(h));
-        std::exit(1);
-    }
-}
 
 // A passport-style photo drawn on the spot, stored as the program stores photos: BMP bytes.
 QByteArray samplePhoto(int seed)

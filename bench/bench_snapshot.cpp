@@ -8,6 +8,7 @@
 // and db::Query::open of the same statement, and reports peak memory. Then
 // opens "select * from 人事表" over employees with photos, as the employee
 // browse does, and reads one photo back.
+#include "bench_util.h"
 #include "data/schema.h"
 #include "platform/db/connection.h"
 #include "platform/db/error.h"
@@ -27,34 +28,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double seconds(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double>(b - a).count(); }
-
-long peakRssKb()
-{
-    rusage ru{};
-    getrusage(RUSAGE_SELF, &ru);
-    return ru.ru_maxrss;
-}
-
-long currentRssKb()
-{
-    long pages = 0, resident = 0;
-    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
-        std::fclose(f);
-    }
-    return resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
-
-void check(int rc, sqlite3* h, const char* what)
-{
-    if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW) {
-        std::fprintf(stderr, "%s: %s\n", what, sqlite3_errmsg(h));
-        std::exit(1);
-    }
-}
+using namespace bench;
 
 void fill(const std::string& path, int employees, int months)
 {
