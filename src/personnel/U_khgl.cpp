@@ -4,6 +4,7 @@
 #include "platform/ui/controls.h"
 #include "platform/ui/dbgrid.h"
 #include "platform/ui/modal.h"
+#include "platform/ui/text.h"
 
 Tfrm_khgl* frm_khgl = nullptr;
 
@@ -54,6 +55,9 @@ void Tfrm_khgl::SpeedButton4Click()
                                     "values (:a,:b,:c,:d,:e,:f,:g,:h,:i,:j,:k,:l)"));
         ui::info(QStringLiteral("保存成功"), this);
         FormShow();
+        // The inputs still show the new record: it becomes the current row, so a
+        // following 修改 reaches it and not the first record of the list.
+        query().last();
     } catch (...) {
         diag::logCause(QStringLiteral("考核记录保存"));
         ui::info(QStringLiteral("保存失败"), this);
@@ -62,6 +66,11 @@ void Tfrm_khgl::SpeedButton4Click()
 
 void Tfrm_khgl::SpeedButton1Click()
 {
+    // 修改 asks nothing: a record without its employee would be lost to payroll.
+    if (ui::trim(ComboBox1->text()).isEmpty()) {
+        ui::info(QStringLiteral("请选择员工编号"), this);
+        return;
+    }
     postInputs();
     ui::info(QStringLiteral("修改成功"), this);
 }

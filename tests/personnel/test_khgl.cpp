@@ -75,6 +75,12 @@ TEST_F(KhglTest, SaveStoresTrimmedNumbersAllowsDuplicatesAndRefusesOtherFigures)
     dlg->SpeedButton4->click();
     EXPECT_EQ(db->rows(kRows), (QStringList{saved, saved}));
     EXPECT_EQ(dlg->DBGrid1->model()->rowCount(), 2);
+    // The new record is current, and 修改 with the employee the save emptied writes nothing.
+    EXPECT_EQ(dlg->query().recNo(), 1);
+    modal->clear();
+    dlg->SpeedButton1->click();
+    EXPECT_EQ(modal->texts(), QStringList{"请选择员工编号"});
+    EXPECT_EQ(db->rows(kRows), (QStringList{saved, saved}));
 
     // A figure that is no number (empty, a comma, beyond the range) is refused.
     dlg->DBGrid1->clickRow(0);
