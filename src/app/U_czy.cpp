@@ -80,6 +80,15 @@ void Tfrm_gly::SpeedButton2Click()
 
 void Tfrm_gly::SpeedButton3Click()
 {
+    // Operators are kept only here, behind the login: without one nobody could get in again.
+    db::Query all(Data1->ADOConnection2, QString());
+    all.setSql(QStringLiteral("select count(*) as n from 操作员信息表"));
+    all.open();
+    if (all.field(QStringLiteral("n")).toText().toInt() <= 1) {
+        ui::info(QStringLiteral("至少要保留一个操作员，不能删除"), this);
+        editclear();
+        return;
+    }
     deleteCurrentRow(QStringLiteral("确定要删除吗？"));
     editclear();
 }

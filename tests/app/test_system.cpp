@@ -97,6 +97,19 @@ TEST_F(SystemTest, OperatorEditsReachExactlyTheSelectedRowAndNeverStoreAnEmptyNa
     modal->answerYes();
     d->SpeedButton3->click();
     EXPECT_EQ(db->rows(kOperators), (QStringList{"admin|secret", "dup2|二", "新人|p1"}));
+
+    // The last operator stays: nobody could log in again without one.
+    for (int i = 0; i < 2; ++i) {
+        modal->answerYes();
+        d->DBGrid1->clickRow(0);
+        d->SpeedButton3->click();
+    }
+    modal->clear();
+    d->DBGrid1->clickRow(0);
+    d->SpeedButton3->click();
+    EXPECT_EQ(modal->texts(), (QStringList{"至少要保留一个操作员，不能删除"}));
+    EXPECT_EQ(db->count("操作员信息表"), 1);
+    EXPECT_TRUE(d->Edit1->text().isEmpty());
 }
 
 TEST_F(SystemTest, CompanyRecordIsOneRowThatAnEmptyNameNeverOverwrites)
