@@ -21,7 +21,7 @@ public:
     void SpeedButton6Click();
 
 private:
-    bool nameGiven();
+    bool inputsGiven();
 };
 
 extern Tfrm_gly* frm_gly;
