@@ -22,6 +22,17 @@ void checkSystemDatabase(sqlite3* h)
     db::checkIntegrity(h);
     QString why;
     if (!isSystemDatabase(h, &why)) throw db::Error(QStringLiteral("不是本系统的数据库：%1").arg(why));
+    // The system makes no triggers or views: one in a chosen file would run
+    // statements of its own on every later change.
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(h, "SELECT name FROM sqlite_schema WHERE type IN ('trigger', 'view') LIMIT 1", -1, &st,
+                                nullptr);
+    QString extra;
+    if (rc == SQLITE_OK && (rc = sqlite3_step(st)) == SQLITE_ROW)
+        extra = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+    sqlite3_finalize(st);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) throw db::Error(QString::fromUtf8(sqlite3_errmsg(h)));
+    if (!extra.isEmpty()) throw db::Error(QStringLiteral("不是本系统的数据库：含有触发器或视图 %1").arg(extra));
 }
 
 // The copy of the current data kept by a restore, written through a second

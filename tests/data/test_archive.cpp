@@ -135,9 +135,18 @@ TEST_F(ArchiveTest, RestoreRefusesAnythingButASoundDatabaseOfThisSystem)
                      nullptr, nullptr, nullptr);
         sqlite3_close(h);
     }
+    // A backup of this system's tables that would also run statements of its own on later changes.
+    write(file("trigger.bak"), good);
+    {
+        sqlite3* h = nullptr;
+        sqlite3_open(file("trigger.bak").toUtf8().constData(), &h);
+        sqlite3_exec(h, "create trigger wipe after insert on 人事表 begin delete from 工资表; end", nullptr, nullptr, nullptr);
+        sqlite3_close(h);
+    }
     QDir().mkpath(file("folder.bak"));
     const QStringList before = entries();
-    for (const char* n : {"truncated.bak", "notes.bak", "other.db", "missing.bak", "folder.bak", "db_corvelin_Data.mdb"}) {
+    for (const char* n : {"truncated.bak", "notes.bak", "other.db", "trigger.bak", "missing.bak", "folder.bak",
+                          "db_corvelin_Data.mdb"}) {
         const QString name = QString::fromUtf8(n);
         const QByteArray bytes = bytesOf(file(name));
         EXPECT_THROW(data::restoreDatabase(*Data1, file(name)), db::Error) << name.toStdString();
