@@ -115,6 +115,12 @@ QString restoreDatabase(TData1& d, const QString& file)
     refuseLiveFiles(d, file);
     const db::Handle source = db::openReadOnly(file);
     checkSystemDatabase(source.get());
+    // Without an operator nobody could log in again after the restore.
+    sqlite3_stmt* st = nullptr;
+    const bool someone = sqlite3_prepare_v2(source.get(), "SELECT 1 FROM 操作员信息表 LIMIT 1", -1, &st, nullptr) == SQLITE_OK
+        && sqlite3_step(st) == SQLITE_ROW;
+    sqlite3_finalize(st);
+    if (!someone) throw db::Error(QStringLiteral("%1 里没有操作员，恢复后将无法登录").arg(file));
 
     sqlite3* live = d.ADOConnection2.handle();
     if (d.ADOConnection2.inTransaction()) throw db::Error(QStringLiteral("数据库正在修改中，不能恢复"));

@@ -45,6 +45,7 @@ protected:
         live("insert into 工资表 (gzyf, ygbh, ygxm, jbgz, sfgz) values ('2024-05', '2024001', '张三', 3500.5, 3200), "
              "('2024-05', '2024002', '李四', 4000, 3700), ('2024-04', '2024001', '张三', 3500.5, 3100)");
         live("insert into 单位信息表 (单位名称) values ('澄岚')");
+        live("insert into 操作员信息表 values ('admin', 'admin')");
         employees = db->rows(kEmployees);
         salaries = db->rows(kSalaries);
     }
@@ -110,7 +111,8 @@ TEST_F(ArchiveTest, BackupThenRestoreBringsBackRowsPhotosAndSalaries)
         sqlite3_open(file("big-pages.bak").toUtf8().constData(), &h);
         sqlite3_exec(h, "pragma page_size = 8192", nullptr, nullptr, nullptr);
         sqlite3_exec(h, data::schemaSql(), nullptr, nullptr, nullptr);
-        sqlite3_exec(h, "insert into 部门表 values ('001', '人事部')", nullptr, nullptr, nullptr);
+        sqlite3_exec(h, "insert into 部门表 values ('001', '人事部'); insert into 操作员信息表 values ('a', 'b')", nullptr,
+                     nullptr, nullptr);
         sqlite3_close(h);
     }
     data::restoreDatabase(*Data1, file("big-pages.bak"));
@@ -143,9 +145,17 @@ TEST_F(ArchiveTest, RestoreRefusesAnythingButASoundDatabaseOfThisSystem)
         sqlite3_exec(h, "create trigger wipe after insert on 人事表 begin delete from 工资表; end", nullptr, nullptr, nullptr);
         sqlite3_close(h);
     }
+    // Nobody could log in again after restoring a file without operators.
+    write(file("nobody.bak"), good);
+    {
+        sqlite3* h = nullptr;
+        sqlite3_open(file("nobody.bak").toUtf8().constData(), &h);
+        sqlite3_exec(h, "delete from 操作员信息表", nullptr, nullptr, nullptr);
+        sqlite3_close(h);
+    }
     QDir().mkpath(file("folder.bak"));
     const QStringList before = entries();
-    for (const char* n : {"truncated.bak", "notes.bak", "other.db", "trigger.bak", "missing.bak", "folder.bak",
+    for (const char* n : {"truncated.bak", "notes.bak", "other.db", "trigger.bak", "nobody.bak", "missing.bak", "folder.bak",
                           "db_corvelin_Data.mdb"}) {
         const QString name = QString::fromUtf8(n);
         const QByteArray bytes = bytesOf(file(name));
