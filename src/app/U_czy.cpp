@@ -31,24 +31,21 @@ Tfrm_gly::Tfrm_gly(QWidget* owner)
 
 void Tfrm_gly::FormShow() { reload(QStringLiteral("select * from 操作员信息表")); }
 
-// A name or password of blanks only would be stored empty: the login takes
-// neither, so nobody could log in with it.
-bool Tfrm_gly::inputsGiven()
+// A name of blanks only would be stored empty: nobody could log in with it.
+bool Tfrm_gly::nameGiven()
 {
-    if (ui::trim(Edit1->text()).isEmpty()) {
-        ui::info(QStringLiteral("请输入操作员名称"), this);
-        return false;
-    }
-    if (ui::trim(Edit2->text()).isEmpty()) {
-        ui::info(QStringLiteral("请输入操作员密码"), this);
-        return false;
-    }
-    return true;
+    if (!ui::trim(Edit1->text()).isEmpty()) return true;
+    ui::info(QStringLiteral("请输入操作员名称"), this);
+    return false;
 }
 
 void Tfrm_gly::SpeedButton1Click()
 {
-    if (!inputsGiven()) return;
+    if (!nameGiven()) return;
+    if (Edit2->text().isEmpty()) {
+        ui::info(QStringLiteral("请输入操作员密码"), this);
+        return;
+    }
     db::Query& q = query();
     q.close();
     q.setSql(QStringLiteral("select * from 操作员信息表 where 操作员名称=:a"));
@@ -75,7 +72,7 @@ void Tfrm_gly::SpeedButton2Click()
 {
     // The boxes start empty and are emptied after every action: without this
     // one click would overwrite the selected operator with nothing.
-    if (!inputsGiven()) return;
+    if (!nameGiven()) return;
     postInputs();
     ui::info(QStringLiteral("修改成功"), this);
     editclear();

@@ -21,7 +21,7 @@ public:
     void SpeedButton6Click();
 
 private:
-    bool inputsGiven();
+    bool nameGiven();
 };
 
 extern Tfrm_gly* frm_gly;

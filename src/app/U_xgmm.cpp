@@ -94,12 +94,6 @@ void Tfrm_xgmm::BitBtn3Click()
         Edit3->setFocus();
         return;
     }
-    // The login takes no empty password: an empty one would lock the operator out.
-    if (ui::trim(Edit3->text()).isEmpty()) {
-        ui::info(QStringLiteral("请输入新密码"), this);
-        Edit3->setFocus();
-        return;
-    }
     q.first();
     q.edit();
     // Stored as the login will compare it: blanks at either end could never be typed to match.
