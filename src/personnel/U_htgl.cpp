@@ -126,17 +126,7 @@ void Tfrm_htgl::SpeedButton1Click()
     // The inputs are emptied after every save and change: writing them unseen would blank a contract.
     if (!complete()) return;
     if (!ui::ask(QStringLiteral("确定要修改该信息吗？"), this)) return;
-    auto& q = query();
-    q.edit();
-    try {
-        // As typed, not trimmed.
-        for (const auto& fc : fields()) q.setField(fc.field, db::Value::text(ui::controlText(fc.control)));
-        q.post();
-    } catch (...) {
-        // The grid must not go on showing values that were not stored.
-        q.cancel();
-        throw;
-    }
+    postInputs(false);   // as typed, not trimmed
     editclear();
     ui::info(QStringLiteral("修改成功"), this);
 }

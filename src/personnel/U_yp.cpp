@@ -267,8 +267,6 @@ void Tfrm_yp::BitBtn3Click()
         ui::postInputs(q, fields());
     } catch (const std::exception&) {
         diag::logCause(QStringLiteral("应聘信息表修改"));
-        // The browse's grid shows nothing that was not stored.
-        if (q.isOpen()) q.cancel();
         ui::info(QStringLiteral("修改失败"), this);
         return;
     }

@@ -92,15 +92,7 @@ void EmployeeMoveForm::fillPostLists(ui::ComboBox* departments, ui::ComboBox* po
 
 void EmployeeMoveForm::writeCurrentRow(const QList<std::pair<QString, db::Value>>& values)
 {
-    db::Query& q = tree_->list();
-    q.edit();
-    try {
-        for (const auto& [field, value] : values) q.setField(field, value);
-        q.post();
-    } catch (...) {
-        q.cancel();
-        throw;
-    }
+    ui::writeRow(tree_->list(), values);
 }
 
 void EmployeeMoveForm::SpeedButton1Click() { ui::openDialog(frm_cxtj, this); }

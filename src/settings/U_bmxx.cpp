@@ -121,13 +121,8 @@ void Tfrm_bmxx::SpeedButton4Click()
         return;
     }
     auto& q = query();
-    try {
-        if (q.recNo() != shownRow_) q.setRecNo(shownRow_);
-        postInputs();
-    } catch (...) {
-        if (q.state() != db::Query::State::Browse) q.cancel();
-        throw;
-    }
+    if (q.recNo() != shownRow_) q.setRecNo(shownRow_);
+    postInputs();
     ui::info(QStringLiteral("修改成功"), this);
     xgflag = 0;
     setSaving(false);

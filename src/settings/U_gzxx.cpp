@@ -167,13 +167,7 @@ void Tfrm_gzxx::SpeedButton2Click()
         Edit1->setFocus();
         return;
     }
-    try {
-        postInputs();
-    } catch (...) {
-        // The grid must not go on showing a value that was not stored.
-        if (query().state() != db::Query::State::Browse) query().cancel();
-        throw;
-    }
+    postInputs();
     ui::info(QStringLiteral("修改成功"), this);
     if (list_.renameClears) Edit1->clear();
 }

@@ -60,11 +60,22 @@ db::Value inputValue(const FieldControl& fc, bool trimmed)
 
 void postInputs(db::Query& q, const FieldControls& controls, bool trimmed)
 {
-    QList<db::Value> values;
-    for (const auto& fc : controls) values << inputValue(fc, trimmed);
+    FieldValues values;
+    for (const auto& fc : controls) values.append({fc.field, inputValue(fc, trimmed)});
+    writeRow(q, values);
+}
+
+void writeRow(db::Query& q, const FieldValues& values)
+{
     q.edit();
-    for (qsizetype i = 0; i < controls.size(); ++i) q.setField(controls[i].field, values[i]);
-    q.post();
+    try {
+        for (const auto& [field, value] : values) q.setField(field, value);
+        q.post();
+    } catch (...) {
+        // The grid must not go on showing values that were not stored.
+        q.cancel();
+        throw;
+    }
 }
 
 bool askDeleteCurrentRow(db::Query& q, QWidget* owner, const QString& question)

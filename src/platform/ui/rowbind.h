@@ -2,6 +2,7 @@
 #include "platform/db/value.h"
 #include <QList>
 #include <QString>
+#include <utility>
 
 class QWidget;
 namespace db { class Query; }
@@ -45,9 +46,14 @@ db::Value inputValue(const FieldControl& fc, bool trimmed = true);
 
 // Reads every input (a bad number raises db::Error before anything changes),
 // then edits the current row (a query without rows starts a new one), sets the
-// fields and posts. A value the table refuses raises the database's error and
-// leaves the row in edit state.
+// fields and posts through writeRow.
 void postInputs(db::Query& q, const FieldControls& controls, bool trimmed = true);
+
+// Edits the current row (a query without rows starts a new one), sets the
+// values and posts. A refusal cancels the edit, so no grid shows values the
+// table does not hold, and passes on.
+using FieldValues = QList<std::pair<QString, db::Value>>;
+void writeRow(db::Query& q, const FieldValues& values);
 
 // Asks the question (Yes/No, question icon) and on Yes deletes exactly the
 // current row. Returns whether the operator said Yes.
