@@ -72,9 +72,7 @@ void Tfrm_gzll::FormShow()
 {
     ComboBox1->clearItems();
     ComboBox1->setText(QString());
-    db::Query& p = Data1->ADOpublic;
-    ui::runSelect(p, QStringLiteral("select distinct gzyf from 工资表"));
-    for (p.first(); !p.eof(); p.next()) ComboBox1->addItem(p.fieldText(QStringLiteral("gzyf")));
+    ui::addItemsFrom(ComboBox1, Data1->ADOpublic, QStringLiteral("select distinct gzyf from 工资表"), QStringLiteral("gzyf"));
     ui::runSelect(Data1->gzt, QStringLiteral("select * from 工资表"));
 }
 

@@ -64,9 +64,7 @@ void Tfrm_htgl::FormShow()
         editvalue();
     else
         ui::info(QStringLiteral("数据库中没有数据，请添加数据！"), this);
-    auto& p = Data1->ADOpublic;
-    ui::runSelect(p, QStringLiteral("select distinct bh from 人事表"));
-    for (p.first(); !p.eof(); p.next()) ComboBox1->addItem(p.field(QStringLiteral("bh")).toText());
+    ui::addItemsFrom(ComboBox1, Data1->ADOpublic, QStringLiteral("select distinct bh from 人事表"), QStringLiteral("bh"));
 }
 
 void Tfrm_htgl::editclear()

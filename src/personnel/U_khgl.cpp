@@ -42,9 +42,7 @@ void Tfrm_khgl::FormShow()
     ComboBox1->clearItems();
     ComboBox1->setText(QString());
     reload(QStringLiteral("select * from 考核表"));
-    auto& p = Data1->ADOpublic;
-    ui::runSelect(p, QStringLiteral("select bh from 人事表"));
-    for (p.first(); !p.eof(); p.next()) ComboBox1->addItem(p.field(QStringLiteral("bh")).toText());
+    ui::addItemsFrom(ComboBox1, Data1->ADOpublic, QStringLiteral("select bh from 人事表"), QStringLiteral("bh"));
 }
 
 void Tfrm_khgl::SpeedButton4Click()

@@ -296,11 +296,7 @@ void Tfrm_xygdj::FormShow()
         {"select distinct 职称名称 from 职称表", "职称名称", ComboBox6},
     };
     db::Query& q = Data1->ADOpublic;
-    for (const List& l : lists) {
-        ui::runSelect(q, QString::fromUtf8(l.sql));
-        const QString column = QString::fromUtf8(l.column);
-        for (q.first(); !q.eof(); q.next()) l.combo->addItem(q.fieldText(column));
-    }
+    for (const List& l : lists) ui::addItemsFrom(l.combo, q, QString::fromUtf8(l.sql), QString::fromUtf8(l.column));
 }
 
 void Tfrm_xygdj::FormClose()

@@ -186,8 +186,7 @@ void Tfrm_yp::FormShow()
     if (session().OpenMode == 0)
         MaskEdit1->setText(QDate::currentDate().toString(QLatin1String(ui::kShortDateFormat)));
     auto fill = [](db::Query& q, const QString& table, const QString& column, ui::ComboBox* combo) {
-        ui::runSelect(q, QStringLiteral("select * from ") + table);
-        for (q.first(); !q.eof(); q.next()) combo->addItem(q.fieldText(column));
+        ui::addItemsFrom(combo, q, QStringLiteral("select * from ") + table, column);
     };
     fill(Data1->ADOQYmzxx, QStringLiteral("民族表"), QStringLiteral("民族"), ComboBox1);
     fill(Data1->ADOQYwhcd, QStringLiteral("文化程度表"), QStringLiteral("文化程度"), ComboBox3);

@@ -82,12 +82,8 @@ void EmployeeMoveForm::fillPostLists(ui::ComboBox* departments, ui::ComboBox* po
     }
     tree_->buildTree(true, departments);
     db::Query& q = Data1->ADOpublic;
-    auto fill = [&q](ui::ComboBox* box, const QString& sql, const QString& column) {
-        ui::runSelect(q, sql);
-        for (q.first(); !q.eof(); q.next()) box->addItem(q.fieldText(column));
-    };
-    fill(positions, QStringLiteral("select distinct 职务名称 from 职务表"), QStringLiteral("职务名称"));
-    fill(titles, QStringLiteral("select distinct 职称名称 from 职称表"), QStringLiteral("职称名称"));
+    ui::addItemsFrom(positions, q, QStringLiteral("select distinct 职务名称 from 职务表"), QStringLiteral("职务名称"));
+    ui::addItemsFrom(titles, q, QStringLiteral("select distinct 职称名称 from 职称表"), QStringLiteral("职称名称"));
 }
 
 void EmployeeMoveForm::writeCurrentRow(const QList<std::pair<QString, db::Value>>& values)

@@ -42,6 +42,12 @@ void runSelect(db::Query& q, const QString& sql)
     q.open();
 }
 
+void addItemsFrom(ComboBox* box, db::Query& q, const QString& sql, const QString& column)
+{
+    runSelect(q, sql);
+    for (q.first(); !q.eof(); q.next()) box->addItem(q.fieldText(column));
+}
+
 void showCurrentRow(const db::Query& q, const FieldControls& controls)
 {
     for (const auto& fc : controls) setControlText(fc.control, q.field(fc.field).toText());

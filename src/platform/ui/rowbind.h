@@ -11,6 +11,7 @@ namespace db { class Query; }
 // grid's shared query: show the row, empty the inputs, write them back, delete.
 namespace ui {
 
+class ComboBox;
 class DBGrid;
 
 // A field's kind of value: Number for a numeric column, whose text must
@@ -34,6 +35,8 @@ void setControlText(QWidget* w, const QString& text);
 
 // Close, replace the text with one statement and open it.
 void runSelect(db::Query& q, const QString& sql);
+// Runs the select on q and adds each row's `column`, in order, to the box's list.
+void addItemsFrom(ComboBox* box, db::Query& q, const QString& sql, const QString& column);
 
 // Copies the current row into the inputs (Null and no row give empty texts).
 void showCurrentRow(const db::Query& q, const FieldControls& controls);
