@@ -8,9 +8,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <exception>
+#include <cerrno>
 #include <sqlite3.h>
-#include <thread>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace data {
 
@@ -35,46 +36,47 @@ void checkSystemDatabase(sqlite3* h)
     if (!extra.isEmpty()) throw db::Error(QStringLiteral("不是本系统的数据库：含有触发器或视图 %1").arg(extra));
 }
 
-// The copy of the current data kept by a restore, written through a second
-// connection in a thread of its own while the restore writes the new pages
-// into the log; the restore commits only after finish().
-class SafetyCopy {
-public:
-    SafetyCopy(const QString& live, const QString& kept)
-        : worker_([this, live, kept] {
-              try {
-                  sqlite3* raw = nullptr;
-                  const int rc = sqlite3_open_v2(QFile::encodeName(live).constData(), &raw,
-                                                 SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
-                  const db::Handle h(raw);
-                  if (rc != SQLITE_OK) throw db::Error(QString::fromUtf8(raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc)));
-                  sqlite3_busy_timeout(raw, 5000);
-                  db::saveCopy(raw, kept);
-              } catch (...) {
-                  error_ = std::current_exception();
-              }
-          })
-    {
-    }
-    ~SafetyCopy() { wait(); }
-    SafetyCopy(const SafetyCopy&) = delete;
-    SafetyCopy& operator=(const SafetyCopy&) = delete;
-
-    // Waits until the copy is complete on the disk; its failure, if any.
-    void finish()
-    {
-        wait();
-        if (error_) std::rethrow_exception(error_);
-    }
-
-private:
-    void wait()
-    {
-        if (worker_.joinable()) worker_.join();
-    }
-    std::exception_ptr error_;
-    std::thread worker_;
+// A file's identity and last change: equal stamps, same bytes (as far as
+// anything short of reading them tells).
+struct Stamp {
+    dev_t dev = 0;
+    ino_t ino = 0;
+    off_t size = -1;
+    int64_t mtime = 0;
+    bool operator!=(const Stamp& o) const { return dev != o.dev || ino != o.ino || size != o.size || mtime != o.mtime; }
 };
+
+Stamp stampOf(const QString& path)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return {};
+    return {st.st_dev, st.st_ino, st.st_size, int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
+// Without an operator nobody could log in again after the restore.
+void requireOperator(sqlite3* h, const QString& file)
+{
+    sqlite3_stmt* st = nullptr;
+    const bool someone = sqlite3_prepare_v2(h, "SELECT 1 FROM 操作员信息表 LIMIT 1", -1, &st, nullptr) == SQLITE_OK
+        && sqlite3_step(st) == SQLITE_ROW;
+    sqlite3_finalize(st);
+    if (!someone) throw db::Error(QStringLiteral("%1 里没有操作员，恢复后将无法登录").arg(file));
+}
+
+// Leaves the write-ahead log and locks the file against every other
+// connection; the engine does either only when no other connection is open.
+void takeAlone(sqlite3* h)
+{
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(h, "PRAGMA main.journal_mode=DELETE", -1, &st, nullptr);
+    QString mode;
+    if (rc == SQLITE_OK && (rc = sqlite3_step(st)) == SQLITE_ROW)
+        mode = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+    sqlite3_finalize(st);
+    if (mode == QLatin1String("delete")) rc = sqlite3_exec(h, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr);
+    if (mode != QLatin1String("delete") || rc != SQLITE_OK)
+        throw db::Error(QStringLiteral("数据库正被其他程序使用，不能恢复：%1").arg(QString::fromUtf8(sqlite3_errmsg(h))));
+}
 
 // The folder's real path and the name: two paths naming one directory entry
 // compare equal, whatever links lead to the folder.
@@ -113,17 +115,25 @@ QString safetyCopyPath(const QString& live)
 QString restoreDatabase(TData1& d, const QString& file)
 {
     refuseLiveFiles(d, file);
-    const db::Handle source = db::openReadOnly(file);
-    checkSystemDatabase(source.get());
-    // Without an operator nobody could log in again after the restore.
-    sqlite3_stmt* st = nullptr;
-    const bool someone = sqlite3_prepare_v2(source.get(), "SELECT 1 FROM 操作员信息表 LIMIT 1", -1, &st, nullptr) == SQLITE_OK
-        && sqlite3_step(st) == SQLITE_ROW;
-    sqlite3_finalize(st);
-    if (!someone) throw db::Error(QStringLiteral("%1 里没有操作员，恢复后将无法登录").arg(file));
+    db::Connection& c = d.ADOConnection2;
+    if (c.inTransaction()) throw db::Error(QStringLiteral("数据库正在修改中，不能恢复"));
+    // The real file, should the program reach it through a link.
+    const QString livePath = QFileInfo(c.path()).canonicalFilePath();
+    if (livePath.isEmpty()) throw db::Error(QStringLiteral("数据库文件 %1 不存在").arg(c.path()));
 
-    sqlite3* live = d.ADOConnection2.handle();
-    if (d.ADOConnection2.inTransaction()) throw db::Error(QStringLiteral("数据库正在修改中，不能恢复"));
+    // The chosen file is copied beside the database while a second handle
+    // checks it; what was checked is what was copied unless the file changed.
+    const Stamp before = stampOf(file);
+    const db::Handle source = db::openReadOnly(file);
+    const db::Handle checked = db::openReadOnly(file);
+    db::PendingFile next(livePath);
+    next.copyDatabase(source.get(), [&] {
+        checkSystemDatabase(checked.get());
+        requireOperator(checked.get(), file);
+    }, false);
+    if (stampOf(file) != before) throw db::Error(QStringLiteral("%1 在读取时被改动").arg(file));
+    next.copyModeOf(livePath);
+    next.flush();
 
     // Snapshots of the replaced data go; each open query reads again after.
     struct Open { db::Query* q; int row; };
@@ -133,7 +143,15 @@ QString restoreDatabase(TData1& d, const QString& file)
         reopen.append({q, q->recNo()});
         q->close();
     }
+    // The connection opens again on whatever the file holds now: the restored
+    // data, or the current ones in their own log mode after a failure.
     auto reopenAll = [&] {
+        c.close();
+        try {
+            c.handle();
+        } catch (...) {
+            diag::logCause(QStringLiteral("恢复后重新打开数据库"));
+        }
         for (const Open& o : reopen) {
             try {
                 o.q->open();
@@ -145,28 +163,30 @@ QString restoreDatabase(TData1& d, const QString& file)
         }
     };
 
-    // The current data stay at hand in case the restore was a mistake: kept
-    // before the restore commits. Not checked: a damaged database must still
-    // be replaceable by a sound backup.
-    const QString kept = safetyCopyPath(d.ADOConnection2.path());
+    QString kept;
     try {
-        SafetyCopy safety(d.ADOConnection2.path(), kept);
-        // Another page size is taken in rollback mode, where a reader would be in the way.
-        if (db::pageSize(source.get()) != db::pageSize(live)) safety.finish();
-        // The restored pages go to the log, flushed when the last piece commits.
-        db::WriteBack log(d.ADOConnection2.path() + QStringLiteral("-wal"));
-        db::copyDatabase(source.get(), live, [&](int pagesLeft) {
-            if (pagesLeft <= db::kPiecePages) safety.finish();
-            log.start();
-        });
+        sqlite3* live = c.handle();
+        // The file is replaced under its name, so no other connection may be
+        // left on the old one: leaving the log mode fails while another is
+        // open, and the exclusive lock waits a moment for readers to finish.
+        sqlite3_busy_timeout(live, 1000);
+        takeAlone(live);
+        // The current file becomes the kept copy under a second name; only
+        // where the file system has no such names is it copied.
+        const QString keep = safetyCopyPath(livePath);
+        if (::link(QFile::encodeName(livePath).constData(), QFile::encodeName(keep).constData()) != 0) {
+            if (errno == EEXIST) throw db::Error(QStringLiteral("%1 已经存在").arg(keep));
+            db::PendingFile copy(keep);
+            copy.copyDatabase(live, {}, true);
+            copy.install();
+        }
+        kept = keep;
+        next.install();
     } catch (...) {
+        if (!kept.isEmpty()) QFile::remove(kept);
         reopenAll();
         throw;
     }
-    // The restored pages sit in the log: move them into the file now rather
-    // than at the next change, and give the log's space back.
-    if (sqlite3_wal_checkpoint_v2(live, "main", SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr) != SQLITE_OK)
-        qCWarning(lcFailure).noquote() << "恢复后检查点:" << QString::fromUtf8(sqlite3_errmsg(live));
     reopenAll();
     return kept;
 }

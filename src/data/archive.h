@@ -12,12 +12,13 @@ namespace data {
 void backupDatabase(TData1& d, const QString& file);
 
 // Replaces the whole database with the contents of `file`, which must be a
-// sound database of this system and is only read. First a copy of the
-// current database is kept beside it, named with the date and time; then the
-// contents are replaced in one step that completes or changes nothing. The
-// shared queries that were open are opened again on the restored data.
-// Returns the kept copy's path. db::Error on any failure, with the current
-// data as they were.
+// sound database of this system and is only read. The file is copied beside
+// the database and checked; then, with no other connection left on the
+// database, the current file is kept beside it under a name with the date and
+// time and the copy takes its place in one rename, which completes or changes
+// nothing. The shared queries that were open are opened again on the restored
+// data. Returns the kept copy's path. db::Error on any failure (another
+// program on the database among them), with the current data as they were.
 QString restoreDatabase(TData1& d, const QString& file);
 
 // Where restoreDatabase keeps the current database: beside `live`, named

@@ -85,7 +85,9 @@ TEST_F(ArchiveTest, BackupThenRestoreBringsBackRowsPhotosAndSalaries)
     const QStringList changed = db->rows(kEmployees);
 
     const QByteArray before = bytesOf(bak);
+    QFile::setPermissions(db->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup);
     const QString kept = data::restoreDatabase(*Data1, bak);
+    EXPECT_EQ(QFile::permissions(db->path()), QFile::permissions(kept));
     EXPECT_EQ(db->rows(kEmployees), employees);
     EXPECT_EQ(db->rows(kSalaries), salaries);
     EXPECT_EQ(db->count("工资表"), 3);
@@ -101,6 +103,7 @@ TEST_F(ArchiveTest, BackupThenRestoreBringsBackRowsPhotosAndSalaries)
     EXPECT_EQ(QFileInfo(kept).absolutePath(), QFileInfo(db->path()).absolutePath());
     EXPECT_TRUE(QFileInfo(kept).fileName().contains(QRegularExpression("^db_corvelin_Data\\.mdb\\.\\d{8}-\\d{6}(-\\d+)?\\.bak$")))
         << kept.toStdString();
+    EXPECT_EQ(bytesOf(kept).mid(18, 2), QByteArray("\x01\x01"));
     const QString second = data::restoreDatabase(*Data1, kept);
     EXPECT_NE(second, kept);
     EXPECT_EQ(db->rows(kEmployees), changed);
@@ -206,4 +209,29 @@ TEST_F(ArchiveTest, BackupReplacesAnOldFileOnlyWithACompleteCheckedCopy)
         EXPECT_THROW(data::backupDatabase(*Data1, file(live)), db::Error) << live;
     EXPECT_EQ(db->count("人事表"), 2);
     EXPECT_FALSE(QFileInfo::exists(file("no such folder")));
+}
+
+TEST_F(ArchiveTest, RestoreWaitsUntilNoOtherConnectionIsLeftOnTheDatabase)
+{
+    const QString bak = file("before.bak");
+    live("update 单位信息表 set 法人 = '旧'");
+    // Another copy of the program, idle: a backup goes on beside it.
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(db->path().toUtf8().constData(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "select count(*) from 人事表", nullptr, nullptr, nullptr), SQLITE_OK);
+    data::backupDatabase(*Data1, bak);
+    live("update 单位信息表 set 法人 = '新'");
+
+    // It would go on with the replaced file: the restore is refused, and the
+    // program's own connection goes on as before.
+    const QStringList files = entries();
+    EXPECT_THROW(data::restoreDatabase(*Data1, bak), db::Error);
+    EXPECT_EQ(entries(), files);
+    EXPECT_EQ(db->scalar("pragma journal_mode"), "wal");
+    live("update 单位信息表 set 单位电话 = '1'");
+    EXPECT_EQ(db->scalar("select 法人 || 单位电话 from 单位信息表"), "新1");
+
+    sqlite3_close(other);
+    data::restoreDatabase(*Data1, bak);
+    EXPECT_EQ(db->scalar("select 法人 from 单位信息表"), "旧");
 }

@@ -2,18 +2,24 @@
 #include "platform/db/error.h"
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <exception>
 #include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace db {
 
 namespace {
 
 QString engineText(sqlite3* h) { return QString::fromUtf8(sqlite3_errmsg(h)); }
+QString systemText(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
 
 void exec(sqlite3* h, const char* sql)
 {
@@ -38,72 +44,77 @@ QString scalar(sqlite3* h, const char* sql)
     return v;
 }
 
-// Reads of the program's own database go through a memory map for the time
-// of a copy: a whole-file copy reads every page once.
-class MappedReads {
-public:
-    explicit MappedReads(sqlite3* h) : h_(h)
-    {
-        old_ = scalar(h_, "PRAGMA main.mmap_size");
-        exec(h_, "PRAGMA main.mmap_size=1099511627776");
-    }
-    ~MappedReads()
-    {
-        try {
-            exec(h_, ("PRAGMA main.mmap_size=" + old_.toLatin1()).constData());
-        } catch (const Error&) {
+// Flushes a folder's entries to the disk; some file systems refuse, and the
+// entry stands anyway.
+void syncFolder(const QString& dir)
+{
+    const int fd = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+// The engine's own handle on the database file. Reading through another
+// descriptor would be no better: closing it would drop every lock the
+// process holds on the file, the engine's included.
+sqlite3_file* fileOf(sqlite3* h)
+{
+    sqlite3_file* f = nullptr;
+    if (sqlite3_file_control(h, "main", SQLITE_FCNTL_FILE_POINTER, &f) != SQLITE_OK || !f || !f->pMethods)
+        throw Error(QStringLiteral("无法读取数据库文件"));
+    return f;
+}
+
+constexpr int64_t kChunk = 8 << 20;
+constexpr int64_t kWriteBackRun = 64 << 20;
+
+void writePages(sqlite3_file* from, int64_t size, int fd, const QString& path, const std::atomic<bool>& stop,
+                bool plainHeader)
+{
+    std::vector<char> buf(size_t(std::min(size, kChunk)));
+    int64_t started = 0;
+    for (int64_t off = 0; off < size && !stop; off += kChunk) {
+        const int n = int(std::min(kChunk, size - off));
+        const int rc = from->pMethods->xRead(from, buf.data(), n, off);
+        if (rc == SQLITE_IOERR_SHORT_READ) throw Error(QStringLiteral("数据库文件不完整"));
+        if (rc != SQLITE_OK) throw Error(QString::fromUtf8(sqlite3_errstr(rc)));
+        // Bytes 18 and 19 name the journal: 1 for a plain file, 2 for a write-ahead log.
+        if (off == 0 && plainHeader && n > 19) buf[18] = buf[19] = 1;
+        for (int done = 0; done < n;) {
+            const ssize_t w = ::pwrite(fd, buf.data() + done, size_t(n - done), off + done);
+            if (w < 0 && errno == EINTR) continue;
+            if (w <= 0) throw Error(QStringLiteral("%1：%2").arg(path, systemText(w < 0 ? errno : ENOSPC)));
+            done += int(w);
+        }
+        // The disk starts on what is written while the rest is read, so the
+        // flush at the end has little left to do; in large runs, as small
+        // ones keep the disk's queue short.
+        if (const int64_t end = off + n; end - started >= kWriteBackRun || end == size) {
+            ::sync_file_range(fd, started, end - started, SYNC_FILE_RANGE_WRITE);
+            started = end;
         }
     }
-    MappedReads(const MappedReads&) = delete;
-    MappedReads& operator=(const MappedReads&) = delete;
-private:
-    sqlite3* h_;
-    QString old_;
-};
-
-QString systemText(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
-
-// Flushes a file (or a folder's entries) to the disk.
-void syncToDisk(const QString& path)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw Error(QStringLiteral("%1：%2").arg(path, systemText(errno)));
-    const int rc = ::fsync(fd);
-    const int err = errno;
-    ::close(fd);
-    if (rc != 0) throw Error(QStringLiteral("%1：%2").arg(path, systemText(err)));
 }
 
-// Removes a temporary database file and whatever the engine made beside it, unless kept.
-class TempFile {
-public:
-    explicit TempFile(QString path) : path_(std::move(path)) {}
-    ~TempFile()
-    {
-        if (kept_) return;
-        for (const char* suffix : {"", "-journal", "-wal", "-shm"}) QFile::remove(path_ + QLatin1String(suffix));
+// The file alone holds the whole database once the log is empty, and while
+// this connection's write transaction is open no other adds to the log.
+void holdStill(sqlite3* h)
+{
+    const QString log = QString::fromUtf8(sqlite3_db_filename(h, "main")) + QStringLiteral("-wal");
+    for (int attempt = 1;; ++attempt) {
+        sqlite3_wal_checkpoint_v2(h, "main", SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+        exec(h, "BEGIN IMMEDIATE");
+        if (QFileInfo(log).size() == 0) return;
+        exec(h, "ROLLBACK");
+        if (attempt == 3) throw Error(QStringLiteral("数据库正被其他连接读写，日志无法清空"));
     }
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-    const QString& path() const { return path_; }
-    void keep() { kept_ = true; }
-private:
-    QString path_;
-    bool kept_ = false;
-};
-
 }
 
-WriteBack::WriteBack(const QString& path) : fd_(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC)) {}
-
-WriteBack::~WriteBack()
+void endTransaction(sqlite3* h)
 {
-    if (fd_ >= 0) ::close(fd_);
+    if (!sqlite3_get_autocommit(h)) sqlite3_exec(h, "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
-void WriteBack::start()
-{
-    if (fd_ >= 0) ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
 }
 
 void HandleCloser::operator()(sqlite3* h) const { sqlite3_close_v2(h); }
@@ -133,110 +144,106 @@ Handle openReadOnly(const QString& path)
     return h;
 }
 
-int pageSize(sqlite3* h) { return scalar(h, "PRAGMA main.page_size").toInt(); }
-
 void checkIntegrity(sqlite3* h)
 {
     const QString result = scalar(h, "PRAGMA integrity_check(1)");
     if (result != QLatin1String("ok")) throw Error(QStringLiteral("数据库损坏：%1").arg(result));
 }
 
-void copyDatabase(sqlite3* from, sqlite3* to, const std::function<void(int pagesLeft)>& beforePiece)
+PendingFile::PendingFile(const QString& finalPath) : final_(QFileInfo(finalPath).absoluteFilePath())
 {
-    // A destination in write-ahead-log mode cannot change its page size; it
-    // takes a copy of another page size in rollback mode and returns to the log.
-    const bool relog = pageSize(from) != pageSize(to)
-        && scalar(to, "PRAGMA main.journal_mode") == QLatin1String("wal");
-    if (relog) exec(to, "PRAGMA main.journal_mode=DELETE");
-
-    sqlite3_backup* b = sqlite3_backup_init(to, "main", from, "main");
-    // A first step of no pages counts them and opens the destination's
-    // transaction, which stays open until the piece with the last page commits.
-    int rc = b ? sqlite3_backup_step(b, beforePiece ? 0 : -1) : sqlite3_errcode(to);
-    QString failure;
-    while (rc == SQLITE_OK) {
-        try {
-            if (beforePiece) beforePiece(sqlite3_backup_remaining(b));
-        } catch (const std::exception& e) {
-            failure = QString::fromUtf8(e.what());
-            break;
-        } catch (...) {
-            failure = QStringLiteral("复制中止");
-            break;
-        }
-        rc = sqlite3_backup_step(b, kPiecePages);
-    }
-    // finish rolls back whatever a failed or stopped copy wrote and names the cause.
-    if (b) {
-        const int fin = sqlite3_backup_finish(b);
-        if (rc == SQLITE_DONE) rc = fin;
-    }
-    if (failure.isEmpty() && rc != SQLITE_DONE && rc != SQLITE_OK)
-        failure = sqlite3_errcode(to) != SQLITE_OK ? engineText(to) : QString::fromUtf8(sqlite3_errstr(rc));
-
-    if (relog) {
-        try {
-            exec(to, "PRAGMA main.journal_mode=WAL");
-        } catch (const Error&) {
-            // The copy stands; the file just stays in rollback mode.
-        }
-    }
-    if (!failure.isEmpty()) throw Error(failure);
-}
-
-void saveCopy(sqlite3* from, const QString& path, const std::function<void(sqlite3* copy)>& verify)
-{
-    const QFileInfo target(path);
+    const QFileInfo target(final_);
     const QString dir = target.absolutePath();
     if (!QFileInfo(dir).isDir()) throw Error(QStringLiteral("文件夹 %1 不存在").arg(dir));
-    if (target.exists() && !target.isFile()) throw Error(QStringLiteral("%1 不是普通文件").arg(path));
-
+    if (target.exists() && !target.isFile()) throw Error(QStringLiteral("%1 不是普通文件").arg(finalPath));
     // Hidden, beside the target: the rename stays on one file system.
-    QTemporaryFile made(dir + QStringLiteral("/.") + target.fileName() + QStringLiteral(".XXXXXX"));
-    made.setAutoRemove(false);
-    if (!made.open()) throw Error(QStringLiteral("不能在 %1 中写入：%2").arg(dir, made.errorString()));
-    TempFile tmp(made.fileName());
-    made.close();
+    QByteArray pattern = QFile::encodeName(dir + QStringLiteral("/.") + target.fileName() + QStringLiteral(".XXXXXX"));
+    fd_ = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd_ < 0) throw Error(QStringLiteral("不能在 %1 中写入：%2").arg(dir, systemText(errno)));
+    temp_ = QFile::decodeName(pattern);
+}
 
-    {
-        sqlite3* raw = nullptr;
-        const int rc = sqlite3_open_v2(QFile::encodeName(tmp.path()).constData(), &raw,
-                                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
-        Handle copy(raw);
-        if (rc != SQLITE_OK)
-            throw Error(raw ? engineText(raw) : QString::fromUtf8(sqlite3_errstr(rc)));
-        sqlite3_extended_result_codes(raw, 1);
-        // Nothing to protect in a file that goes if anything fails; it is
-        // flushed once, as a whole, before it takes the target's name.
-        exec(raw, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF");
-        {
-            MappedReads mapped(from);
-            // The disk starts writing each piece while the next is copied,
-            // so the flush at the end has little left to do.
-            WriteBack written(tmp.path());
-            copyDatabase(from, raw, [&written](int) { written.start(); });
+PendingFile::~PendingFile()
+{
+    ::close(fd_);
+    if (!installed_) ::unlink(QFile::encodeName(temp_).constData());
+}
+
+void PendingFile::copyDatabase(sqlite3* from, const std::function<void()>& check, bool plainHeader)
+{
+    const int64_t size = scalar(from, "PRAGMA main.page_size").toLongLong()
+        * scalar(from, "PRAGMA main.page_count").toLongLong();
+    sqlite3_file* file = fileOf(from);
+    // The space first: a full disk fails here rather than after most of the copy.
+    if (size > 0 && ::fallocate(fd_, 0, 0, size) != 0 && errno == ENOSPC)
+        throw Error(QStringLiteral("%1：%2").arg(temp_, systemText(ENOSPC)));
+
+    std::atomic<bool> stop{false};
+    std::exception_ptr copyError, checkError;
+    std::thread worker([&] {
+        try {
+            writePages(file, size, fd_, temp_, stop, plainHeader);
+        } catch (...) {
+            copyError = std::current_exception();
         }
-        // Read back without a memory map: a removable disk taken away would
-        // end the program instead of failing the check.
-        if (verify) verify(raw);
-        // The source's log mode came with its first page: back to a plain file.
-        exec(raw, "PRAGMA journal_mode=DELETE");
-        sqlite3* h = copy.release();
-        if (sqlite3_close(h) != SQLITE_OK) {
-            sqlite3_close_v2(h);
-            throw Error(QStringLiteral("%1 无法关闭").arg(tmp.path()));
-        }
-    }
-    syncToDisk(tmp.path());
-    if (::rename(QFile::encodeName(tmp.path()).constData(), QFile::encodeName(path).constData()) != 0)
-        throw Error(QStringLiteral("%1：%2").arg(path, systemText(errno)));
-    tmp.keep();
-    // The new name itself survives a power cut only once the folder is flushed.
+    });
     try {
-        syncToDisk(dir);
-    } catch (const Error&) {
-        // The copy is complete under its name; some file systems refuse this.
+        if (check) check();
+    } catch (...) {
+        checkError = std::current_exception();
+        stop = true;
     }
+    worker.join();
+    if (checkError) std::rethrow_exception(checkError);
+    if (copyError) std::rethrow_exception(copyError);
+}
+
+void PendingFile::copyModeOf(const QString& file)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(file).constData(), &st) == 0) ::fchmod(fd_, st.st_mode & 07777);
+}
+
+void PendingFile::flush()
+{
+    if (flushed_) return;
+    if (::fsync(fd_) != 0) throw Error(QStringLiteral("%1：%2").arg(temp_, systemText(errno)));
+    flushed_ = true;
+}
+
+void PendingFile::install()
+{
+    flush();
+    if (::rename(QFile::encodeName(temp_).constData(), QFile::encodeName(final_).constData()) != 0)
+        throw Error(QStringLiteral("%1：%2").arg(final_, systemText(errno)));
+    installed_ = true;
+    // The new name itself survives a power cut only once the folder is flushed.
+    syncFolder(QFileInfo(final_).absolutePath());
+}
+
+void saveCopy(sqlite3* live, const QString& path, const std::function<void(sqlite3* data)>& check)
+{
+    PendingFile out(path);
+    holdStill(live);
+    try {
+        Handle data;
+        if (check) {
+            sqlite3* raw = nullptr;
+            const int rc = sqlite3_open_v2(sqlite3_db_filename(live, "main"), &raw,
+                                           SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
+            data.reset(raw);
+            if (rc != SQLITE_OK) throw Error(raw ? engineText(raw) : QString::fromUtf8(sqlite3_errstr(rc)));
+            sqlite3_extended_result_codes(raw, 1);
+            sqlite3_busy_timeout(raw, 5000);
+        }
+        out.copyDatabase(live, [&] { if (check) check(data.get()); }, true);
+    } catch (...) {
+        endTransaction(live);
+        throw;
+    }
+    // Other writers may go on while the copy goes to the disk.
+    endTransaction(live);
+    out.install();
 }
 
 }

@@ -5,7 +5,7 @@
 
 struct sqlite3;
 
-// Whole-database copies through the engine's online backup.
+// Whole-database copies, made page for page from the database file.
 namespace db {
 
 struct HandleCloser {
@@ -19,44 +19,48 @@ using Handle = std::unique_ptr<sqlite3, HandleCloser>;
 // Error if it is not a regular file or cannot be opened.
 Handle openReadOnly(const QString& path);
 
-// The database's page size ("main").
-int pageSize(sqlite3* h);
-
 // The engine's integrity check; Error with its first complaint unless "ok".
 void checkIntegrity(sqlite3* h);
 
-// A copy in pieces takes this many pages at a time.
-inline constexpr int kPiecePages = 16384;
-
-// Copies the whole of database `from` over database `to` ("main" of each) in
-// one transaction of `to`: it ends holding all of `from`, the pages still in
-// `from`'s write-ahead log included, or keeps what it had. Error with the
-// engine's text. With beforePiece the copy goes in pieces, and beforePiece
-// runs before each with the number of pages still to copy: the piece that
-// takes the last of them commits. By throwing it stops the copy, which then
-// leaves `to` as it was.
-void copyDatabase(sqlite3* from, sqlite3* to, const std::function<void(int pagesLeft)>& beforePiece = {});
-
-// Asks the system to start writing a file's changed pages to the disk, each
-// time start() is called, without waiting: a flush after a long write then
-// has little left to do. Does nothing if the file cannot be opened.
-class WriteBack {
+// A file written under a hidden temporary name beside its final one, and
+// given that name only once it is complete and on the disk: the final name
+// holds either the whole new file or what it held before. The temporary file
+// goes unless installed.
+class PendingFile {
 public:
-    explicit WriteBack(const QString& path);
-    ~WriteBack();
-    WriteBack(const WriteBack&) = delete;
-    WriteBack& operator=(const WriteBack&) = delete;
-    void start();
+    // Error if the folder is missing or takes no new file.
+    explicit PendingFile(const QString& finalPath);
+    ~PendingFile();
+    PendingFile(const PendingFile&) = delete;
+    PendingFile& operator=(const PendingFile&) = delete;
+
+    const QString& path() const { return temp_; }
+
+    // Writes the pages of database `from` ("main", as its file holds them)
+    // while `check` runs on the calling thread; `from` is read through the
+    // engine's own handle on its file, on a thread of its own, and must not
+    // change or be used meanwhile. With plainHeader the copy is marked a plain
+    // database file (no write-ahead log), so it reads back without creating
+    // anything beside it. Error from the check first, then from the copy.
+    void copyDatabase(sqlite3* from, const std::function<void()>& check, bool plainHeader);
+    // The permission bits of an existing file.
+    void copyModeOf(const QString& file);
+    void flush();      // onto the disk; Error
+    void install();    // flushed, then renamed over the final name; Error
+
 private:
+    QString final_, temp_;
     int fd_ = -1;
+    bool flushed_ = false;
+    bool installed_ = false;
 };
 
-// Writes a consistent copy of `from` (the program's own database, read through
-// a memory map meanwhile) to `path`: into a temporary file beside it, which
-// `verify` may inspect (by throwing it refuses the copy), then flushed to disk
-// and renamed over `path`. On any failure `path` keeps what it held and the
-// temporary file is removed. The copy is a plain database file (no
-// write-ahead log), so it reads back without creating anything beside it.
-void saveCopy(sqlite3* from, const QString& path, const std::function<void(sqlite3* copy)>& verify = {});
+// Writes a consistent copy of `live` (a database this program has open) to
+// `path` as a plain database file, through a PendingFile. The pages still in
+// the write-ahead log are moved into the file first, and writers of other
+// connections wait until the pages are read. Meanwhile `check` may inspect the
+// same data through a read-only handle of its own; by throwing it refuses the
+// copy. Error on any failure, with `path` as it was.
+void saveCopy(sqlite3* live, const QString& path, const std::function<void(sqlite3* data)>& check = {});
 
 }
