@@ -100,7 +100,7 @@ void refuseLiveFiles(const TData1& d, const QString& file)
 void backupDatabase(TData1& d, const QString& file)
 {
     refuseLiveFiles(d, file);
-    db::saveCopy(d.ADOConnection2.handle(), file, [](sqlite3* copy) { checkSystemDatabase(copy); });
+    db::saveCopy(d.ADOConnection2.handle(), file, [](sqlite3* data) { checkSystemDatabase(data); });
 }
 
 QString safetyCopyPath(const QString& live)

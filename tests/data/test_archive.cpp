@@ -186,14 +186,13 @@ TEST_F(ArchiveTest, BackupReplacesAnOldFileOnlyWithACompleteCheckedCopy)
         sqlite3_finalize(st);
     }
 
-    // A failure after the copy is written and before it is renamed (a crash,
-    // a full disk, a refused check): the old backup stays whole and the
-    // half-made file goes.
+    // A failure while the copy is being written (a crash, a full disk, a
+    // refused check): the old backup stays whole and the half-made file goes.
     const QByteArray old = bytesOf(bak);
     const QStringList files = entries();
     bool copied = false;
     EXPECT_THROW(db::saveCopy(Data1->ADOConnection2.handle(), bak,
-                              [&](sqlite3* copy) {
+                              [&](sqlite3*) {
                                   copied = true;
                                   EXPECT_EQ(entries().size(), files.size() + 1);
                                   throw db::Error("injected");
