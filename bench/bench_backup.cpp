@@ -4,8 +4,10 @@
 //
 // The first run builds a database of 10,000 employees, each with a 100 KB
 // photo, and a month's salaries (about 1 GB) and keeps it in the folder for
-// later runs. Each round times a plain copy of the working database (a
-// read/write loop that leaves the copy in the page cache), the program's backup
+// later runs. Each round times a plain copy of that file, from which the
+// working database was copied (a read/write loop that leaves the copy in the
+// page cache; the working file itself is not opened, as closing a descriptor
+// of it would drop the program's locks), the program's backup
 // to a file and the restore from that file through the data module's
 // connection (both on the disk when they return), and the plain copy once more
 // with a flush to the disk. Every measure starts with nothing waiting for the
@@ -119,7 +121,7 @@ int main(int argc, char** argv)
         Data1 = new TData1(live);
         for (int r = 0; r < rounds; ++r) {
             ::sync();
-            plain.push_back(timed([&] { loopCopy(live, loop, false); }));
+            plain.push_back(timed([&] { loopCopy(base, loop, false); }));
             QFile::remove(loop);
 
             Data1->ADOConnection2.exec(QStringLiteral("update 人事表 set xm = '改前' where bh = '202400001'"));
@@ -136,7 +138,7 @@ int main(int argc, char** argv)
             Data1->ADOQuery1.close();
             QFile::remove(kept);
             ::sync();
-            flushed.push_back(timed([&] { loopCopy(live, loop, true); }));
+            flushed.push_back(timed([&] { loopCopy(base, loop, true); }));
             QFile::remove(loop);
         }
         delete Data1;

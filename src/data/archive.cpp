@@ -8,19 +8,19 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <cerrno>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace data {
 
 namespace {
 
-// A sound database of this system: the engine's integrity check, then the tables.
-void checkSystemDatabase(sqlite3* h)
+// This system's tables, and nothing that would run statements of its own:
+// the quick part of telling a sound database of this system.
+void checkTables(sqlite3* h)
 {
-    db::checkIntegrity(h);
     QString why;
     if (!isSystemDatabase(h, &why)) throw db::Error(QStringLiteral("不是本系统的数据库：%1").arg(why));
     // The system makes no triggers or views: one in a chosen file would run
@@ -65,16 +65,23 @@ void requireOperator(sqlite3* h, const QString& file)
 
 // Leaves the write-ahead log and locks the file against every other
 // connection; the engine does either only when no other connection is open.
-void takeAlone(sqlite3* h)
+void takeAlone(sqlite3* h, const QString& file)
 {
-    sqlite3_stmt* st = nullptr;
-    int rc = sqlite3_prepare_v2(h, "PRAGMA main.journal_mode=DELETE", -1, &st, nullptr);
-    QString mode;
-    if (rc == SQLITE_OK && (rc = sqlite3_step(st)) == SQLITE_ROW)
-        mode = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
-    sqlite3_finalize(st);
-    if (mode == QLatin1String("delete")) rc = sqlite3_exec(h, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr);
-    if (mode != QLatin1String("delete") || rc != SQLITE_OK)
+    auto journalMode = [h](const char* sql) {
+        sqlite3_stmt* st = nullptr;
+        QString mode;
+        if (sqlite3_prepare_v2(h, sql, -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+            mode = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+        sqlite3_finalize(st);
+        return mode;
+    };
+    bool alone = journalMode("PRAGMA main.journal_mode=DELETE") == QLatin1String("delete")
+        && sqlite3_exec(h, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) == SQLITE_OK;
+    // Another program may have put the file back into log mode in between,
+    // where the lock would keep out writers only.
+    alone = alone && journalMode("PRAGMA main.journal_mode") == QLatin1String("delete")
+        && !QFileInfo::exists(file + QStringLiteral("-wal"));
+    if (!alone)
         throw db::Error(QStringLiteral("数据库正被其他程序使用，不能恢复：%1").arg(QString::fromUtf8(sqlite3_errmsg(h))));
 }
 
@@ -86,21 +93,48 @@ QString entryOf(const QString& path)
     return fi.absoluteDir().canonicalPath() + QLatin1Char('/') + fi.fileName();
 }
 
-// The database file and the engine's files beside it are never a backup's target or source.
+bool sameFile(const QString& a, const QString& b)
+{
+    struct stat sa {}, sb {};
+    return ::stat(QFile::encodeName(a).constData(), &sa) == 0 && ::stat(QFile::encodeName(b).constData(), &sb) == 0
+        && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+// The database file and the engine's files beside it are never a backup's
+// target or source, whatever name or link leads to them.
 void refuseLiveFiles(const TData1& d, const QString& file)
 {
     const QString chosen = entryOf(file);
-    for (const char* suffix : {"", "-wal", "-shm", "-journal"})
-        if (chosen == entryOf(d.ADOConnection2.path() + QLatin1String(suffix)))
-            throw db::Error(QStringLiteral("%1 是正在使用的数据库文件").arg(file));
+    const QString named = d.ADOConnection2.path();
+    const QString real = QFileInfo(named).canonicalFilePath();
+    for (const QString& live : {named, real}) {
+        if (live.isEmpty()) continue;
+        for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
+            const QString engineFile = live + QLatin1String(suffix);
+            if (chosen == entryOf(engineFile) || sameFile(file, engineFile))
+                throw db::Error(QStringLiteral("%1 是正在使用的数据库文件").arg(file));
+        }
+    }
 }
 
+// Handles left on replaced database files, each holding its exclusive lock
+// for as long as the program runs: a connection elsewhere that opened such a
+// file just before it was replaced can never read or write it, nor take the
+// log of the database now under its name for its own.
+std::vector<db::Handle>& retiredHandles()
+{
+    static std::vector<db::Handle> handles;
+    return handles;
+}
 }
 
 void backupDatabase(TData1& d, const QString& file)
 {
     refuseLiveFiles(d, file);
-    db::saveCopy(d.ADOConnection2.handle(), file, [](sqlite3* data) { checkSystemDatabase(data); });
+    db::saveCopy(d.ADOConnection2.handle(), file, [](sqlite3* data) {
+        checkTables(data);
+        db::checkIntegrity(data);
+    });
 }
 
 QString safetyCopyPath(const QString& live)
@@ -121,16 +155,22 @@ QString restoreDatabase(TData1& d, const QString& file)
     const QString livePath = QFileInfo(c.path()).canonicalFilePath();
     if (livePath.isEmpty()) throw db::Error(QStringLiteral("数据库文件 %1 不存在").arg(c.path()));
 
-    // The chosen file is copied beside the database while a second handle
-    // checks it; what was checked is what was copied unless the file changed.
+    // Committed changes still in a log beside the chosen file would be left
+    // out, and a half-written change in a journal taken as it stands.
+    for (const char* suffix : {"-wal", "-journal"})
+        if (QFileInfo(file + QLatin1String(suffix)).size() > 0)
+            throw db::Error(QStringLiteral("%1 旁有尚未并入的日志 %1%2").arg(file, QLatin1String(suffix)));
+
+    // A file of anything else is refused at once; a sound one is copied
+    // beside the database while a second handle checks it page by page. What
+    // was checked is what was copied unless the file changed meanwhile.
     const Stamp before = stampOf(file);
     const db::Handle source = db::openReadOnly(file);
     const db::Handle checked = db::openReadOnly(file);
+    checkTables(checked.get());
+    requireOperator(checked.get(), file);
     db::PendingFile next(livePath);
-    next.copyDatabase(source.get(), [&] {
-        checkSystemDatabase(checked.get());
-        requireOperator(checked.get(), file);
-    }, false);
+    next.copyDatabase(source.get(), [&] { db::checkIntegrity(checked.get()); }, false);
     if (stampOf(file) != before) throw db::Error(QStringLiteral("%1 在读取时被改动").arg(file));
     next.copyModeOf(livePath);
     next.flush();
@@ -170,16 +210,10 @@ QString restoreDatabase(TData1& d, const QString& file)
         // left on the old one: leaving the log mode fails while another is
         // open, and the exclusive lock waits a moment for readers to finish.
         sqlite3_busy_timeout(live, 1000);
-        takeAlone(live);
-        // The current file becomes the kept copy under a second name; only
-        // where the file system has no such names is it copied.
+        takeAlone(live, livePath);
+        // The current file becomes the kept copy under a second name.
         const QString keep = safetyCopyPath(livePath);
-        if (::link(QFile::encodeName(livePath).constData(), QFile::encodeName(keep).constData()) != 0) {
-            if (errno == EEXIST) throw db::Error(QStringLiteral("%1 已经存在").arg(keep));
-            db::PendingFile copy(keep);
-            copy.copyDatabase(live, {}, true);
-            copy.install();
-        }
+        db::keepUnderSecondName(live, livePath, keep);
         kept = keep;
         next.install();
     } catch (...) {
@@ -187,6 +221,7 @@ QString restoreDatabase(TData1& d, const QString& file)
         reopenAll();
         throw;
     }
+    retiredHandles().emplace_back(c.takeHandle());
     reopenAll();
     return kept;
 }

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <sqlite3.h>
+#include <unistd.h>
 
 namespace {
 
@@ -31,6 +32,15 @@ void write(const QString& path, const QByteArray& bytes)
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     f.write(bytes);
+}
+
+// Runs statements on a file through a connection of its own.
+void sql(const QString& path, const char* statements)
+{
+    sqlite3* h = nullptr;
+    sqlite3_open(path.toUtf8().constData(), &h);
+    EXPECT_EQ(sqlite3_exec(h, statements, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(h);
+    sqlite3_close(h);
 }
 
 class ArchiveTest : public hrtest::HrTest {
@@ -103,21 +113,24 @@ TEST_F(ArchiveTest, BackupThenRestoreBringsBackRowsPhotosAndSalaries)
     EXPECT_EQ(QFileInfo(kept).absolutePath(), QFileInfo(db->path()).absolutePath());
     EXPECT_TRUE(QFileInfo(kept).fileName().contains(QRegularExpression("^db_corvelin_Data\\.mdb\\.\\d{8}-\\d{6}(-\\d+)?\\.bak$")))
         << kept.toStdString();
+    // A program that opened the replaced file a moment before can never use
+    // it, nor take the restored database's log for its own.
+    {
+        sqlite3* late = nullptr;
+        sqlite3_open(kept.toUtf8().constData(), &late);
+        EXPECT_EQ(sqlite3_exec(late, "select count(*) from 人事表", nullptr, nullptr, nullptr), SQLITE_BUSY);
+        sqlite3_close(late);
+    }
     EXPECT_EQ(bytesOf(kept).mid(18, 2), QByteArray("\x01\x01"));
     const QString second = data::restoreDatabase(*Data1, kept);
     EXPECT_NE(second, kept);
     EXPECT_EQ(db->rows(kEmployees), changed);
 
-    // A database of this system made with another page size is taken too; the log mode stays.
-    {
-        sqlite3* h = nullptr;
-        sqlite3_open(file("big-pages.bak").toUtf8().constData(), &h);
-        sqlite3_exec(h, "pragma page_size = 8192", nullptr, nullptr, nullptr);
-        sqlite3_exec(h, data::schemaSql(), nullptr, nullptr, nullptr);
-        sqlite3_exec(h, "insert into 部门表 values ('001', '人事部'); insert into 操作员信息表 values ('a', 'b')", nullptr,
-                     nullptr, nullptr);
-        sqlite3_close(h);
-    }
+    // A database of this system made with another page size, itself in log mode, is taken too.
+    sql(file("big-pages.bak"), (QByteArray("pragma page_size = 8192;") + data::schemaSql()).constData());
+    sql(file("big-pages.bak"), "pragma journal_mode = wal; insert into 部门表 values ('001', '人事部'); "
+                               "insert into 操作员信息表 values ('a', 'b')");
+    ASSERT_EQ(bytesOf(file("big-pages.bak")).mid(18, 2), QByteArray("\x02\x02"));
     data::restoreDatabase(*Data1, file("big-pages.bak"));
     EXPECT_EQ(db->rows("select * from 部门表"), QStringList{"001|人事部"});
     EXPECT_EQ(db->count("人事表"), 0);
@@ -133,38 +146,31 @@ TEST_F(ArchiveTest, RestoreRefusesAnythingButASoundDatabaseOfThisSystem)
 
     write(file("truncated.bak"), good.left(good.size() / 2));
     write(file("notes.bak"), "操作员信息表\n这不是数据库\n");
-    {
-        sqlite3* h = nullptr;
-        sqlite3_open(file("other.db").toUtf8().constData(), &h);
-        sqlite3_exec(h, "create table 操作员信息表 (name text, password text); insert into 操作员信息表 values ('x', 'y')",
-                     nullptr, nullptr, nullptr);
-        sqlite3_close(h);
-    }
+    sql(file("other.db"), "create table 操作员信息表 (name text, password text); insert into 操作员信息表 values ('x', 'y')");
     // A backup of this system's tables that would also run statements of its own on later changes.
     write(file("trigger.bak"), good);
-    {
-        sqlite3* h = nullptr;
-        sqlite3_open(file("trigger.bak").toUtf8().constData(), &h);
-        sqlite3_exec(h, "create trigger wipe after insert on 人事表 begin delete from 工资表; end", nullptr, nullptr, nullptr);
-        sqlite3_close(h);
-    }
+    sql(file("trigger.bak"), "create trigger wipe after insert on 人事表 begin delete from 工资表; end");
     // Nobody could log in again after restoring a file without operators.
     write(file("nobody.bak"), good);
-    {
-        sqlite3* h = nullptr;
-        sqlite3_open(file("nobody.bak").toUtf8().constData(), &h);
-        sqlite3_exec(h, "delete from 操作员信息表", nullptr, nullptr, nullptr);
-        sqlite3_close(h);
-    }
+    sql(file("nobody.bak"), "delete from 操作员信息表");
+    // Committed rows in a log beside the file would be left out.
+    write(file("logged.bak"), good);
+    write(file("logged.bak-wal"), QByteArray(4096, '\x01'));
     QDir().mkpath(file("folder.bak"));
     const QStringList before = entries();
-    for (const char* n : {"truncated.bak", "notes.bak", "other.db", "trigger.bak", "nobody.bak", "missing.bak", "folder.bak",
-                          "db_corvelin_Data.mdb"}) {
+    for (const char* n : {"truncated.bak", "notes.bak", "other.db", "trigger.bak", "nobody.bak", "logged.bak",
+                          "missing.bak", "folder.bak"}) {
         const QString name = QString::fromUtf8(n);
         const QByteArray bytes = bytesOf(file(name));
         EXPECT_THROW(data::restoreDatabase(*Data1, file(name)), db::Error) << name.toStdString();
         EXPECT_EQ(bytesOf(file(name)), bytes) << name.toStdString();
     }
+    // The database itself, under any name (its bytes are not read here: a
+    // descriptor of it closed in this process would drop the engine's locks).
+    ASSERT_EQ(::link(db->path().toUtf8().constData(), file("linked.bak").toUtf8().constData()), 0);
+    for (const char* n : {"db_corvelin_Data.mdb", "linked.bak"})
+        EXPECT_THROW(data::restoreDatabase(*Data1, file(QString::fromUtf8(n))), db::Error) << n;
+    QFile::remove(file("linked.bak"));
     // Nothing changed, nothing made beside the chosen files, no safety copy taken.
     EXPECT_EQ(db->rows(kEmployees), employees);
     EXPECT_EQ(db->rows(kSalaries), salaries);
@@ -194,6 +200,11 @@ TEST_F(ArchiveTest, BackupReplacesAnOldFileOnlyWithACompleteCheckedCopy)
     EXPECT_THROW(db::saveCopy(Data1->ADOConnection2.handle(), bak,
                               [&](sqlite3*) {
                                   copied = true;
+                                  // Other writers wait until the pages are read.
+                                  sqlite3* other = nullptr;
+                                  sqlite3_open(db->path().toUtf8().constData(), &other);
+                                  EXPECT_EQ(sqlite3_exec(other, "delete from 人事表", nullptr, nullptr, nullptr), SQLITE_BUSY);
+                                  sqlite3_close(other);
                                   EXPECT_EQ(entries().size(), files.size() + 1);
                                   throw db::Error("injected");
                               }),
@@ -204,7 +215,8 @@ TEST_F(ArchiveTest, BackupReplacesAnOldFileOnlyWithACompleteCheckedCopy)
 
     EXPECT_THROW(data::backupDatabase(*Data1, file("no such folder/x.bak")), db::Error);
     // Never over the database itself or the engine's files beside it.
-    for (const char* live : {"db_corvelin_Data.mdb", "db_corvelin_Data.mdb-wal", "./db_corvelin_Data.mdb-shm"})
+    ASSERT_EQ(::link(db->path().toUtf8().constData(), file("linked.bak").toUtf8().constData()), 0);
+    for (const char* live : {"db_corvelin_Data.mdb", "db_corvelin_Data.mdb-wal", "./db_corvelin_Data.mdb-shm", "linked.bak"})
         EXPECT_THROW(data::backupDatabase(*Data1, file(live)), db::Error) << live;
     EXPECT_EQ(db->count("人事表"), 2);
     EXPECT_FALSE(QFileInfo::exists(file("no such folder")));

@@ -201,7 +201,12 @@ void PendingFile::copyDatabase(sqlite3* from, const std::function<void()>& check
 void PendingFile::copyModeOf(const QString& file)
 {
     struct stat st {};
-    if (::stat(QFile::encodeName(file).constData(), &st) == 0) ::fchmod(fd_, st.st_mode & 07777);
+    if (::stat(QFile::encodeName(file).constData(), &st) != 0) return;
+    // Owner first: changing it may clear the set-id bits set after.
+    if (::fchown(fd_, st.st_uid, st.st_gid) != 0 && ::fchown(fd_, uid_t(-1), st.st_gid) != 0) {
+        // Another user's file: the copy stays this user's.
+    }
+    ::fchmod(fd_, st.st_mode & 07777);
 }
 
 void PendingFile::flush()
@@ -221,9 +226,24 @@ void PendingFile::install()
     syncFolder(QFileInfo(final_).absolutePath());
 }
 
+void keepUnderSecondName(sqlite3* live, const QString& file, const QString& kept)
+{
+    if (::link(QFile::encodeName(file).constData(), QFile::encodeName(kept).constData()) == 0) {
+        syncFolder(QFileInfo(kept).absolutePath());
+        return;
+    }
+    if (errno == EEXIST) throw Error(QStringLiteral("%1 已经存在").arg(kept));
+    PendingFile copy(kept);
+    copy.copyDatabase(live, {}, true);
+    copy.copyModeOf(file);
+    copy.install();
+}
+
 void saveCopy(sqlite3* live, const QString& path, const std::function<void(sqlite3* data)>& check)
 {
     PendingFile out(path);
+    // A backup written over an older one keeps who may read it.
+    if (QFileInfo(path).isFile()) out.copyModeOf(path);
     holdStill(live);
     try {
         Handle data;

@@ -43,7 +43,8 @@ public:
     // database file (no write-ahead log), so it reads back without creating
     // anything beside it. Error from the check first, then from the copy.
     void copyDatabase(sqlite3* from, const std::function<void()>& check, bool plainHeader);
-    // The permission bits of an existing file.
+    // The permission bits, owner and group of an existing file, as far as
+    // this user may set them.
     void copyModeOf(const QString& file);
     void flush();      // onto the disk; Error
     void install();    // flushed, then renamed over the final name; Error
@@ -54,6 +55,12 @@ private:
     bool flushed_ = false;
     bool installed_ = false;
 };
+
+// Gives `file`, the database file of `live`, a second name `kept`, flushed
+// to the disk; where the file system has no such names the pages of `live`
+// are copied there instead, so `live` must hold the file still (locked).
+// Error if `kept` exists or cannot be made.
+void keepUnderSecondName(sqlite3* live, const QString& file, const QString& kept);
 
 // Writes a consistent copy of `live` (a database this program has open) to
 // `path` as a plain database file, through a PendingFile. The pages still in

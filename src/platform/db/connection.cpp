@@ -9,6 +9,7 @@
 #include <cstring>
 #include <sqlite3.h>
 #include <unordered_map>
+#include <utility>
 
 namespace db {
 
@@ -177,17 +178,21 @@ sqlite3* Connection::handle()
     return db_;
 }
 
-void Connection::close()
+sqlite3* Connection::takeHandle()
 {
-    if (!db_) return;
+    if (!db_) return nullptr;
     const auto holders = holders_;
     for (StatementHolder* h : holders) h->releaseStatements();
     cache_->clear();
     ++generation_;
+    return std::exchange(db_, nullptr);
+}
+
+void Connection::close()
+{
     // v2: should a statement still be alive somewhere, the handle lingers
     // until it is finalized instead of being torn down under it.
-    sqlite3_close_v2(db_);
-    db_ = nullptr;
+    if (sqlite3* h = takeHandle()) sqlite3_close_v2(h);
 }
 
 void Connection::run(const QString& sql)

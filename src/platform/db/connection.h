@@ -46,6 +46,9 @@ public:
     bool isOpen() const { return db_ != nullptr; }
     sqlite3* handle();          // opens on first use; throws Error
     void close();               // finalizes cached statements too
+    // As close(), but the handle stays open and goes to the caller, with
+    // whatever transaction and locks it holds; null if none is open.
+    sqlite3* takeHandle();
 
     // Statements that return no rows, run directly (no parameters).
     void exec(const QString& sql);
