@@ -5,37 +5,24 @@
 #include "payroll/U_gzda.h"
 #include "platform/report/report.h"
 #include "platform/ui/controls.h"
+#include <QScopeGuard>
 
-namespace {
-
-class GzdaTest : public hrtest::HrTest {
-protected:
-    void SetUp() override
-    {
-        HrTest::SetUp();
-        db->exec("insert into 单位信息表 (单位名称) values ('澄岚公司')");
-        // 2024-01 settled on its first row only, 2024-02 not settled.
-        db->exec("insert into 工资表 (gzyf, ygbh, yfgz) values ('2024-01','mr001',3000),('2024-02','mr001',NULL),"
-                 "('2024-01','mr002',NULL),('2024-02','mr002',2500)");
-        report::RvProject::executeHook = [this](const report::RvProject& p) {
-            QStringList rows;
-            db::Query* q = p.dataSet();
-            for (q->first(); !q->eof(); q->next()) rows << q->fieldText("gzyf") + " " + q->fieldText("ygbh");
-            printed << QStringList{p.ProjectFile, p.params().value("单位名称"), p.params().value("月份")} + rows;
-        };
-    }
-    void TearDown() override
-    {
-        report::RvProject::executeHook = nullptr;
-        HrTest::TearDown();
-    }
-    QList<QStringList> printed;
-};
-
-}
+using GzdaTest = hrtest::HrTest;
 
 TEST_F(GzdaTest, MonthsGridAndPrint)
 {
+    db->exec("insert into 单位信息表 (单位名称) values ('澄岚公司')");
+    // 2024-01 settled on its first row only, 2024-02 not settled.
+    db->exec("insert into 工资表 (gzyf, ygbh, yfgz) values ('2024-01','mr001',3000),('2024-02','mr001',NULL),"
+             "('2024-01','mr002',NULL),('2024-02','mr002',2500)");
+    QList<QStringList> printed;
+    report::RvProject::executeHook = [&](const report::RvProject& p) {
+        QStringList rows;
+        db::Query* q = p.dataSet();
+        for (q->first(); !q->eof(); q->next()) rows << q->fieldText("gzyf") + " " + q->fieldText("ygbh");
+        printed << QStringList{p.ProjectFile, p.params().value("单位名称"), p.params().value("月份")} + rows;
+    };
+    const auto unhook = qScopeGuard([] { report::RvProject::executeHook = nullptr; });
     const QString project = report::programFolder() + "gzt";
     modal->onDialog = [&](QDialog*) {
         Tfrm_gzll& f = *frm_gzll;

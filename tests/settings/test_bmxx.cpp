@@ -1,18 +1,13 @@
-#include "harness.h"
-#include "data/U_data.h"
+#include "dialog_test.h"
 #include "platform/db/error.h"
-#include "platform/ui/controls.h"
-#include "platform/ui/dbgrid.h"
 #include "settings/U_bmxx.h"
-#include <QApplication>
 
 namespace {
 
 TEST(DepartmentNumber, OneAboveTheNumericMaximumNeverRepeating)
 {
-    const std::pair<QStringList, QString> cases[] = {
-        {{}, "001"},           {{"001", "005", "003"}, "006"}, {{"009"}, "010"},   {{"099"}, "100"},
-        {{"999"}, "1000"},     {{"999", "1000", "998"}, "1001"}, {{" 12 ", "", " "}, "013"}};
+    const std::pair<QStringList, QString> cases[] = {{{}, "001"}, {{"001", "005", "003"}, "006"}, {{"099"}, "100"},
+                                                     {{"999", "1000", "998"}, "1001"}, {{" 12 ", "", " "}, "013"}};
     for (const auto& [stored, next] : cases) EXPECT_EQ(nextDepartmentNumber(stored), next) << next.toStdString();
     for (const QString bad : {"A01", "1 2", "-3", "9999999999999999999999"}) {
         try {
@@ -24,29 +19,14 @@ TEST(DepartmentNumber, OneAboveTheNumericMaximumNeverRepeating)
     }
 }
 
-class BmxxTest : public hrtest::HrTest {
+class BmxxTest : public DialogTest<Tfrm_bmxx> {
 protected:
-    std::unique_ptr<Tfrm_bmxx> dlg;
-
-    void TearDown() override
-    {
-        dlg.reset();
-        HrTest::TearDown();
-    }
-    void open()
-    {
-        dlg = std::make_unique<Tfrm_bmxx>(nullptr);
-        dlg->show();
-        QApplication::processEvents();
-    }
-    // Clicks the row (none: -1), presses the button after putting the name in.
+    // Clicks the row (none: -1), presses the button, then puts the name in.
     void act(ui::Button* b, const QString& name, int row = -1)
     {
-        if (row >= 0) dlg->DBGrid1->clickRow(row);
-        b->click();
+        click(b, row);
         dlg->Edit2->setText(name);
     }
-    QStringList stored() { return db->rows("select * from 部门表 order by rowid"); }
 };
 
 TEST_F(BmxxTest, AddsFromEmptyAndModifiesTheDepartmentTheBoxesShow)
@@ -81,7 +61,7 @@ TEST_F(BmxxTest, AddsFromEmptyAndModifiesTheDepartmentTheBoxesShow)
     EXPECT_EQ(dlg->Edit2->text(), "行政部");
     dlg->Edit2->setText("市场部");
     dlg->SpeedButton4->click();
-    EXPECT_EQ(stored(), (QStringList{"001|财务部", "002|销售部", "003|市场部", "004|研发部"}));
+    EXPECT_EQ(stored("部门表"), (QStringList{"001|财务部", "002|销售部", "003|市场部", "004|研发部"}));
 }
 
 TEST_F(BmxxTest, ExactRowsAndDepartmentsInUseStay)
@@ -92,18 +72,16 @@ TEST_F(BmxxTest, ExactRowsAndDepartmentsInUseStay)
     act(dlg->SpeedButton2, "市场部", 2);
     dlg->SpeedButton4->click();
     // The selected row's own name decides, whatever 部门名称 holds.
-    for (int row : {0, 3}) {
+    modal->clear();
+    modal->answerYes();   // asked only for the department nobody holds
+    for (const auto& [row, name] : {std::pair{0, "无人部"}, {3, "无人部"}, {1, "财务部"}}) {
         dlg->DBGrid1->clickRow(row);
-        dlg->Edit2->setText("无人部");
+        dlg->Edit2->setText(name);
         dlg->SpeedButton3->click();
-        EXPECT_EQ(modal->lastText(), "此信息已经使用，不能删除！");
-        EXPECT_EQ(modal->messages.back().caption, "警告");
     }
-    dlg->DBGrid1->clickRow(1);
-    dlg->Edit2->setText("财务部");
-    modal->answerYes();
-    dlg->SpeedButton3->click();
-    EXPECT_EQ(stored(), (QStringList{"001|财务部", "002|市场部", "003|人事部"}));
+    EXPECT_EQ(modal->texts(), (QStringList{"此信息已经使用，不能删除！", "此信息已经使用，不能删除！", "真的要删除吗？"}));
+    EXPECT_EQ(modal->messages[0].caption + modal->messages[1].caption, "警告警告");
+    EXPECT_EQ(stored("部门表"), (QStringList{"001|财务部", "002|市场部", "003|人事部"}));
 
     // A refused insert keeps the texts and leaves no row to delete; 修改 → 保存 retries it.
     db->exec("create trigger refuse before insert on 部门表 begin select raise(abort, 'refused'); end");
@@ -111,14 +89,14 @@ TEST_F(BmxxTest, ExactRowsAndDepartmentsInUseStay)
     hrtest::FailureLog log;
     dlg->SpeedButton4->click();
     EXPECT_TRUE(log.lines.size() == 1 && log.lines[0].contains("refused"));
-    EXPECT_EQ(modal->lastText() + modal->messages.back().caption, "系统出错！警告");
+    EXPECT_EQ(lastWithCaption(), "系统出错！/警告");
     const int shown = modal->messages.size();
     act(dlg->SpeedButton3, "研发部");
     EXPECT_EQ(modal->messages.size(), shown);
     db->exec("drop trigger refuse");
     act(dlg->SpeedButton2, "研发部");
     dlg->SpeedButton4->click();
-    EXPECT_EQ(stored().last(), "004|研发部");
+    EXPECT_EQ(stored("部门表").last(), "004|研发部");
 }
 
 }
