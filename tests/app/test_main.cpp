@@ -75,22 +75,27 @@ protected:
     std::unique_ptr<Tfrm_main> main;
 };
 
+// Half a surrogate pair matches no other password ("a?b").
 TEST_F(MainTest, TrimmedPairLogsInOnceFillsTheStatusPanelsAndResetsOpenMode)
 {
+    db->exec(QStringLiteral("insert into 操作员信息表 values ('张三', 'a?b')"));
     main->OpenMode = 2;
     start([&](Tfrm_Login* l) {
         attempt(l, "   ", "secret");   // blanks are no empty box
         EXPECT_EQ(modal->texts(), QStringList{kRetry});
         EXPECT_TRUE(l->Edit1->text().isEmpty() && l->Edit2->text().isEmpty());
-        attempt(l, "  admin \t", " secret  ");
+        attempt(l, "张三", QStringLiteral("a") + QChar(0xDC00) + QStringLiteral("b"));
+        EXPECT_TRUE(l->isVisible());
+        attempt(l, "  张三 \t", " a?b  ");
         EXPECT_FALSE(l->isVisible());
     });
     EXPECT_TRUE(main->isVisible());
     EXPECT_EQ(main->OpenMode, 0);
-    EXPECT_EQ(modal->messages.size(), 1);
+    ASSERT_EQ(modal->messages.size(), 2);
+    EXPECT_TRUE(modal->lastText().contains("不成对的 UTF-16 代理项")) << modal->lastText().toStdString();
     EXPECT_EQ(modal->quitCount, 0);
-    EXPECT_EQ(Tfrm_Login::LoginAttempts, 2);
-    EXPECT_EQ(main->statusText(1), "admin");
+    EXPECT_EQ(Tfrm_Login::LoginAttempts, 3);
+    EXPECT_EQ(main->statusText(1), "张三");
     EXPECT_EQ(main->statusText(3), QDate::currentDate().toString("yyyy-MM-dd"));
     EXPECT_TRUE(QRegularExpression("^\\d\\d:\\d\\d:\\d\\d$").match(main->statusText(5)).hasMatch())
         << main->statusText(5).toStdString();
@@ -103,7 +108,7 @@ TEST_F(MainTest, TrimmedPairLogsInOnceFillsTheStatusPanelsAndResetsOpenMode)
     EXPECT_EQ(main->OpenMode, 1);
 }
 
-TEST_F(MainTest, EveryPressCountsAndTheThirdFailureEndsTheProgram)
+TEST_F(MainTest, EveryPressCountsAndTheThirdFailureOrLeavingBeforeALoginEndsTheProgram)
 {
     auto run = [&](const QList<std::pair<QString, QString>>& pairs, const QStringList& texts, bool ends) {
         SCOPED_TRACE(texts.join('/').toStdString());
@@ -123,6 +128,14 @@ TEST_F(MainTest, EveryPressCountsAndTheThirdFailureEndsTheProgram)
     run({{"admin", "x"}, {"admin", "y"}, {"admin", "z"}}, {kRetry, kRetry, kRefused}, true);
     run({{"", "secret"}, {"admin", "bad"}, {"admin", "bad"}}, {"请输入用户名", kRetry, kRefused}, true);
     run({{"admin", ""}, {"admin", "secret"}}, {"请输入密码"}, false);
+
+    // Leaving before the first login ends the program too.
+    for (const Steps& leave : {Steps([](Tfrm_Login* l) { QTest::mouseClick(l->SpeedButton2, Qt::LeftButton); }),
+                               Steps([](Tfrm_Login* l) { l->close(); })}) {
+        restart();
+        start(leave);
+        EXPECT_TRUE(modal->quitCount == 1 && !main->isVisible());
+    }
 }
 
 TEST_F(MainTest, ReloginReplacesTheOperatorCancelKeepsItAndTheCountGoesOn)
@@ -147,30 +160,6 @@ TEST_F(MainTest, ReloginReplacesTheOperatorCancelKeepsItAndTheCountGoesOn)
     start(login("admin", "bad"), true);
     EXPECT_EQ(modal->texts(), QStringList{kRefused});
     EXPECT_EQ(modal->quitCount, 1);
-}
-
-TEST_F(MainTest, APasswordHoldingHalfASurrogatePairMatchesNoOtherPassword)
-{
-    db->exec(QStringLiteral("insert into 操作员信息表 values ('张三', 'a?b')"));
-    start([&](Tfrm_Login* l) {
-        attempt(l, "张三", QStringLiteral("a") + QChar(0xDC00) + QStringLiteral("b"));
-        EXPECT_TRUE(l->isVisible());
-        attempt(l, "张三", "a?b");
-    });
-    ASSERT_EQ(modal->messages.size(), 1);
-    EXPECT_TRUE(modal->lastText().contains("不成对的 UTF-16 代理项")) << modal->lastText().toStdString();
-    EXPECT_EQ(main->statusText(1), "张三");
-}
-
-TEST_F(MainTest, LeavingBeforeTheFirstLoginEndsTheProgram)
-{
-    for (const Steps& leave : {Steps([](Tfrm_Login* l) { QTest::mouseClick(l->SpeedButton2, Qt::LeftButton); }),
-                               Steps([](Tfrm_Login* l) { l->close(); })}) {
-        restart();
-        start(leave);
-        EXPECT_EQ(modal->quitCount, 1);
-        EXPECT_FALSE(main->isVisible());
-    }
 }
 
 TEST_F(MainTest, EnterDownAndUpWalkTheLoginBoxesAndLogIn)
@@ -232,41 +221,7 @@ TEST_F(MainTest, UnreadableOrMissingDatabaseFileIsNamedAndTheAttemptCounts)
     EXPECT_FALSE(main->isVisible());
 }
 
-TEST_F(MainTest, ExitAndCloseAskOnceAndEndOnlyOnYes)
-{
-    start(login("admin", "secret"));
-    // 退出系统 and its tool button ask with the question icon, the close box without.
-    const std::pair<std::function<void()>, ui::Icon> ways[] = {
-        {[&] { main->menuItem("N11")->trigger(); }, ui::Icon::Question},
-        {[&] { QTest::mouseClick(main->toolButton(11), Qt::LeftButton); }, ui::Icon::Question},
-        {[&] { main->close(); }, ui::Icon::None}};
-    for (const auto& [exit, icon] : ways) {
-        resetApplicationEnding();
-        main->show();
-        modal->clear();
-        modal->quitCount = 0;
-        modal->answerNo();
-        exit();
-        ASSERT_EQ(modal->messages.size(), 1);
-        const ui::MessageRequest m = modal->messages.front();
-        EXPECT_TRUE(m.text == "真的要退出系统吗？" && m.caption == "澄岚人力资源管理系统" && m.owner == main.get());
-        EXPECT_EQ(m.icon, icon);
-        EXPECT_EQ(m.buttons, ui::Buttons::YesNo);
-        EXPECT_EQ(modal->quitCount, 0);
-        EXPECT_TRUE(main->isVisible());
-
-        modal->answerYes();
-        exit();
-        EXPECT_EQ(modal->quitCount, 1);
-        // Ending closes the windows; that close must not ask again.
-        EXPECT_TRUE(main->close());
-        EXPECT_FALSE(main->isVisible());
-        EXPECT_EQ(modal->messages.size(), 2);
-        EXPECT_EQ(modal->quitCount, 1);
-    }
-}
-
-TEST_F(MainTest, ItemsAndToolButtonsRunTheirDialogsOrStayDisabled)
+TEST_F(MainTest, ItemsAndToolButtonsRunTheirDialogsOrStayDisabledAndExitAsksOnce)
 {
     start(login("admin", "secret"));
     clearTaskOpeners();
@@ -292,6 +247,32 @@ TEST_F(MainTest, ItemsAndToolButtonsRunTheirDialogsOrStayDisabled)
     ASSERT_EQ(modal->messages.size(), 1);
     EXPECT_TRUE(modal->messages[0].text.contains("broken dialog"));
     EXPECT_TRUE(main->isVisible());
+
+    // 退出系统 and its tool button ask with the question icon, the close box without.
+    const std::pair<std::function<void()>, ui::Icon> ways[] = {
+        {[&] { main->menuItem("N11")->trigger(); }, ui::Icon::Question},
+        {[&] { QTest::mouseClick(main->toolButton(11), Qt::LeftButton); }, ui::Icon::Question},
+        {[&] { main->close(); }, ui::Icon::None}};
+    for (const auto& [exit, icon] : ways) {
+        resetApplicationEnding();
+        main->show();
+        modal->clear();
+        modal->quitCount = 0;
+        modal->answerNo();
+        exit();
+        ASSERT_EQ(modal->messages.size(), 1);
+        const ui::MessageRequest m = modal->messages.front();
+        EXPECT_TRUE(m.text == "真的要退出系统吗？" && m.caption == "澄岚人力资源管理系统" && m.owner == main.get()
+                    && m.icon == icon && m.buttons == ui::Buttons::YesNo);
+        EXPECT_TRUE(modal->quitCount == 0 && main->isVisible());
+
+        modal->answerYes();
+        exit();
+        EXPECT_EQ(modal->quitCount, 1);
+        // Ending closes the windows; that close must not ask again.
+        EXPECT_TRUE(main->close() && !main->isVisible());
+        EXPECT_TRUE(modal->messages.size() == 2 && modal->quitCount == 1);
+    }
 }
 
 }

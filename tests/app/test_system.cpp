@@ -42,71 +42,67 @@ void fillCompany(Tfrm_dwxx* d, const QStringList& values)
     for (int i = 0; i < inputs.size(); ++i) ui::setControlText(inputs[i], values.value(i));
 }
 
+// Presses a button and gives the last message shown.
+QString pressed(hrtest::ScriptedModal& modal, ui::Button* button)
+{
+    button->click();
+    return modal.lastText();
+}
+
 }
 
 TEST_F(SystemTest, OperatorEditsReachExactlyTheSelectedRowAndNeverStoreAnEmptyName)
 {
     auto d = open<Tfrm_gly>();
+    const auto press = [&](ui::Button* button, const QString& name, const QString& pwd) {
+        d->Edit1->setText(name);
+        d->Edit2->setText(pwd);
+        return pressed(*modal, button);
+    };
     EXPECT_EQ(d->DBGrid1->model()->rowCount(), 3);
     // Empty boxes at opening: 修改 writes nothing.
-    for (const QString& name : {QString(), QStringLiteral("   ")}) {
-        d->Edit1->setText(name);
-        d->SpeedButton2->click();
-        EXPECT_EQ(modal->lastText(), "请输入操作员名称");
-    }
+    for (const QString& name : {QString(), QStringLiteral("   ")})
+        EXPECT_EQ(press(d->SpeedButton2, name, ""), "请输入操作员名称");
     EXPECT_EQ(db->rows(kOperators), (QStringList{"admin|secret", "dup|1", "dup|2"}));
 
     d->DBGrid1->clickRow(2);
     EXPECT_EQ(d->Edit1->text() + d->Edit2->text(), "dup2");
-    d->Edit1->setText(" dup2 ");
-    d->Edit2->setText(" 二 ");
-    d->SpeedButton2->click();
-    EXPECT_EQ(modal->lastText(), "修改成功");
+    EXPECT_EQ(press(d->SpeedButton2, " dup2 ", " 二 "), "修改成功");
     EXPECT_EQ(db->rows(kOperators), (QStringList{"admin|secret", "dup|1", "dup2|二"}));
     EXPECT_TRUE(d->Edit1->text().isEmpty() && d->Edit2->text().isEmpty());
 
     // 添加: blanks are no name; an existing name, compared trimmed, is refused.
     modal->clear();
-    d->Edit1->setText("  ");
-    d->Edit2->setText("x");
-    d->SpeedButton1->click();
-    d->Edit1->setText("新人");
-    d->Edit2->clear();
-    d->SpeedButton1->click();
-    d->Edit1->setText(" admin ");
-    d->Edit2->setText("x");
-    d->SpeedButton1->click();
+    press(d->SpeedButton1, "  ", "x");
+    press(d->SpeedButton1, "新人", "");
+    press(d->SpeedButton1, " admin ", "x");
     EXPECT_EQ(modal->texts(), (QStringList{"请输入操作员名称", "请输入操作员密码", "操作员已经存在！"}));
     EXPECT_EQ(d->DBGrid1->model()->rowCount(), 1);
     EXPECT_TRUE(d->Edit1->text().isEmpty() && d->Edit2->text().isEmpty());
-    d->Edit1->setText(" 新人 ");
-    d->Edit2->setText(" p1 ");
-    d->SpeedButton1->click();
-    EXPECT_EQ(modal->lastText(), "添加成功");
+    EXPECT_EQ(press(d->SpeedButton1, " 新人 ", " p1 "), "添加成功");
     EXPECT_EQ(db->rows(kOperators).last(), "新人|p1");
     EXPECT_EQ(d->DBGrid1->model()->rowCount(), 4);
 
     // 删除 asks; No keeps the row, Yes removes exactly it; both empty the boxes.
-    d->DBGrid1->clickRow(1);
+    const auto remove = [&](int row) {
+        d->DBGrid1->clickRow(row);
+        return pressed(*modal, d->SpeedButton3);
+    };
     modal->answerNo();
-    d->SpeedButton3->click();
-    EXPECT_EQ(modal->messages.last().text, "确定要删除吗？");
+    EXPECT_EQ(remove(1), "确定要删除吗？");
     EXPECT_TRUE(d->Edit1->text().isEmpty());
     EXPECT_EQ(db->count("操作员信息表"), 4);
-    d->DBGrid1->clickRow(1);
     modal->answerYes();
-    d->SpeedButton3->click();
+    remove(1);
     EXPECT_EQ(db->rows(kOperators), (QStringList{"admin|secret", "dup2|二", "新人|p1"}));
 
     // The last operator stays: nobody could log in again without one.
     for (int i = 0; i < 2; ++i) {
         modal->answerYes();
-        d->DBGrid1->clickRow(0);
-        d->SpeedButton3->click();
+        remove(0);
     }
     modal->clear();
-    d->DBGrid1->clickRow(0);
-    d->SpeedButton3->click();
+    remove(0);
     EXPECT_EQ(modal->texts(), (QStringList{"至少要保留一个操作员，不能删除"}));
     EXPECT_EQ(db->count("操作员信息表"), 1);
     EXPECT_TRUE(d->Edit1->text().isEmpty());
@@ -118,27 +114,22 @@ TEST_F(SystemTest, CompanyRecordIsOneRowThatAnEmptyNameNeverOverwrites)
     EXPECT_EQ(modal->texts(), QStringList{"数据库中没有数据，请添加数据！"});
     d->SpeedButton4->click();   // no name: silently nothing
     fillCompany(d.get(), {" 澄岚 ", " 张三", "2001", "", "hr@example.com", "北京", " 软件\n公司 "});
-    d->SpeedButton4->click();
-    EXPECT_EQ(modal->lastText(), "添加成功");
+    EXPECT_EQ(pressed(*modal, d->SpeedButton4), "添加成功");
     EXPECT_EQ(db->rows(kCompany), QStringList{"澄岚|张三|2001||hr@example.com|北京|软件\n公司"});
     EXPECT_EQ(d->Edit1->text(), "澄岚");
-    d->SpeedButton4->click();
-    EXPECT_EQ(modal->lastText(), "单位信息已经存在，不能添加，如有需要请对已有信息修改！");
+    EXPECT_EQ(pressed(*modal, d->SpeedButton4), "单位信息已经存在，不能添加，如有需要请对已有信息修改！");
 
     // 取消 empties the boxes; 修改 then refuses instead of blanking the record.
     d->SpeedButton5->click();
     EXPECT_TRUE(d->Edit1->text().isEmpty() && d->Memo1->text().isEmpty());
-    d->SpeedButton2->click();
-    EXPECT_EQ(modal->lastText(), "请输入单位名称");
+    EXPECT_EQ(pressed(*modal, d->SpeedButton2), "请输入单位名称");
     fillCompany(d.get(), {"  ", "李四"});
-    d->SpeedButton2->click();
-    EXPECT_EQ(modal->lastText(), "请输入单位名称");
+    EXPECT_EQ(pressed(*modal, d->SpeedButton2), "请输入单位名称");
     EXPECT_EQ(db->count("单位信息表"), 1);
     EXPECT_EQ(db->scalar("select 单位名称 || 法人 from 单位信息表"), "澄岚张三");
 
     fillCompany(d.get(), {"澄岚科技 ", "李四"});
-    d->SpeedButton2->click();
-    EXPECT_EQ(modal->lastText(), "修改成功");
+    EXPECT_EQ(pressed(*modal, d->SpeedButton2), "修改成功");
     EXPECT_EQ(db->rows(kCompany), QStringList{"澄岚科技|李四|||||"});
     EXPECT_EQ(d->Edit1->text(), "澄岚科技");
 }

@@ -12,19 +12,6 @@ using db::Value;
 inline std::string s(const QString& q) { return q.toStdString(); }
 inline Value text(const char* t) { return Value::text(QString::fromUtf8(t)); }
 
-// The message of the db::Error that f raises ("" and a failure if none).
-template <class F>
-std::string errorOf(F&& f)
-{
-    try {
-        f();
-    } catch (const db::Error& e) {
-        return s(e.message());
-    }
-    ADD_FAILURE() << "no db::Error";
-    return {};
-}
-
 // The db::Error that f raises (an empty one and a failure if none).
 template <class F>
 db::Error caught(F&& f)
@@ -37,6 +24,9 @@ db::Error caught(F&& f)
     ADD_FAILURE() << "no db::Error";
     return db::Error(QString());
 }
+
+template <class F>
+std::string errorOf(F&& f) { return s(caught(std::forward<F>(f)).message()); }
 
 class DbTest : public hrtest::HrTest {
 protected:

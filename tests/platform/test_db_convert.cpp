@@ -22,7 +22,7 @@ std::optional<double> engineNumber(sqlite3* h, const char* text)
 
 }
 
-TEST(DbConvert, NumbersShowWithoutSpuriousFractionAndReadBackExactly)
+TEST(DbConvert, NumbersShowWithoutSpuriousFractionReadBackExactlyAndParseAsTheDatabaseDoes)
 {
     const std::pair<double, const char*> cases[] = {
         {200.0, "200"}, {21.75, "21.75"}, {-0.0, "0"}, {0.1 + 0.2, "0.30000000000000004"}, {1e-6, "0.000001"},
@@ -39,13 +39,10 @@ TEST(DbConvert, NumbersShowWithoutSpuriousFractionAndReadBackExactly)
             ASSERT_TRUE(back && *back == v) << s(db::formatNumber(v));
         }
     }
-}
 
-// Text given to a number column is converted by the database itself: the
-// program's own parser accepts and refuses the same texts.
-TEST(DbConvert, NumberParserIsStrictAndAgreesWithTheDatabase)
-{
-    const std::pair<const char*, std::optional<double>> cases[] = {
+    // Text given to a number column is converted by the database itself: the
+    // program's own parser accepts and refuses the same texts.
+    const std::pair<const char*, std::optional<double>> texts[] = {
         {"22", 22}, {" 22 ", 22}, {"\t-3\n", -3}, {"+4", 4}, {".5", 0.5}, {"5.", 5}, {"1E-2", 0.01},
         {"1.5e+2", 150}, {"007", 7}, {"", {}}, {"   ", {}}, {"abc", {}}, {"1,500", {}}, {"1a", {}}, {"-", {}},
         {".", {}}, {"inf", {}}, {"nan", {}}, {"0x10", {}}, {"1e", {}}, {"1 2", {}}, {"--1", {}}, {"1.2.3", {}},
@@ -54,7 +51,7 @@ TEST(DbConvert, NumberParserIsStrictAndAgreesWithTheDatabase)
     sqlite3* h = nullptr;
     ASSERT_EQ(sqlite3_open(":memory:", &h), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(h, "CREATE TABLE t (x REAL) STRICT", nullptr, nullptr, nullptr), SQLITE_OK);
-    for (const auto& [text, want] : cases) {
+    for (const auto& [text, want] : texts) {
         EXPECT_EQ(db::parseNumber(QString::fromUtf8(text)), want) << "'" << text << "'";
         EXPECT_EQ(engineNumber(h, text), want) << "database, '" << text << "'";
     }
@@ -69,7 +66,7 @@ TEST(DbConvert, NumberParserIsStrictAndAgreesWithTheDatabase)
                   "'" + std::string(bad) + "' is not a valid integer value.");
 }
 
-TEST(DbConvert, DatesAreIsoWithBlanksToleratedAndImpossibleDatesRefused)
+TEST(DbConvert, DatesAreIsoWithBlanksToleratedImpossibleDatesRefusedAndValuesConvertOrRefuseClearly)
 {
     const std::pair<const char*, QDate> cases[] = {
         {"1999-01-01", {1999, 1, 1}}, {"1999- 1- 1", {1999, 1, 1}}, {" 2024-2 -29 ", {2024, 2, 29}},
@@ -83,10 +80,7 @@ TEST(DbConvert, DatesAreIsoWithBlanksToleratedAndImpossibleDatesRefused)
     EXPECT_EQ(s(db::formatDate(QDate(2005, 3, 7))), "2005-03-07");
     EXPECT_EQ(s(db::formatDate(QDate())), "");
     EXPECT_EQ(errorOf([] { db::toDate(QStringLiteral("2023-02-30")); }), "'2023-02-30' is not a valid date");
-}
 
-TEST(DbValue, EachKindConvertsOrRefusesClearly)
-{
     EXPECT_EQ(s(Value::date(QDate(2001, 9, 3)).toText()), "2001-09-03");
     EXPECT_NE(Value::text(QString()), Value());   // '' is a value, not Null
     EXPECT_EQ(Value::text(QStringLiteral(" 12.5 ")).toReal(), 12.5);

@@ -24,7 +24,7 @@ TEST(DbSqlText, MarkersAreWholeNamesOutsideLiteralsQuotedNamesAndComments)
         EXPECT_TRUE(params(none).isEmpty()) << none;
 }
 
-TEST(DbSqlText, OnlyPlainSingleTableSelectsCarryTheRowid)
+TEST(DbSqlText, OnlyPlainSingleTableSelectsCarryTheRowidAndOnlyUnorderedUnlimitedOnesAreWrapped)
 {
     for (const char* sql : {"SELECT bh, xm FROM 人事表 WHERE bh = :a ORDER BY bh",
                             "select * from \"工资表\" as g limit 10",
@@ -41,10 +41,8 @@ TEST(DbSqlText, OnlyPlainSingleTableSelectsCarryTheRowid)
                             "delete from 部门表 where 部门编号 = :a", "with x as (select * from 人事表) select * from x",
                             "select * from 人事表 order by count(*)"})
         EXPECT_FALSE(analyze(QString::fromUtf8(sql)).singleTable) << sql;
-}
 
-TEST(DbSqlText, AnOuterSelectReadsTheSameRowsOnlyWhenTheTextNeitherOrdersNorLimits)
-{
+    // An outer select reads the same rows only when the text neither orders nor limits.
     using db::detail::withRowid;
     const auto a = analyze(QStringLiteral("select xm, zp as 照片 from 人事表 where ssbm in (select 部门名称 from 部门表); -- x"));
     EXPECT_TRUE(a.wrappable);

@@ -20,14 +20,22 @@ quint32 le32(const QByteArray& b, int at)
     return quint32(p[0]) | quint32(p[1]) << 8 | quint32(p[2]) << 16 | quint32(p[3]) << 24;
 }
 
-void expectImgError(const QByteArray& bytes, QImage (*decode)(const QByteArray&), const std::string& what)
+// The message of the img::Error that f raises ("(none)" when it raises none).
+template <class F>
+QString imgError(F&& f)
 {
     try {
-        const QImage im = decode(bytes);
-        ADD_FAILURE() << what << ": decoded a " << im.width() << "x" << im.height() << " picture";
+        f();
     } catch (const img::Error& e) {
-        EXPECT_FALSE(e.message().isEmpty()) << what;
+        return e.message();
     }
+    return QStringLiteral("(none)");
+}
+
+void expectImgError(const QByteArray& bytes, QImage (*decode)(const QByteArray&), const std::string& what)
+{
+    const QString msg = imgError([&] { decode(bytes); });
+    EXPECT_TRUE(msg != QStringLiteral("(none)") && !msg.isEmpty()) << what;
 }
 
 }
@@ -52,27 +60,6 @@ TEST(Jpeg, DecodesColourGreyAdobeCmykProgressiveAndArithmetic)
     }
 }
 
-TEST(Jpeg, TruncatedOrCorruptInputIsAnErrorNotACrash)
-{
-    const QByteArray good = makeJpeg(noise(120, 90, 7));
-    ASSERT_EQ(img::decodeJpeg(good).size(), QSize(120, 90));
-    expectImgError(QByteArray(), img::decodeJpeg, "empty");
-    expectImgError(QByteArray("GIF89a not a jpeg at all"), img::decodeJpeg, "not a JPEG");
-    for (qsizetype cut : {qsizetype(2), qsizetype(11), qsizetype(100), good.size() / 2, good.size() - 2})
-        expectImgError(good.left(cut), img::decodeJpeg, "cut at " + std::to_string(cut));
-
-    // Random damage: whatever libjpeg makes of it, a picture or an img::Error.
-    std::mt19937 rng(42);
-    for (int round = 0; round < 100; ++round) {
-        QByteArray bad = good;
-        for (int i = 0; i < 8; ++i) bad[int(rng() % unsigned(bad.size()))] = char(rng() & 0xff);
-        try {
-            EXPECT_FALSE(img::decodeJpeg(bad).isNull());
-        } catch (const img::Error&) {
-        }
-    }
-}
-
 // A few hundred bytes claiming a picture of gigabytes: refused from the
 // header, before the decoder takes memory for it.
 TEST(Jpeg, PicturesPastFortyMegapixelsAreRefusedFromTheirHeader)
@@ -89,27 +76,20 @@ TEST(Jpeg, PicturesPastFortyMegapixelsAreRefusedFromTheirHeader)
         for (const JpegKind& kind : {JpegKind{JCS_RGB, true}, JpegKind{JCS_RGB, false, true}, JpegKind{JCS_RGB, true, true}}) {
             const QByteArray hostile = withSize(makeJpeg(small, kind), w, h);
             ASSERT_LT(hostile.size(), 1000);
-            try {
-                img::decodeJpeg(hostile);
-                ADD_FAILURE() << w << "x" << h << " decoded";
-            } catch (const img::Error& e) {
-                EXPECT_TRUE(e.message().startsWith(QStringLiteral("图片太大（%1 × %2 像素）").arg(w).arg(h)))
-                    << e.what();
-            }
+            const QString msg = imgError([&] { img::decodeJpeg(hostile); });
+            EXPECT_TRUE(msg.startsWith(QStringLiteral("图片太大（%1 × %2 像素）").arg(w).arg(h))) << msg.toStdString();
             ASSERT_LT(peakKb() - before, 64 * 1024) << w << "x" << h << " arithmetic " << kind.arithmetic;
         }
-    try {
-        img::decodeBmp(bmpBytes(8000, 6000, 24, {}, QByteArray(64, '\0')));
-        ADD_FAILURE() << "BMP decoded";
-    } catch (const img::Error& e) {
-        EXPECT_TRUE(e.message().startsWith(QStringLiteral("图片太大（8000 × 6000 像素）"))) << e.what();
-    }
+    const QString bmp = imgError([] { img::decodeBmp(bmpBytes(8000, 6000, 24, {}, QByteArray(64, '\0'))); });
+    EXPECT_TRUE(bmp.startsWith(QStringLiteral("图片太大（8000 × 6000 像素）"))) << bmp.toStdString();
 }
 
 // Whatever the coding, a file missing part of its data is refused, also when
 // someone closed it with an end marker after the cut.
-TEST(Jpeg, IncompleteFilesAreRefusedWhateverTheCoding)
+TEST(Jpeg, EmptyForeignOrIncompleteFilesAreRefusedWhateverTheCoding)
 {
+    expectImgError(QByteArray(), img::decodeJpeg, "empty");
+    expectImgError(QByteArray("GIF89a not a jpeg at all"), img::decodeJpeg, "not a JPEG");
     const QImage picture = noise(200, 150, 9);
     for (const JpegKind& kind : {JpegKind{}, JpegKind{JCS_RGB, true}, JpegKind{JCS_RGB, false, true},
                                  JpegKind{JCS_RGB, true, true}, JpegKind{JCS_RGB, false, true, 7}}) {
@@ -117,8 +97,12 @@ TEST(Jpeg, IncompleteFilesAreRefusedWhateverTheCoding)
                                         << " restart " << kind.restartMcus);
         const QByteArray good = makeJpeg(picture, kind);
         ASSERT_EQ(img::decodeJpeg(good).size(), picture.size());
-        for (qsizetype keep : {good.size() / 4, good.size() / 2, good.size() * 3 / 4, good.size() - 400})
+        for (qsizetype keep : {qsizetype(2), qsizetype(11), qsizetype(100), good.size() / 4, good.size() / 2,
+                               good.size() * 3 / 4, good.size() - 400}) {
+            expectImgError(good.left(keep), img::decodeJpeg, "cut at " + std::to_string(keep));
             expectImgError(cutAndClosed(good, keep), img::decodeJpeg, "kept " + std::to_string(keep));
+        }
+        expectImgError(good.left(good.size() - 2), img::decodeJpeg, "no end marker");
         // Cut between two scans: every scan before the cut is whole.
         if (kind.progressive) {
             const qsizetype lastScan = good.lastIndexOf(QByteArray::fromHex("ffda"));
@@ -134,7 +118,7 @@ TEST(Jpeg, IncompleteFilesAreRefusedWhateverTheCoding)
         EXPECT_EQ(img::decodeJpeg(makeJpeg(flatEnd, {JCS_RGB, progressive, true})).size(), flatEnd.size());
 }
 
-TEST(Bmp, RoundTripWritesTheCommonLayoutAndKeepsEveryPixel)
+TEST(Bmp, RoundTripWritesTheCommonLayoutKeepsEveryPixelAndReadsTopDown32BitAndPalettes)
 {
     for (QSize size : {QSize(1, 1), QSize(4, 3), QSize(33, 17)}) {
         const QImage src = noise(size.width(), size.height(), unsigned(size.width()));
@@ -151,10 +135,7 @@ TEST(Bmp, RoundTripWritesTheCommonLayoutAndKeepsEveryPixel)
         EXPECT_TRUE(samePixels(img::decodeBmp(bytes), src)) << size.width() << "x" << size.height();
     }
     EXPECT_THROW(img::encodeBmp(QImage()), img::Error);
-}
 
-TEST(Bmp, ReadsTopDown32BitAndPalettes)
-{
     // 2 x 2, top-down 32-bit: red, green / blue, white (BGRA bytes).
     const QImage top = img::decodeBmp(bmpBytes(2, -2, 32, {}, QByteArray::fromHex("0000ff0000ff0000ff000000ffffff00")));
     ASSERT_EQ(top.size(), QSize(2, 2));
@@ -191,7 +172,7 @@ TEST(Bmp, CorruptOrTruncatedInputIsAnError)
     expectImgError(bmpBytes(2, 2, 16, {}, px), img::decodeBmp, "16-bit");
 }
 
-TEST(Picture, FilesLoadByTheirExtensionAndProblemsNameTheFile)
+TEST(Picture, FilesLoadByTheirExtensionProblemsNameTheFileAndEveryAssetDecodesAtItsSize)
 {
     QTemporaryDir dir;
     const auto write = [&](const char* name, const QByteArray& bytes) {
@@ -205,18 +186,10 @@ TEST(Picture, FilesLoadByTheirExtensionAndProblemsNameTheFile)
     EXPECT_TRUE(samePixels(img::loadPicture(write("photo.Bmp", img::encodeBmp(photo))), photo));
 
     const QString missing = dir.filePath(QStringLiteral("nowhere.jpeg"));
-    try {
-        img::loadPicture(missing);
-        ADD_FAILURE() << "missing file loaded";
-    } catch (const img::Error& e) {
-        EXPECT_TRUE(e.message().contains(missing)) << e.what();
-    }
+    EXPECT_TRUE(imgError([&] { img::loadPicture(missing); }).contains(missing));
     EXPECT_THROW(img::loadPicture(write("x.png", "PNG")), img::Error);
     EXPECT_THROW(img::loadJpegResource(QStringLiteral(":/assets/no_such_picture.jpg")), img::Error);
-}
 
-TEST(Assets, EveryPictureDecodesAtItsSize)
-{
     std::vector<std::pair<QString, QSize>> wants = {
         {"main_bg", {1024, 768}}, {"splash", {329, 210}}, {"login", {332, 212}}, {"icon", {64, 64}}};
     for (int i = 1; i <= 11; ++i) wants.push_back({QStringLiteral("tool%1").arg(i, 2, 10, QLatin1Char('0')), {32, 32}});

@@ -34,7 +34,7 @@ QWidget* leaveFor(QWidget* other)
     return QApplication::focusWidget();
 }
 
-TEST(UiTrim, RemovesControlCharsAndBlanksAtBothEndsOnly)
+TEST(UiTrim, RemovesControlCharsAndBlanksAtBothEndsOnlyAndRowBindingReadsNumbersStrictly)
 {
     const QString wide = QString(QChar(0x3000)) + QStringLiteral("李") + QChar(0x00a0);   // content, not blanks
     const std::pair<QString, QString> cases[] = {
@@ -45,10 +45,8 @@ TEST(UiTrim, RemovesControlCharsAndBlanksAtBothEndsOnly)
         {QLatin1Char(' ') + wide + QLatin1Char(' '), wide},
     };
     for (const auto& [in, want] : cases) EXPECT_EQ(ui::trim(in), want) << in.toStdString();
-}
 
-TEST(UiRowBind, NumbersAreReadStrictlyTextsTrimmedUnlessAsked)
-{
+    // Row binding: numbers are read strictly, texts trimmed unless asked.
     ui::Edit e;
     const ui::FieldControl number{"n", &e, ui::As::Number}, text{"t", &e};
     e.setText(" 1.5e3 ");
@@ -59,7 +57,7 @@ TEST(UiRowBind, NumbersAreReadStrictlyTextsTrimmedUnlessAsked)
     EXPECT_THROW(ui::inputValue(number), db::Error);
 }
 
-TEST(UiMaskEdit, TextKeepsLiteralsAndCodeFillsPositionsOneForOne)
+TEST(UiMaskEdit, TextKeepsLiteralsCodeFillsPositionsOneForOneAndTheOperatorCannotLeaveARequiredBlank)
 {
     ui::MaskEdit phone;
     phone.setEditMask(kPhoneMask);
@@ -85,47 +83,45 @@ TEST(UiMaskEdit, TextKeepsLiteralsAndCodeFillsPositionsOneForOne)
     }
     // The handler sees each new text once; setting the same positions again is no change.
     EXPECT_EQ(seen, (QStringList{"1999-01-01", "1985-3 -7 ", "19  -01-01", "2001-02-03", "    -  -  "}));
-}
 
-TEST(UiMaskEdit, OperatorTypesDigitsOnlyAndCannotLeaveARequiredBlank)
-{
+    // The operator types digits only and cannot leave a required blank.
     ScriptedModal modal;
     ui::Form form;
-    auto* date = new ui::MaskEdit(&form);
+    auto* typed = new ui::MaskEdit(&form);
     auto* other = new ui::Edit(&form);
-    date->setEditMask(kDateMask);
+    typed->setEditMask(kDateMask);
     int changes = 0;
-    date->onChange = [&] { ++changes; };
+    typed->onChange = [&] { ++changes; };
     showActive(&form);
-    date->setFocus();
-    date->setCursorPosition(0);
-    QTest::keyClicks(date, QStringLiteral("1985a/03x07"));
-    EXPECT_EQ(date->text(), QStringLiteral("1985-03-07"));
+    typed->setFocus();
+    typed->setCursorPosition(0);
+    QTest::keyClicks(typed, QStringLiteral("1985a/03x07"));
+    EXPECT_EQ(typed->text(), QStringLiteral("1985-03-07"));
     EXPECT_EQ(changes, 8);   // one for each digit, none for the refused keys
 
     // Set from code and left untouched: leaving is fine even with a blank day.
-    date->setText(QStringLiteral("1975-01-"));
-    date->setFocus();
+    typed->setText(QStringLiteral("1975-01-"));
+    typed->setFocus();
     EXPECT_EQ(leaveFor(other), other);
 
-    date->setText(QStringLiteral("1975-01-01"));
-    date->setFocus();
-    date->setCursorPosition(10);
-    QTest::keyClick(date, Qt::Key_Backspace);
-    QTest::keyClick(date, Qt::Key_Backspace);
-    EXPECT_EQ(leaveFor(other), date);
+    typed->setText(QStringLiteral("1975-01-01"));
+    typed->setFocus();
+    typed->setCursorPosition(10);
+    QTest::keyClick(typed, Qt::Key_Backspace);
+    QTest::keyClick(typed, Qt::Key_Backspace);
+    EXPECT_EQ(leaveFor(other), typed);
     ASSERT_EQ(modal.messages.size(), 1);
     EXPECT_EQ(modal.messages[0].text, ui::MaskEdit::invalidInputText());
     EXPECT_EQ(modal.messages[0].icon, ui::Icon::Error);
     // Esc gives back the text the input had when it was entered, and is spent there.
-    QTest::keyClick(date, Qt::Key_Escape);
-    EXPECT_EQ(date->text(), QStringLiteral("1975-01-01"));
+    QTest::keyClick(typed, Qt::Key_Escape);
+    EXPECT_EQ(typed->text(), QStringLiteral("1975-01-01"));
     EXPECT_TRUE(form.isVisible());
     EXPECT_EQ(leaveFor(other), other);
     EXPECT_EQ(modal.messages.size(), 1);
 }
 
-TEST(UiHandlers, EditAndButtonHandlersRunUnderTheDefaultErrorHandler)
+TEST(UiHandlers, EditButtonAndComboBoxHandlersRunUnderTheDefaultErrorHandler)
 {
     ScriptedModal modal;
     ui::Edit e;
@@ -159,15 +155,13 @@ TEST(UiHandlers, EditAndButtonHandlersRunUnderTheDefaultErrorHandler)
         EXPECT_EQ(m.icon, ui::Icon::Error);
         EXPECT_EQ(m.buttons, ui::Buttons::Ok);
     }
-}
 
-TEST(UiComboBox, OnlyTheOperatorFiresOnChangeAndTheTextSurvivesItems)
-{
-    ScriptedModal modal;
+    // Combo boxes: only the operator fires onChange, and the text survives the items.
+    modal.clear();
     ui::Form form;
     auto* c = new ui::ComboBox(&form);
-    QStringList seen;
-    c->onChange = [&] { seen << c->text(); };
+    QStringList picked;
+    c->onChange = [&] { picked << c->text(); };
     const QStringList items{QStringLiteral("汉族"), QStringLiteral("回族")};
     c->addItems(items);
     EXPECT_EQ(c->text(), QString());   // Qt would select item 0
@@ -178,7 +172,7 @@ TEST(UiComboBox, OnlyTheOperatorFiresOnChangeAndTheTextSurvivesItems)
     c->clearItems();
     c->addItems(items);
     EXPECT_EQ(c->text(), QStringLiteral("其它"));
-    EXPECT_TRUE(seen.isEmpty());
+    EXPECT_TRUE(picked.isEmpty());
 
     showActive(&form);
     c->setFocus();
@@ -190,7 +184,7 @@ TEST(UiComboBox, OnlyTheOperatorFiresOnChangeAndTheTextSurvivesItems)
     EXPECT_EQ(c->items(), items);   // typed text is never added to the list
     c->setText(QStringLiteral("汉族"));
     QTest::keyClick(c, Qt::Key_Down);   // the list closed: picks the next item
-    EXPECT_EQ(seen, (QStringList{"壮", "回族"}));
+    EXPECT_EQ(picked, (QStringList{"壮", "回族"}));
     c->onChange = [] { throw std::runtime_error("bad pick"); };
     emit c->activated(0);
     EXPECT_EQ(modal.texts(), QStringList{QStringLiteral("bad pick")});

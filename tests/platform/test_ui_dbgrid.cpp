@@ -15,14 +15,8 @@ protected:
         db->exec(QStringLiteral("insert into 个人所得税税率表 values (1, 0, 500, 0.05), (2, 500, 2000, 0.1),"
                                 " (3, 2000, 5000, 0.15), (4, 5000, 20000, 0.2)"));
         q = &Data1->ADOQYsl;
-        grid = std::make_unique<ui::DBGrid>();
         grid->resize(500, 300);
         grid->setQuery(q);
-    }
-    void TearDown() override
-    {
-        grid.reset();
-        HrTest::TearDown();
     }
     void run(const QString& sql)
     {
@@ -41,7 +35,7 @@ protected:
     int gridRow() const { return grid->currentIndex().row(); }
 
     db::Query* q = nullptr;
-    std::unique_ptr<ui::DBGrid> grid;
+    std::unique_ptr<ui::DBGrid> grid = std::make_unique<ui::DBGrid>();
 };
 
 TEST_F(UiDBGrid, FollowsOpenReopenPostInsertDeleteAndClose)
