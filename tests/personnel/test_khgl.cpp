@@ -1,9 +1,5 @@
-#include "harness.h"
-#include "data/U_data.h"
+#include "employees.h"
 #include "personnel/U_khgl.h"
-#include "platform/ui/controls.h"
-#include "platform/ui/dbgrid.h"
-#include <QApplication>
 
 namespace {
 
@@ -19,14 +15,6 @@ protected:
         dlg.reset();
         HrTest::TearDown();
     }
-    void open(int records = 0)
-    {
-        for (int i = 0; i < records; ++i)
-            db->exec("insert into 考核表 values ('mr001', 22, 1, 0, 0, 0, 4.5, '良好', '85', '王', '2024-05', '好')");
-        dlg = std::make_unique<Tfrm_khgl>(nullptr);
-        dlg->show();
-        QApplication::processEvents();
-    }
     // 出勤天数, 请假天数, 迟到次数, 早退次数, 旷工天数, 加班时数.
     void figures(const QStringList& f)
     {
@@ -35,14 +23,10 @@ protected:
     }
     QStringList controls() const
     {
-        return {dlg->ComboBox1->text(), dlg->Edit1->text(), dlg->Edit2->text(), dlg->Edit3->text(),
-                dlg->Edit4->text(),     dlg->Edit5->text(), dlg->Edit6->text(), dlg->ComboBox2->text(),
-                dlg->Edit7->text(),     dlg->Edit8->text(), dlg->Edit9->text(), dlg->Memo1->text()};
-    }
-    QString cell(int row, int col) const
-    {
-        auto* m = dlg->DBGrid1->model();
-        return m->data(m->index(row, col)).toString();
+        QStringList l = {dlg->ComboBox1->text()};
+        for (ui::Edit* e : {dlg->Edit1, dlg->Edit2, dlg->Edit3, dlg->Edit4, dlg->Edit5, dlg->Edit6}) l << e->text();
+        return l << dlg->ComboBox2->text() << dlg->Edit7->text() << dlg->Edit8->text() << dlg->Edit9->text()
+                 << dlg->Memo1->text();
     }
     bool lastWasError() const { return !modal->messages.isEmpty() && modal->messages.back().icon == ui::Icon::Error; }
 };
@@ -50,7 +34,7 @@ protected:
 TEST_F(KhglTest, SaveStoresTrimmedNumbersAllowsDuplicatesAndRefusesOtherFigures)
 {
     db->exec("insert into 人事表 (bh, sflz) values ('mr002', '否'), ('mr001', '是'), ('mr002', '否')");
-    open();
+    dlg = hrtest::shown<Tfrm_khgl>();
     // Every number as stored: duplicates and resigned employees included.
     QStringList listed = dlg->ComboBox1->items();
     listed.sort();
@@ -59,18 +43,15 @@ TEST_F(KhglTest, SaveStoresTrimmedNumbersAllowsDuplicatesAndRefusesOtherFigures)
 
     dlg->ComboBox1->setText(" mr001 ");
     figures({" 22 ", "1", "0", "2", "0", "0.5"});
-    dlg->ComboBox2->setText("优秀");
-    dlg->Edit7->setText(" 90");
-    dlg->Edit8->setText("张三 ");
-    dlg->Edit9->setText(" 2024-05 ");
-    dlg->Memo1->setText("  按时完成 ");
+    hrtest::setTexts({{dlg->ComboBox2, "优秀"}, {dlg->Edit7, " 90"}, {dlg->Edit8, "张三 "}, {dlg->Edit9, " 2024-05 "},
+                      {dlg->Memo1, "  按时完成 "}});
     dlg->SpeedButton4->click();
     EXPECT_EQ(modal->texts(), QStringList{"保存成功"});
     const QString saved = QStringLiteral("mr001|22.0|1.0|0.0|2.0|0.0|0.5|优秀|90|张三|2024-05|按时完成");
     EXPECT_EQ(db->rows(kRows), QStringList{saved});
     EXPECT_EQ(dlg->ComboBox1->text() + dlg->Edit1->text(), " 22 ");   // only the employee is cleared
-    EXPECT_EQ(cell(0, 1), "22");
-    EXPECT_EQ(cell(0, 6), "0.5");
+    EXPECT_EQ(hrtest::gridColumn(dlg->DBGrid1, 1), QStringList{"22"});
+    EXPECT_EQ(hrtest::gridColumn(dlg->DBGrid1, 6), QStringList{"0.5"});
     dlg->ComboBox1->setText("mr001");
     dlg->SpeedButton4->click();
     EXPECT_EQ(db->rows(kRows), (QStringList{saved, saved}));
@@ -111,7 +92,9 @@ TEST_F(KhglTest, SaveStoresTrimmedNumbersAllowsDuplicatesAndRefusesOtherFigures)
 
 TEST_F(KhglTest, ModifyAndDeleteReachOnlyTheClickedOfTwoIdenticalRecords)
 {
-    open(2);
+    for (int i = 0; i < 2; ++i)
+        db->exec("insert into 考核表 values ('mr001', 22, 1, 0, 0, 0, 4.5, '良好', '85', '王', '2024-05', '好')");
+    dlg = hrtest::shown<Tfrm_khgl>();
     dlg->DBGrid1->clickRow(1);
     EXPECT_EQ(controls(), (QStringList{"mr001", "22", "1", "0", "0", "0", "4.5", "良好", "85", "王", "2024-05", "好"}));
     dlg->Edit5->setText("abc");
@@ -120,14 +103,12 @@ TEST_F(KhglTest, ModifyAndDeleteReachOnlyTheClickedOfTwoIdenticalRecords)
     EXPECT_EQ(db->rows(kRows), (QStringList{kStoredRecord, kStoredRecord}));
 
     modal->clear();
-    dlg->Edit5->setText("0");
-    dlg->Edit9->setText(" 2024-06 ");
-    dlg->Edit6->setText("6");
+    hrtest::setTexts({{dlg->Edit5, "0"}, {dlg->Edit9, " 2024-06 "}, {dlg->Edit6, "6"}});
     dlg->SpeedButton1->click();
     EXPECT_EQ(modal->texts(), QStringList{"修改成功"});
     const QString changed = QStringLiteral("mr001|22.0|1.0|0.0|0.0|0.0|6.0|良好|85|王|2024-06|好");
     EXPECT_EQ(db->rows(kRows), (QStringList{kStoredRecord, changed}));
-    EXPECT_EQ(cell(1, 10), "2024-06");
+    EXPECT_EQ(hrtest::gridColumn(dlg->DBGrid1, 10), (QStringList{"2024-05", "2024-06"}));
 
     dlg->DBGrid1->clickRow(0);
     modal->answerNo();

@@ -1,18 +1,9 @@
-// The employee browse: queries, delete, edit through the employee dialog, work cards.
-#include "data/U_data.h"
-#include "data/session.h"
+// The employee browse: its department tree, queries, delete and work cards;
+// 修改 through the employee dialog is in test_xygdj.
 #include "employees.h"
-#include "print.h"
 #include "personnel/U_xygdj.h"
 #include "personnel/U_ygxxll.h"
-#include "platform/image/image.h"
 #include "platform/report/report.h"
-#include "platform/ui/controls.h"
-#include "platform/ui/dbgrid.h"
-#include <QApplication>
-#include <QLabel>
-#include <QPainter>
-#include <QTreeWidget>
 
 namespace {
 
@@ -32,22 +23,10 @@ protected:
     // Opens the browse as the menu does and drives it.
     void browse(const std::function<void(Tfrm_ygxill*)>& drive)
     {
-        modal->onDialog = [&](QDialog* d) {
-            auto* f = qobject_cast<Tfrm_ygxill*>(d);
-            ASSERT_EQ(f, frm_ygxill);
-            drive(f);
-        };
-        ui::openDialog(frm_ygxill, nullptr);
-        modal->onDialog = nullptr;
+        hrtest::openDialog(*modal, frm_ygxill, drive);
         EXPECT_EQ(session().OpenMode, 0);
     }
-    static QStringList names()
-    {
-        QStringList l;
-        db::Query& q = Data1->ADOQuery1;
-        for (int r = 0; r < q.recordCount(); ++r) l << q.value(r, q.fieldIndex("xm")).toText();
-        return l;
-    }
+    static QStringList names() { return hrtest::fieldTexts(Data1->ADOQuery1, "xm"); }
     static void query(Tfrm_ygxill* f, const QString& condition, const QString& value, bool prefix = false)
     {
         f->ComboBox1->setText(condition);
@@ -61,9 +40,6 @@ protected:
 TEST_F(YgxxllTest, ExactAndPrefixQueries)
 {
     browse([&](Tfrm_ygxill* f) {
-        EXPECT_EQ(names().size(), 5);
-        EXPECT_EQ(f->TreeView1->topLevelItem(0)->childCount(), 3);
-
         query(f, "", "张三");
         query(f, "姓名", "");
         EXPECT_EQ(modal->texts(), (QStringList{"请设置查询条件", "请输入要查询的内容"}));
@@ -130,61 +106,7 @@ TEST_F(YgxxllTest, DeleteAndModifyActOnTheRowShownOnly)
     EXPECT_EQ(db->count("人事表"), 4);
 }
 
-TEST_F(YgxxllTest, ModifyRoundTripThroughTheEmployeeDialog)
-{
-    QImage im(40, 50, QImage::Format_RGB32);
-    im.fill(QColor(30, 120, 200));
-    QPainter(&im).fillRect(0, 0, 20, 10, Qt::red);
-    const QByteArray photo = img::encodeBmp(im);
-    // Dates stored without zeros; an 18-character identity number; a photo.
-    db->exec("delete from 人事表");
-    db->exec(QStringLiteral(
-        "insert into 人事表 values ('mr007','王芳','女','110105198507230026','1999-09-09','汉族','已婚','群众',"
-        "'上海','021-12345678','13800000000','wf@example.com','上海市','复旦大学','数学','本科','钢琴',"
-        "'2008-7-1',6,X'%1','研发部','会计','主管','会计师','2010-01-02','简历',"
-        "'2010-01-03','admin','是','2020-05-06',NULL,NULL),"
-        "('mr008','钱七','男','','1970-01-01','','','','','','','','','','','','','2001-2-30',0,X'0102',"
-        "'','','','','2001-02-03','','2001-02-03','','否',NULL,NULL,NULL)").arg(QString::fromLatin1(photo.toHex())));
-
-    auto modify = [&](Tfrm_ygxill* f, int row, const std::function<void(Tfrm_xygdj*)>& edit) {
-        f->DBGrid1->clickRow(row);
-        modal->onDialog = [&](QDialog* d) {
-            auto* e = qobject_cast<Tfrm_xygdj*>(d);
-            ASSERT_TRUE(e);
-            EXPECT_EQ(session().OpenMode, 1);
-            edit(e);
-            modal->answerYes();
-            e->BitBtn5->click();
-        };
-        f->BitBtn5->click();
-        EXPECT_EQ(session().OpenMode, 0);
-    };
-    browse([&](Tfrm_ygxill* f) {
-        modify(f, 0, [&](Tfrm_xygdj* e) {
-            EXPECT_EQ(e->windowTitle(), "员工信息修改");
-            EXPECT_EQ(e->Edit1->text() + e->Edit2->text() + e->ComboBox4->text(), "mr007王芳研发部");
-            EXPECT_EQ(e->MaskEdit3->text(), "1985-07-23");   // from the identity number
-            EXPECT_EQ(e->MaskEdit5->text(), "2008-07-01");
-            EXPECT_TRUE(e->hasPicture());
-            e->Edit2->setText("王芳芳");
-        });
-        EXPECT_EQ(names(), QStringList({"王芳芳", "钱七"}));
-        // A photo that does not decode, a join date that is no date: the copy goes on.
-        modify(f, 1, [&](Tfrm_xygdj* e) {
-            EXPECT_FALSE(e->hasPicture());
-            EXPECT_EQ(e->Edit2->text(), "钱七");
-            EXPECT_EQ(e->MaskEdit2->text(), "2001-02-03");
-        });
-    });
-    EXPECT_EQ(modal->texts(), (QStringList{"确定要修改吗？", "修改成功", "确定要修改吗？", "修改成功"}));
-    EXPECT_EQ(db->rows("select xm, csrq, cjgzsj, sflz, lzrq from 人事表"),
-              (QStringList{"王芳芳|1985-07-23|2008-07-01|是|2020-05-06", "钱七|1970-01-01|2001-02-30|否|<null>"}));
-    EXPECT_EQ(db->rows("select hex(zp) from 人事表"),
-              (QStringList{QString::fromLatin1(photo.toHex().toUpper()), "0102"}));
-    EXPECT_FALSE(Tfrm_xygdj::browseEditvalue);
-}
-
-TEST_F(YgxxllTest, WorkCardsOfTheListShown)
+TEST_F(YgxxllTest, TreeListsEveryoneByDepartmentAndWorkCardsPrintTheListShown)
 {
     QString project;
     QStringList handed;
@@ -193,18 +115,47 @@ TEST_F(YgxxllTest, WorkCardsOfTheListShown)
         project = p.ProjectFile;
         params = p.params();
         db::Query* q = p.dataSet();
-        handed.clear();
         for (q->first(); !q->eof(); q->next()) handed << q->fieldText("bh") + q->fieldText("xm");
     };
     browse([&](Tfrm_ygxill* f) {
-        const auto items = f->TreeView1->findItems("研发部", Qt::MatchExactly | Qt::MatchRecursive);
-        ASSERT_EQ(items.size(), 1);
-        f->TreeView1->setCurrentItem(items[0]);
-        f->TreeView1Click();
+        const QTreeWidgetItem* root = f->TreeView1->topLevelItem(0);
+        QStringList nodes = {root->text(0)};
+        for (int i = 0; i < root->childCount(); ++i) nodes << root->child(i)->text(0);
+        EXPECT_EQ(nodes, (QStringList{"澄岚公司", "研发部", "财务部", " 后勤部 "}));
+        EXPECT_EQ(f->TreeView1->topLevelItemCount(), 1);
+        EXPECT_TRUE(root->isExpanded());
+        EXPECT_EQ(f->DBGrid1->model()->columnCount(), 32);
+        EXPECT_EQ(f->DBGrid1->model()->headerData(0, Qt::Horizontal).toString(), "bh");
+
+        query(f, "姓名", "张三");
+        f->TreeView1Click();   // no node selected: nothing changes
+        EXPECT_EQ(names(), QStringList{"张三"});
+        hrtest::clickNode(f->TreeView1, " 后勤部 ");   // blanks kept: only the rows with the same blanks
+        EXPECT_EQ(names(), QStringList{"赵六"});
+        hrtest::clickNode(f->TreeView1, "澄岚公司");
+        EXPECT_EQ(names().size(), 5);
+        hrtest::clickNode(f->TreeView1, "研发部");   // resigned employees too
+        EXPECT_EQ(names(), (QStringList{"张三", "李四二", "王五"}));
         f->BitBtn4->click();
+
+        // The company name is read at each click: renamed, the old root is just a name.
+        db->exec("update 单位信息表 set 单位名称='研发部'");
+        hrtest::clickNode(f->TreeView1, "澄岚公司");
+        EXPECT_EQ(names().size(), 0);
+        hrtest::clickNode(f->TreeView1, "研发部");   // a department named like the company lists everyone
+        EXPECT_EQ(names().size(), 5);
     });
     EXPECT_EQ(handed, (QStringList{"mr001张三", "mr002李四二", "mr010王五"}));
     EXPECT_EQ(project, report::programFolder() + "gzz");
     EXPECT_EQ(params.value("单位名称"), "澄岚公司");
     EXPECT_TRUE(modal->messages.isEmpty());
+
+    // No company, no departments: a root with the empty text, which lists everyone.
+    db->exec("delete from 单位信息表; delete from 部门表");
+    browse([&](Tfrm_ygxill* f) {
+        EXPECT_EQ(f->TreeView1->topLevelItem(0)->childCount(), 0);
+        query(f, "姓名", "张三");
+        hrtest::clickNode(f->TreeView1, "");
+        EXPECT_EQ(names().size(), 5);
+    });
 }

@@ -1,15 +1,8 @@
 // Applicants: registration, the browse, 修改, 删除 and the hire through the employee dialog.
-#include "data/U_data.h"
-#include "data/session.h"
-#include "harness.h"
+#include "employees.h"
 #include "personnel/U_xygdj.h"
 #include "personnel/U_yp.h"
 #include "personnel/U_ypll.h"
-#include "platform/ui/controls.h"
-#include "platform/ui/dbgrid.h"
-#include "platform/ui/rowbind.h"
-#include <QApplication>
-#include <QDate>
 
 namespace {
 
@@ -20,32 +13,22 @@ protected:
         HrTest::SetUp();
         db->exec("insert into 民族表 values ('汉族'),('回族'); insert into 文化程度表 values ('本科'),('硕士');");
     }
-
-    // Shows the dialog in the standard way; each dialog shown (nested ones
-    // too) is driven by the function for its class, if given.
-    template <class T>
-    void open(T*& global, int mode, std::function<void(Tfrm_ypll*)> browse, std::function<void(Tfrm_yp*)> applicant,
-              std::function<void(Tfrm_xygdj*)> employee = {})
+    // The applicant dialog alone: OpenMode 0 registers, 1 shows the current row of Data1->yp.
+    template <class... F>
+    void applicant(int mode, F... drivers)
     {
         session().OpenMode = mode;
-        modal->onDialog = [=](QDialog* d) {
-            QApplication::setActiveWindow(d);
-            if (auto* b = qobject_cast<Tfrm_ypll*>(d); b && browse) browse(b);
-            if (auto* y = qobject_cast<Tfrm_yp*>(d); y && applicant) applicant(y);
-            if (auto* x = qobject_cast<Tfrm_xygdj*>(d); x && employee) employee(x);
-        };
-        ui::openDialog(global, nullptr);
-        modal->onDialog = nullptr;
+        hrtest::openDialog(*modal, frm_yp, drivers...);
     }
-    void openApplicant(const std::function<void(Tfrm_yp*)>& drive) { open(frm_yp, 0, {}, drive); }
     // The browse, its row `row` opened with 浏览.
-    void openFromBrowse(int row, const std::function<void(Tfrm_yp*)>& applicant,
-                        const std::function<void(Tfrm_xygdj*)>& employee = {})
+    template <class... F>
+    void fromBrowse(int row, F... drivers)
     {
-        open(frm_ypll, 0, [row](Tfrm_ypll* b) {
+        auto browse = [row](Tfrm_ypll* b) {
             b->DBGrid1->clickRow(row);
             b->BitBtn1->click();
-        }, applicant, employee);
+        };
+        hrtest::openDialog(*modal, frm_ypll, browse, drivers...);
     }
 
     // Four applicants, the second and third with the same number and values.
@@ -62,26 +45,9 @@ protected:
 
 }
 
-TEST_F(YpTest, ProposesNumbersPastYp999)
-{
-    // The rule itself is the employee numbers' (test_xygdj); here its prefix, table and column.
-    const std::pair<const char*, const char*> cases[] = {
-        {"", "yp001"}, {"('yp009'),('yp001')", "yp010"}, {"('yp999'),('yp1000'),('yp12x'),('YP5000')", "yp1001"}};
-    for (const auto& [rows, expected] : cases) {
-        db->exec("delete from 应聘信息表");
-        if (*rows) db->exec("insert into 应聘信息表 (编号) values " + QString::fromLatin1(rows));
-        openApplicant([&](Tfrm_yp* f) {
-            f->BitBtn1->click();
-            f->BitBtn1->click();   // nothing is reserved: the same number again
-            EXPECT_EQ(f->Edit1->text(), QString::fromLatin1(expected)) << rows;
-        });
-    }
-    EXPECT_TRUE(modal->messages.isEmpty());
-}
-
 TEST_F(YpTest, KeyboardRegistrationStoresEveryColumnTrimmed)
 {
-    openApplicant([&](Tfrm_yp* f) {
+    applicant(0, [&](Tfrm_yp* f) {
         EXPECT_EQ(f->MaskEdit1->text(), QDate::currentDate().toString("yyyy-MM-dd"));
         EXPECT_EQ(f->ComboBox1->items(), (QStringList{"汉族", "回族"}));
         f->BitBtn1->setFocus();
@@ -107,18 +73,17 @@ TEST_F(YpTest, KeyboardRegistrationStoresEveryColumnTrimmed)
         EXPECT_FALSE(f->isVisible());
     });
     EXPECT_EQ(modal->texts(), QStringList{"保存成功"});
-    const QStringList rows = db->rows("select * from 应聘信息表");
-    ASSERT_EQ(rows.size(), 1);
-    const QStringList got = rows[0].split('|');
-    const QStringList expected = {"yp001", "张三", "男", "1980-05-12", "汉族", "010-1", "zs@a.cn", "北京",
-                                  "北大", "数学", "本科", "围棋", "读书", "C++", "2000 入职"};
-    ASSERT_EQ(got.size(), 15);
-    for (int i = 0; i < 15; ++i) EXPECT_EQ(got[i], expected[i]) << "column " << i + 1;
+    EXPECT_EQ(db->rows("select * from 应聘信息表"),
+              QStringList{"yp001|张三|男|1980-05-12|汉族|010-1|zs@a.cn|北京|北大|数学|本科|围棋|读书|C++|2000 入职"});
 }
 
-TEST_F(YpTest, SaveIsEnabledExactlyWhileTheTwelveInputsHaveText)
+TEST_F(YpTest, NumbersPastYp999AndSaveEnabledExactlyWhileTheTwelveInputsHaveText)
 {
-    openApplicant([&](Tfrm_yp* f) {
+    // The numbering rule is the employees' (test_xygdj); here its prefix, table and column.
+    db->exec("insert into 应聘信息表 (编号) values ('yp009'),('yp999'),('yp1000'),('yp12x'),('YP5000')");
+    applicant(0, [&](Tfrm_yp* f) {
+        f->BitBtn1->click();
+        EXPECT_EQ(f->Edit1->text(), "yp1001");
         const QList<QWidget*> texts = {f->Edit1, f->Edit2, f->Memo1, f->Edit6, f->Edit7,
                                        f->Edit8, f->Edit9, f->Edit10, f->Edit11, f->Edit12};
         for (QWidget* w : texts) ui::setControlText(w, "x");
@@ -144,22 +109,31 @@ TEST_F(YpTest, SaveIsEnabledExactlyWhileTheTwelveInputsHaveText)
         EXPECT_FALSE(f->BitBtn2->isEnabled());
         f->BitBtn2->click();
     });
-    EXPECT_EQ(db->count("应聘信息表"), 0);
+    EXPECT_EQ(db->count("应聘信息表"), 5);
+    EXPECT_TRUE(modal->messages.isEmpty());
 }
 
-TEST_F(YpTest, ModifyWritesTheApplicantShownAndAFailureLeavesNothingPending)
+TEST_F(YpTest, ModifyAndDeleteActOnExactlyTheApplicantShown)
 {
+    // An empty list: 删除 and a double click do nothing; 浏览 opens a new-record dialog.
+    hrtest::openDialog(*modal, frm_ypll, [](Tfrm_ypll* b) {
+        b->BitBtn2->click();
+        b->DBGrid1DblClick();
+        b->BitBtn1->click();
+    }, [](Tfrm_yp* f) { EXPECT_FALSE(f->applicantLoaded()); });
+    EXPECT_EQ(modal->dialogsShown, (QStringList{"Tfrm_ypll", "Tfrm_yp"}));
+    EXPECT_TRUE(modal->messages.isEmpty());
+
     seed();
     QStringList rows = db->rows("select * from 应聘信息表");
-    openFromBrowse(3, [&](Tfrm_yp* f) {
+    fromBrowse(3, [&](Tfrm_yp* f) {
         EXPECT_TRUE(f->BitBtn3->isVisible() && f->BitBtn7->isVisible() && !f->BitBtn2->isVisible());
         EXPECT_EQ(f->Edit1->text() + f->MaskEdit1->text() + f->ComboBox3->text() + f->Memo2->text(),
                   "yp0031990-03-04本科2010 入职");
         f->Memo2->setFocus();
         hrtest::pressKey(f->Memo2, Qt::Key_Return);
         EXPECT_EQ(QApplication::focusWidget(), f->BitBtn3);
-        f->Edit2->setText("  王小五 ");
-        f->Memo1->setText("SQL\nQt\n");
+        hrtest::setTexts({{f->Edit2, "  王小五 "}, {f->Memo1, "SQL\nQt\n"}});
         Data1->yp.setRecNo(0);   // the shared query moved: 修改 still writes the applicant shown
         f->BitBtn3->click();
         EXPECT_FALSE(f->isVisible());
@@ -170,7 +144,7 @@ TEST_F(YpTest, ModifyWritesTheApplicantShownAndAFailureLeavesNothingPending)
 
     // The row went away underneath: 修改失败, the dialog stays, the browse's query as stored.
     modal->clear();
-    openFromBrowse(0, [&](Tfrm_yp* f) {
+    fromBrowse(0, [&](Tfrm_yp* f) {
         db->exec("delete from 应聘信息表 where rowid = 1");
         f->Edit2->setText("无名");
         f->BitBtn3->click();
@@ -179,60 +153,10 @@ TEST_F(YpTest, ModifyWritesTheApplicantShownAndAFailureLeavesNothingPending)
         EXPECT_EQ(Data1->yp.fieldText("姓名"), "张三");
     });
     EXPECT_EQ(modal->texts(), QStringList{"修改失败"});
-}
 
-TEST_F(YpTest, HireSavedRemovesExactlyThatApplicantAndAbandonedChangesNothing)
-{
-    seed();
-    db->exec("insert into 人事表 (bh) values ('mr004')");
-    auto hire = [](Tfrm_yp* f) {
-        f->BitBtn7->click();
-        EXPECT_FALSE(f->isVisible());
-    };
-    auto save = [](Tfrm_xygdj* x) {
-        EXPECT_EQ(session().OpenMode, 2);
-        for (ui::ComboBox* c : {x->ComboBox7, x->ComboBox2, x->ComboBox3, x->ComboBox4, x->ComboBox5, x->ComboBox6})
-            c->setText("x");
-        for (ui::Edit* e : {x->Edit9, x->Edit5, x->Edit12, x->Edit16, x->Edit10}) e->setText("y");
-        Data1->yp.setRecNo(0);   // the shared query moved: the hired applicant goes all the same
-        x->BitBtn1->click();
-    };
-    openFromBrowse(2, hire, save);
-    EXPECT_EQ(modal->texts(), QStringList{"保存成功！"});
-    // The copied inputs are test_xygdj's; here the applicant's own.
-    EXPECT_EQ(db->rows("select bh, xm, csrq from 人事表 where bh <> 'mr004'"), QStringList{"mr005|李四|1985-01-02"});
-    EXPECT_EQ(rowids(), (QStringList{"1", "2", "4"}));   // its duplicate stays
-    EXPECT_EQ(session().OpenMode, 0);
-
-    // Leaving the employee dialog: nothing changes, and the applicant dialog closes.
     modal->clear();
-    openFromBrowse(0, hire, [](Tfrm_xygdj* x) { x->BitBtn3->click(); });
-    EXPECT_EQ(db->count("人事表"), 2);
-    EXPECT_EQ(rowids(), (QStringList{"1", "2", "4"}));
-    EXPECT_TRUE(modal->messages.isEmpty());
-
-    // Without the browse beneath, the hire still removes exactly its applicant.
-    ui::runSelect(Data1->yp, "select * from 应聘信息表");
-    Data1->yp.setRecNo(1);
-    open(frm_yp, 1, {}, hire, save);
-    EXPECT_EQ(rowids(), (QStringList{"1", "4"}));
-    EXPECT_EQ(db->count("人事表"), 3);
-}
-
-TEST_F(YpTest, DeleteRemovesExactlyTheRowShownAndClosesTheDialog)
-{
-    // An empty list: 删除 and a double click do nothing; 浏览 opens a new-record dialog.
-    open(frm_ypll, 0, [](Tfrm_ypll* b) {
-        b->BitBtn2->click();
-        b->DBGrid1DblClick();
-        b->BitBtn1->click();
-    }, [](Tfrm_yp* f) { EXPECT_FALSE(f->applicantLoaded()); });
-    EXPECT_EQ(modal->dialogsShown, (QStringList{"Tfrm_ypll", "Tfrm_yp"}));
-    EXPECT_TRUE(modal->messages.isEmpty());
-
-    seed();
-    open(frm_ypll, 0, [](Tfrm_ypll* b) {
-        b->DBGrid1->clickRow(2);
+    hrtest::openDialog(*modal, frm_ypll, [](Tfrm_ypll* b) {
+        b->DBGrid1->clickRow(1);
         b->BitBtn1->click();
         // The browse's own 删除: the row now current (yp003), without a question.
         EXPECT_EQ(Data1->yp.fieldText("编号"), "yp003");
@@ -246,6 +170,56 @@ TEST_F(YpTest, DeleteRemovesExactlyTheRowShownAndClosesTheDialog)
         EXPECT_FALSE(f->isVisible());
     });
     EXPECT_EQ(modal->texts(), (QStringList{"真的要删除吗？", "真的要删除吗？"}));
-    EXPECT_EQ(rowids(), (QStringList{"1", "2"}));
+    EXPECT_EQ(rowids(), QStringList{"2"});
+    EXPECT_EQ(session().OpenMode, 0);
+}
+
+TEST_F(YpTest, HireCopiesTheApplicantAndRemovesExactlyItOnlyAfterASave)
+{
+    seed();
+    db->exec("insert into 人事表 (bh) values ('mr004')");
+    auto hire = [](Tfrm_yp* f) {
+        f->BitBtn7->click();
+        EXPECT_FALSE(f->isVisible());
+    };
+    auto fill = [](Tfrm_xygdj* x) {
+        EXPECT_EQ(session().OpenMode, 2);
+        for (ui::ComboBox* c : {x->ComboBox7, x->ComboBox2, x->ComboBox3, x->ComboBox4, x->ComboBox5, x->ComboBox6})
+            c->setText("x");
+        for (ui::Edit* e : {x->Edit9, x->Edit5, x->Edit12, x->Edit16, x->Edit10}) e->setText("y");
+    };
+    auto save = [&](Tfrm_xygdj* x) {
+        fill(x);
+        Data1->yp.setRecNo(0);   // the shared query moved: the hired applicant goes all the same
+        x->BitBtn1->click();
+    };
+    fromBrowse(2, hire, save);
+    EXPECT_EQ(modal->texts(), QStringList{"保存成功！"});
+    const QString today = QDate::currentDate().toString("yyyy-MM-dd");
+    EXPECT_EQ(db->rows("select bh, xm, xb, mz, whcd, csrq, dzyx, byyx, zy, tc, djrq, cjgzsj, drsj, sflz from 人事表 "
+                       "where bh <> 'mr004'"),
+              QStringList{"mr005|李四|女|回族|硕士|1985-01-02|ls@a.cn|复旦|物理|钢琴|" + today + "|" + today +
+                          "|1975-01-01|否"});
+    EXPECT_EQ(rowids(), (QStringList{"1", "2", "4"}));   // its duplicate stays
+    EXPECT_EQ(session().OpenMode, 0);
+
+    // Leaving the employee dialog, or a save that fails: nothing changes, and the applicant dialog closes.
+    modal->clear();
+    fromBrowse(0, hire, [](Tfrm_xygdj* x) { x->BitBtn3->click(); });
+    fromBrowse(0, hire, [&](Tfrm_xygdj* x) {
+        fill(x);
+        x->MaskEdit3->setText("1990-02-30");
+        x->BitBtn1->click();
+    });
+    EXPECT_EQ(modal->texts(), QStringList{"系统出错！"});
+    EXPECT_EQ(db->count("人事表"), 2);
+    EXPECT_EQ(rowids(), (QStringList{"1", "2", "4"}));
+
+    // Without the browse beneath, the hire still removes exactly its applicant.
+    ui::runSelect(Data1->yp, "select * from 应聘信息表");
+    Data1->yp.setRecNo(1);
+    applicant(1, hire, save);
+    EXPECT_EQ(rowids(), (QStringList{"1", "4"}));
+    EXPECT_EQ(db->count("人事表"), 3);
     EXPECT_EQ(session().OpenMode, 0);
 }
