@@ -28,6 +28,7 @@ inline void seedCompany(TestDb& db)
             "('mr011','赵六','女','汉族','北京','本科',' 后勤部 ','否',NULL,NULL,NULL)");
 }
 
+// The dialog class a driver takes.
 template <class F> struct DriverOf : DriverOf<decltype(&F::operator())> {};
 template <class C, class R, class W> struct DriverOf<R (C::*)(W*) const> { using type = W; };
 
