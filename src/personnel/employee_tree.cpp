@@ -17,15 +17,11 @@ EmployeeTreeList::EmployeeTreeList(QWidget* owner, Setup setup) : QObject(owner)
     TreeView1->setFixedWidth(209);
     TreeView1->setRootIsDecorated(true);
     connect(TreeView1, &QTreeWidget::itemClicked, this, [this, owner] {
-        ui::guarded(owner->window(), [this] {
-            TreeView1Click();
-            if (onTreeClick) onTreeClick();
-        });
+        ui::guarded(owner->window(), [this] { TreeView1Click(); });
     });
 
     DBGrid1 = new ui::DBGrid(owner);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-    if (!setup_.columns.isEmpty()) DBGrid1->setColumns(setup_.columns);
     DBGrid1->setQuery(setup_.list);
 }
 
@@ -81,18 +77,6 @@ bool EmployeeTreeList::hasCurrentRow() const
 {
     const db::Query& q = *setup_.list;
     return q.isOpen() && q.recordCount() > 0 && q.recNo() >= 0;
-}
-
-void EmployeeTreeList::copyFirstRow()
-{
-    // An empty or closed list reads Null everywhere: the inputs empty.
-    if (setup_.list->isOpen()) ui::showCurrentRow(*setup_.list, setup_.inputs);
-    else ui::clearControls(setup_.inputs);
-}
-
-void EmployeeTreeList::copyRowIfAny()
-{
-    if (hasCurrentRow()) ui::showCurrentRow(*setup_.list, setup_.inputs);
 }
 
 }

@@ -3,8 +3,6 @@
 #include "platform/ui/rowbind.h"
 #include <QObject>
 #include <QString>
-#include <QVector>
-#include <functional>
 
 class QTreeWidget;
 class QWidget;
@@ -40,13 +38,11 @@ namespace personnel {
 //
 //   FormShow:          tree_->buildTree(true, ComboBox1);   // clear first; departments also into ComboBox1
 //                      tree_->openPopulation();
-//                      tree_->copyFirstRow();               // or copyRowIfAny() (reinstatement)
 //                      tree_->expand();
 //   显示全部:          tree_->showAll();
-//   DBGrid1CellClick:  tree_->copyRowIfAny();
 //
 // A click on a tree node runs TreeView1Click by itself (under the default error
-// handler); set onTreeClick to hear of it afterwards.
+// handler).
 class EmployeeTreeList : public QObject {
     Q_OBJECT
 public:
@@ -57,7 +53,6 @@ public:
         QString allSql;                // 显示全部 (empty if the dialog has no such button)
         QString rootSql;               // the company node
         QString deptSql;               // a department node
-        QVector<ui::DBGrid::Column> columns;   // empty: every column of 人事表, named as in the table
         ui::FieldControls inputs;      // where the current employee is shown; may be empty
     };
 
@@ -75,11 +70,6 @@ public:
     void showAll();                    // the 显示全部 statement
     void TreeView1Click();             // lists the selected node's rows
 
-    // The inputs from the current row: copyFirstRow empties them when the list
-    // is empty; copyRowIfAny leaves them as they are then.
-    void copyFirstRow();
-    void copyRowIfAny();
-
     // The list is open and holds a current row (what 修改, 删除 and the state
     // changes act on).
     bool hasCurrentRow() const;
@@ -87,8 +77,6 @@ public:
 
     // 单位名称 of the first row of "select distinct 单位名称 from 单位信息表" on q.
     static QString companyName(db::Query& q);
-
-    std::function<void()> onTreeClick;
 
 private:
     void run(const QString& sql, const QString* node);
