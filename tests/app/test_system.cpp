@@ -26,14 +26,6 @@ protected:
         HrTest::SetUp();
         db->exec("insert into 操作员信息表 values ('admin', 'secret'), ('dup', '1'), ('dup', '2')");
     }
-    template <class T>
-    std::unique_ptr<T> open()
-    {
-        auto d = std::make_unique<T>(nullptr);
-        d->show();
-        QApplication::processEvents();
-        return d;
-    }
 };
 
 void fillCompany(Tfrm_dwxx* d, const QStringList& values)
@@ -53,7 +45,7 @@ QString pressed(hrtest::ScriptedModal& modal, ui::Button* button)
 
 TEST_F(SystemTest, OperatorEditsReachExactlyTheSelectedRowAndNeverStoreAnEmptyName)
 {
-    auto d = open<Tfrm_gly>();
+    auto d = hrtest::shown<Tfrm_gly>();
     const auto press = [&](ui::Button* button, const QString& name, const QString& pwd) {
         d->Edit1->setText(name);
         d->Edit2->setText(pwd);
@@ -110,7 +102,7 @@ TEST_F(SystemTest, OperatorEditsReachExactlyTheSelectedRowAndNeverStoreAnEmptyNa
 
 TEST_F(SystemTest, CompanyRecordIsOneRowThatAnEmptyNameNeverOverwrites)
 {
-    auto d = open<Tfrm_dwxx>();
+    auto d = hrtest::shown<Tfrm_dwxx>();
     EXPECT_EQ(modal->texts(), QStringList{"数据库中没有数据，请添加数据！"});
     d->SpeedButton4->click();   // no name: silently nothing
     fillCompany(d.get(), {" 澄岚 ", " 张三", "2001", "", "hr@example.com", "北京", " 软件\n公司 "});

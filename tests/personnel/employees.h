@@ -48,16 +48,6 @@ void openDialog(ScriptedModal& modal, T*& global, F... drivers)
     modal.onDialog = nullptr;
 }
 
-// A dialog shown outside the modal seam, for tests that click it directly.
-template <class T>
-std::unique_ptr<T> shown()
-{
-    auto d = std::make_unique<T>(nullptr);
-    d->show();
-    QApplication::processEvents();
-    return d;
-}
-
 inline QStringList gridColumn(const QTableView* grid, int col)
 {
     QStringList l;

@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/ui/modal.h"
+#include <QApplication>
 #include <QDialog>
 #include <QList>
 #include <QStringList>
@@ -96,5 +97,15 @@ private:
 // Key press into a widget as the operator would.
 void pressKey(QWidget* w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier);
 void typeText(QWidget* w, const QString& text);
+
+// A dialog shown outside the modal seam, for tests that click it directly.
+template <class T>
+std::unique_ptr<T> shown()
+{
+    auto d = std::make_unique<T>(nullptr);
+    d->show();
+    QApplication::processEvents();
+    return d;
+}
 
 }
