@@ -68,7 +68,7 @@ void populate(const std::string& path, int n)
     check(h, sqlite3_prepare_v2(h, "insert into 考核表 values (?, ?, 0, ?, ?, ?, ?, '良好', '80', '王', ?, '')", -1, &kh, nullptr), "prepare");
     const double bounds[] = {0, 1500, 4500, 9000, 35000, 55000, 80000, 1e9};
     for (int i = 0; i < n; ++i) {
-        char bh[16], xm[16];
+        char bh[24], xm[24];
         std::snprintf(bh, sizeof bh, "mr%05d", i + 1);
         std::snprintf(xm, sizeof xm, "员工%d", i + 1);
         const double basic = 1200 + (i * 37) % 9000 + 0.5 * (i % 3);
