@@ -327,7 +327,9 @@ void Tfrm_xygdj::BitBtn1Click()
         q.setSql(QStringLiteral(
             "insert into 人事表 (bh, xm, xb, sfzh, csrq, mz, hyzk, zzmm, jg, lxdh, sjhm, dzyx, jtdz, byyx, zy, whcd, tc, "
             "cjgzsj, gl, zp, ssbm, gz, zw, zc, drsj, jl, djrq, djr, sflz, lzrq, fzrq, lzfydjr) "
-            "values (:a,:b,:c,:d,:e,:f,:g,:h,:i,:j,:k,:l,:m,:n,:o,:p,:q,:r,:s,:t,:u,:v,:w,:x,:y,:z,:aa,:ab,:ac,:ad,:ae,:af)"));
+            "select :a,:b,:c,:d,:e,:f,:g,:h,:i,:j,:k,:l,:m,:n,:o,:p,:q,:r,:s,:t,:u,:v,:w,:x,:y,:z,:aa,:ab,:ac,:ad,:ae,:af "
+            // The proposal reserves nothing: another copy may have saved this number since.
+            "where not exists (select 1 from 人事表 where bh = :a)"));
         q.setParam(QStringLiteral("a"), text(Edit1->text()));
         q.setParam(QStringLiteral("b"), text(Edit2->text()));
         q.setParam(QStringLiteral("c"), text(ComboBox8->text()));
@@ -360,7 +362,10 @@ void Tfrm_xygdj::BitBtn1Click()
         q.setParam(QStringLiteral("ad"), db::Value::null());
         q.setParam(QStringLiteral("ae"), db::Value::null());
         q.setParam(QStringLiteral("af"), db::Value::null());
-        q.execSql();
+        if (q.execSql() == 0) {
+            ui::info(QStringLiteral("编号%1已经存在，员工信息没有保存，请重新添加！").arg(ui::trim(Edit1->text())), this);
+            return;
+        }
         editclear();
         ui::info(QStringLiteral("保存成功！"), this);
         if (openMode() == 2 && applicantDelete) applicantDelete(BitBtn1);

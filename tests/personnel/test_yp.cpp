@@ -215,6 +215,19 @@ TEST_F(YpTest, HireCopiesTheApplicantAndRemovesExactlyItOnlyAfterASave)
     EXPECT_EQ(db->count("人事表"), 2);
     EXPECT_EQ(rowids(), (QStringList{"1", "2", "4"}));
 
+    // The proposed number taken meanwhile by another copy of the program: no second mr006, the applicant stays.
+    modal->clear();
+    fromBrowse(0, hire, [&](Tfrm_xygdj* x) {
+        fill(x);
+        EXPECT_EQ(x->Edit1->text(), "mr006");
+        db->exec("insert into 人事表 (bh, xm) values ('mr006', '别人')");
+        x->BitBtn1->click();
+    });
+    EXPECT_EQ(modal->texts(), QStringList{"编号mr006已经存在，员工信息没有保存，请重新添加！"});
+    EXPECT_EQ(db->rows("select xm from 人事表 where bh = 'mr006'"), QStringList{"别人"});
+    EXPECT_EQ(rowids(), (QStringList{"1", "2", "4"}));
+    db->exec("delete from 人事表 where bh = 'mr006'");
+
     // Without the browse beneath, the hire still removes exactly its applicant.
     ui::runSelect(Data1->yp, "select * from 应聘信息表");
     Data1->yp.setRecNo(1);
