@@ -126,6 +126,11 @@ TEST_F(GzszTest, GridRowIsShownModifiedAndDeleted)
     db->exec("insert into 工资模板 values ('mr001', '张三', 2000, 100, 50, 0.08, 0.01, 0.02, 1), "
              "('mr002', '李四', 500, 100, 50, 0.07, 0.03, 0.04, 2)");
     withDialog([&](Tfrm_gzsz& d) {
+        // A row reached with the keys is shown, so 修改 writes the row the inputs show.
+        d.DBGrid1->clickRow(0);
+        d.DBGrid1->setFocus();
+        hrtest::pressKey(d.DBGrid1, Qt::Key_Down);
+        EXPECT_EQ(d.ComboBox1->text(), "mr002");
         d.DBGrid1->clickRow(1);
         EXPECT_EQ(d.ComboBox1->text(), "mr002");
         EXPECT_EQ(d.Edit5->text(), "0.04");   // 医疗保险
