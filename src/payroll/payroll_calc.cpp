@@ -69,11 +69,16 @@ Amounts computeAmounts(const Assessment& a, const SalaryTemplate& t, const Atten
     return m;
 }
 
-std::optional<int32_t> wholeAmount(double sum)
+std::optional<int32_t> wholeAmount(double sum, double magnitude)
 {
     if (!std::isfinite(sum)) return std::nullopt;
     // rint rounds an exact half to the even neighbour in the default mode.
-    const double w = std::rint(sum);
+    double w = std::rint(sum);
+    // Amounts in cents are not exact in binary, nor is their sum: a half
+    // that lands a few units off would go up or down by chance.
+    const double f = std::floor(sum);
+    if (std::fabs(sum - (f + 0.5)) <= 32 * std::numeric_limits<double>::epsilon() * magnitude)
+        w = std::fmod(f, 2) == 0 ? f : f + 1;
     if (w < std::numeric_limits<int32_t>::min() || w > std::numeric_limits<int32_t>::max()) return std::nullopt;
     return static_cast<int32_t>(w);
 }
@@ -94,14 +99,14 @@ std::optional<Totals> settleRow(const SalaryRow& row, QString* why)
     for (const Item& i : deducted)
         if (!i.v) return fail(QStringLiteral("%1为空").arg(QString::fromUtf8(i.title)));
     // Left to right, in the order written.
-    double gross = *paid[0].v;
-    for (size_t k = 1; k < std::size(paid); ++k) gross += *paid[k].v;
-    double deductions = *deducted[0].v;
-    for (size_t k = 1; k < std::size(deducted); ++k) deductions += *deducted[k].v;
+    double gross = *paid[0].v, grossSize = std::fabs(gross);
+    for (size_t k = 1; k < std::size(paid); ++k) gross += *paid[k].v, grossSize += std::fabs(*paid[k].v);
+    double deductions = *deducted[0].v, deductionsSize = std::fabs(deductions);
+    for (size_t k = 1; k < std::size(deducted); ++k) deductions += *deducted[k].v, deductionsSize += std::fabs(*deducted[k].v);
     Totals t;
-    const auto g = wholeAmount(gross);
+    const auto g = wholeAmount(gross, grossSize);
     if (!g) return fail(QStringLiteral("应发工资超出范围"));
-    const auto d = wholeAmount(deductions);
+    const auto d = wholeAmount(deductions, deductionsSize);
     if (!d) return fail(QStringLiteral("应扣工资超出范围"));
     const int64_t net = int64_t(*g) - int64_t(*d);
     if (net < std::numeric_limits<int32_t>::min() || net > std::numeric_limits<int32_t>::max())

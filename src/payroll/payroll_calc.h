@@ -96,8 +96,11 @@ struct Totals {
 };
 
 // A sum made a whole number: nearest, an exact half to the even neighbour.
+// magnitude is the sum of the terms' absolute values: within the rounding
+// noise that many terms can carry, a sum counts as the exact half it stands
+// for (2000 + 0.03 + 200 + 300 + 1.47 adds up to 2501.4999999999995).
 // Missing when it does not fit a signed 32-bit number.
-std::optional<int32_t> wholeAmount(double sum);
+std::optional<int32_t> wholeAmount(double sum, double magnitude = 0);
 
 // The three totals of a row, or nothing with *why saying what stops it
 // (a missing amount by its grid title, or a total out of range).

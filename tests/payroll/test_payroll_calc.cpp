@@ -42,6 +42,18 @@ TEST(PayrollCalc, WholeAmountIsHalfToEvenWithin32Bits)
     for (const auto& [x, want] : cases) EXPECT_EQ(wholeAmount(x), want) << std::setprecision(17) << x;
 }
 
+TEST(PayrollCalc, AnExactHalfInCentsStaysAHalfWhateverTheBinarySumMakesOfIt)
+{
+    // 2501.50 adds up to 2501.4999999999995, 2502.50 to 2502.5000000000005.
+    //                 jbgz  jbf   qqj  zwjt qtje  kgf   ylbx  ylx  sybx qtke  ks
+    const SalaryRow row{2000, 0.03, 200, 300, 1.47, 2000, 0.22, 200, 300, 2.28, 0};
+    const auto t = settleRow(row);
+    ASSERT_TRUE(t);
+    EXPECT_EQ(std::tuple(t->gross, t->deductions, t->net), std::tuple(2502, 2502, 0));
+    const SalaryRow negative{-2000, -0.03, -200, -300, -1.47, 0, 0, 0, 0, 0, 0};
+    EXPECT_EQ(settleRow(negative)->gross, -2502);
+}
+
 TEST(PayrollCalc, RowsThatCannotBeSettledSayWhy)
 {
     //         jbgz  jbf   qqj zwjt qtje kgf  ylbx ylx sybx qtke ks
