@@ -99,10 +99,15 @@ std::optional<Totals> settleRow(const SalaryRow& row, QString* why)
     for (const Item& i : deducted)
         if (!i.v) return fail(QStringLiteral("%1为空").arg(QString::fromUtf8(i.title)));
     // Left to right, in the order written.
-    double gross = *paid[0].v, grossSize = std::fabs(gross);
-    for (size_t k = 1; k < std::size(paid); ++k) gross += *paid[k].v, grossSize += std::fabs(*paid[k].v);
-    double deductions = *deducted[0].v, deductionsSize = std::fabs(deductions);
-    for (size_t k = 1; k < std::size(deducted); ++k) deductions += *deducted[k].v, deductionsSize += std::fabs(*deducted[k].v);
+    double gross = 0, grossSize = 0, deductions = 0, deductionsSize = 0;
+    for (const Item& i : paid) {
+        gross += *i.v;
+        grossSize += std::fabs(*i.v);
+    }
+    for (const Item& i : deducted) {
+        deductions += *i.v;
+        deductionsSize += std::fabs(*i.v);
+    }
     Totals t;
     const auto g = wholeAmount(gross, grossSize);
     if (!g) return fail(QStringLiteral("应发工资超出范围"));
