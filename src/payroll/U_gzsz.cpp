@@ -137,9 +137,8 @@ Tfrm_gzsz::Tfrm_gzsz(QWidget* owner) : ui::Form(owner)
     BitBtn2->onClick = [this] { BitBtn2Click(); };
     BitBtn4->onClick = [this] { BitBtn4Click(); };
     BitBtn3->onClick = [this] { BitBtn3Click(); };
+    // Also for a row reached with the keys: 修改 writes the row the inputs show.
     DBGrid1->onCellClick = [this] { DBGrid1CellClick(); };
-    // A row reached with the keys is shown as a clicked one: 修改 writes the row the inputs show.
-    DBGrid1->onKeyMove = [this] { DBGrid1CellClick(); };
 }
 
 Tfrm_gzsz::~Tfrm_gzsz() = default;

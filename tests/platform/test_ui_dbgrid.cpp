@@ -1,6 +1,7 @@
 #include "data/U_data.h"
 #include "harness.h"
 #include "platform/ui/dbgrid.h"
+#include <QHeaderView>
 #include <QSignalSpy>
 #include <QTest>
 #include <stdexcept>
@@ -89,12 +90,18 @@ TEST_F(UiDBGrid, ClicksAndKeysMoveTheQueryBeforeTheHandler)
                       grid->visualRect(grid->model()->index(1, 1)).center());
     EXPECT_EQ(seen, (QStringList{"3", "2"}));
 
-    // Keys move the query's row but are no cell click.
+    // Keys, the row indicator and another button move the query's row and are shown as a click.
     QTest::keyClick(grid.get(), Qt::Key_Down);
     EXPECT_EQ(q->recNo(), 2);
     QTest::keyClick(grid.get(), Qt::Key_End, Qt::ControlModifier);
     EXPECT_EQ(q->recNo(), 3);
-    EXPECT_EQ(seen.size(), 2);
+    QHeaderView* indicator = grid->verticalHeader();
+    QTest::mouseClick(indicator->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      QPoint(4, indicator->sectionViewportPosition(0) + indicator->sectionSize(0) / 2));
+    EXPECT_EQ(q->recNo(), 0);
+    QTest::mouseClick(grid->viewport(), Qt::RightButton, Qt::NoModifier,
+                      grid->visualRect(grid->model()->index(1, 1)).center());
+    EXPECT_EQ(seen, (QStringList{"3", "2", "3", "4", "1", "2"}));
     q->first();   // moved by code: the grid follows, and marks the row
     EXPECT_EQ(gridRow(), 0);
     EXPECT_EQ(grid->model()->headerData(0, Qt::Vertical).toString(), QStringLiteral("▶"));

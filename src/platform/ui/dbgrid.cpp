@@ -3,6 +3,7 @@
 #include "platform/ui/errors.h"
 #include <QAbstractTableModel>
 #include <QHeaderView>
+#include <QMouseEvent>
 
 namespace ui {
 
@@ -268,15 +269,16 @@ void DBGrid::operatorMoved(const QModelIndex& current)
     if (!moved)
         QMetaObject::invokeMethod(this, [this] { followCurrent(query_ && query_->isOpen() ? query_->recNo() : -1); },
                                   Qt::QueuedConnection);
-    else if (keying_ && onKeyMove)
-        guarded(window(), onKeyMove);
+    else if (!pressing_ && onCellClick)
+        guarded(window(), onCellClick);
 }
 
-void DBGrid::keyPressEvent(QKeyEvent* e)
+// Only a left press ends in a click; another button moves the row all the same.
+void DBGrid::mousePressEvent(QMouseEvent* e)
 {
-    keying_ = true;
-    QTableView::keyPressEvent(e);
-    keying_ = false;
+    pressing_ = e->button() == Qt::LeftButton;
+    QTableView::mousePressEvent(e);
+    pressing_ = false;
 }
 
 void DBGrid::cellClicked(const QModelIndex& index)
@@ -292,7 +294,9 @@ void DBGrid::clickRow(int row)
 {
     if (row < 0 || row >= model_->rowCount() || model_->columnCount() == 0) return;
     const QModelIndex idx = model_->index(row, qMax(0, currentIndex().column()));
+    pressing_ = true;
     setCurrentIndex(idx);
+    pressing_ = false;
     cellClicked(idx);
 }
 

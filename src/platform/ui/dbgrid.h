@@ -25,16 +25,17 @@ public:
     // Fixed columns (field names, titles, widths); empty = all columns of the query.
     void setColumns(const QVector<Column>& cols);
 
-    std::function<void()> onCellClick;   // runs under the default error handler
+    // A click on a cell, or any other move of the current row by the operator
+    // (keys, the row indicator, another mouse button, dragging over the rows):
+    // the dialog shows the row the grid marks. Runs under the default error handler.
+    std::function<void()> onCellClick;
     std::function<void()> onDblClick;    // the same
-    // The operator moved the current row with a key (arrows, pages, Home, End): the same.
-    std::function<void()> onKeyMove;
 
     // For tests: click the given row as the operator would.
     void clickRow(int row);
 
 protected:
-    void keyPressEvent(QKeyEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
 
 private:
     void queryReset();
@@ -47,7 +48,7 @@ private:
     QueryModel* model_ = nullptr;
     QVector<Column> columns_;
     bool syncing_ = false;               // the grid is following the query
-    bool keying_ = false;                // a key press is moving the current row
+    bool pressing_ = false;              // a press on a cell, whose click follows
 };
 
 }

@@ -68,9 +68,8 @@ GridForm::GridForm(QWidget* owner, const char* name, const QString& caption, db:
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     DBGrid1->setQuery(&q_);
     fitColumns(DBGrid1);
+    // Also for a row reached with the keys or the row indicator: 修改 writes the row the inputs show.
     DBGrid1->onCellClick = [this] { DBGrid1CellClick(); };
-    // A row reached with the keys is shown as a clicked one: 修改 writes the row the inputs show.
-    DBGrid1->onKeyMove = [this] { DBGrid1CellClick(); };
     body_->addWidget(DBGrid1, 1);
 
     resize(options.size);
