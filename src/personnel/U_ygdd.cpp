@@ -43,12 +43,7 @@ Tfrm_ygdd::Tfrm_ygdd(QWidget* owner) : EmployeeMoveForm(owner)
     s.allSql = QStringLiteral("select * from 人事表 where sflz=:b ");
     s.rootSql = QStringLiteral("select * from 人事表 where sflz=:b ");
     s.deptSql = QStringLiteral("select * from 人事表 where ssbm= :a and sflz=:b ");
-    s.inputs = {{QStringLiteral("bh"), Edit1},
-                {QStringLiteral("xm"), Edit2},
-                {QStringLiteral("ssbm"), ComboBox1},
-                {QStringLiteral("zw"), ComboBox2},
-                {QStringLiteral("zc"), ComboBox3}};
-    finishFrame(std::move(s));
+    finishFrame(std::move(s), Edit1, Edit2, ComboBox1, ComboBox2, ComboBox3);
 
     QWidget* order[] = {Edit1, Edit2, ComboBox1, ComboBox2, ComboBox3, BitBtn3, BitBtn2, TreeView1, DBGrid1};
     for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);

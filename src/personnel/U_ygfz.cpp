@@ -30,12 +30,7 @@ Tfrm_ygfz::Tfrm_ygfz(QWidget* owner) : EmployeeMoveForm(owner)
     s.allSql = QStringLiteral("select * from 人事表 where sflz=:a");
     s.rootSql = QStringLiteral("select * from 人事表 where sflz=:b ");
     s.deptSql = QStringLiteral("select * from 人事表 where ssbm = :a and sflz=:b ");
-    s.inputs = {{QStringLiteral("bh"), Edit1},
-                {QStringLiteral("xm"), Edit2},
-                {QStringLiteral("ssbm"), ComboBox1},
-                {QStringLiteral("zw"), ComboBox2},
-                {QStringLiteral("zc"), ComboBox3}};
-    finishFrame(std::move(s));
+    finishFrame(std::move(s), Edit1, Edit2, ComboBox1, ComboBox2, ComboBox3);
 
     // Outer size 709 x 505 with a sizeable frame: client area 701 x 478,
     // placed where it was designed rather than centred.

@@ -30,12 +30,7 @@ Tfrm_yglz::Tfrm_yglz(QWidget* owner) : EmployeeMoveForm(owner)
     s.allSql = QStringLiteral("select * from 人事表 where sflz= :a");
     s.rootSql = QStringLiteral("select * from 人事表 where sflz=:b ");
     s.deptSql = QStringLiteral("select * from 人事表 where ssbm = :a and sflz=:b ");
-    s.inputs = {{QStringLiteral("bh"), Edit1},
-                {QStringLiteral("xm"), Edit2},
-                {QStringLiteral("ssbm"), Edit3},
-                {QStringLiteral("zw"), Edit4},
-                {QStringLiteral("zc"), Edit5}};
-    finishFrame(std::move(s));
+    finishFrame(std::move(s), Edit1, Edit2, Edit3, Edit4, Edit5);
 
     // Outer size 709 x 505 with a sizeable frame: client area 701 x 478.
     resize(701, 478);

@@ -32,8 +32,11 @@ ui::InputPanel* EmployeeMoveForm::inputsPanel()
     return p;
 }
 
-void EmployeeMoveForm::finishFrame(personnel::EmployeeTreeList::Setup setup)
+void EmployeeMoveForm::finishFrame(personnel::EmployeeTreeList::Setup setup, QWidget* bh, QWidget* xm, QWidget* ssbm,
+                                   QWidget* zw, QWidget* zc)
 {
+    setup.inputs = {{QStringLiteral("bh"), bh}, {QStringLiteral("xm"), xm}, {QStringLiteral("ssbm"), ssbm},
+                    {QStringLiteral("zw"), zw}, {QStringLiteral("zc"), zc}};
     bar_->addDivider();
     SpeedButton3 = bar_->addButton(QStringLiteral("退出"));
     SpeedButton3->setObjectName(QStringLiteral("SpeedButton3"));

@@ -46,8 +46,9 @@ protected:
 
     // After the dialog's own tool buttons and inputs: adds 退出, creates the
     // tree and the grid on `setup` and lays out the tree on the left, then the
-    // bar, the inputs and the grid; setup.inputs are the bh, xm, ssbm, zw, zc inputs.
-    void finishFrame(personnel::EmployeeTreeList::Setup setup);
+    // bar, the inputs and the grid; the inputs show bh, xm, ssbm, zw and zc.
+    void finishFrame(personnel::EmployeeTreeList::Setup setup, QWidget* bh, QWidget* xm, QWidget* ssbm, QWidget* zw,
+                     QWidget* zc);
 
     // The department, position and title lists (transfer, reinstatement):
     // clears the three boxes, builds the tree with the departments into the
