@@ -284,24 +284,17 @@ void Tfrm_gzsz::BitBtn2Click()
 {
     db::Query& q = Data1->ADOQYgzsz;
     try {
-        q.edit();
-        q.setField(QStringLiteral("员工编号"), Value::text(ComboBox1->text()));
-        q.setField(QStringLiteral("员工姓名"), Value::text(ComboBox2->text()));
-        q.setField(QStringLiteral("基本工资"), amount(Edit1));
-        q.setField(QStringLiteral("全勤奖"), amount(Edit2));
-        q.setField(QStringLiteral("职务津贴"), amount(Edit3));
-        q.setField(QStringLiteral("养老保险"), amount(Edit4));
-        q.setField(QStringLiteral("失业保险"), amount(Edit6));
-        q.setField(QStringLiteral("医疗保险"), amount(Edit5));
-        q.setField(QStringLiteral("扣税级别"), Value::text(ui::trim(Edit7->text())));
-        q.post();
+        ui::writeRow(q, {{QStringLiteral("员工编号"), Value::text(ComboBox1->text())},
+                         {QStringLiteral("员工姓名"), Value::text(ComboBox2->text())},
+                         {QStringLiteral("基本工资"), amount(Edit1)},
+                         {QStringLiteral("全勤奖"), amount(Edit2)},
+                         {QStringLiteral("职务津贴"), amount(Edit3)},
+                         {QStringLiteral("养老保险"), amount(Edit4)},
+                         {QStringLiteral("失业保险"), amount(Edit6)},
+                         {QStringLiteral("医疗保险"), amount(Edit5)},
+                         {QStringLiteral("扣税级别"), Value::text(ui::trim(Edit7->text()))}});
     } catch (...) {
         diag::logCause(QStringLiteral("工资模板修改"));
-        // A refused change is dropped rather than left pending on the grid's row.
-        try {
-            if (q.isOpen() && q.state() != db::Query::State::Browse) q.cancel();
-        } catch (...) {
-        }
         ui::info(QStringLiteral("修改失败"), this);
         return;
     }
