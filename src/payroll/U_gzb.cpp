@@ -225,26 +225,16 @@ void Tfrm_gzb::BitBtn1Click()
     // Numbers only through the strict parser: "1e999" would be stored as infinity.
     const Value amount = Value::real(db::toNumber(Edit2->text()));
     const Value deduction = Value::real(db::toNumber(Edit1->text()));
-    q.edit();
     try {
-        q.setField(QStringLiteral("qtje"), amount);
-        q.setField(QStringLiteral("qtke"), deduction);
-        q.setField(QStringLiteral("bz"), Value::text(ui::trim(Edit3->text())));
         // Refused when the row no longer holds what the grid shows (settled
         // meanwhile by another copy of the program, say): nothing written.
-        q.post();
+        ui::writeRow(q, {{QStringLiteral("qtje"), amount},
+                         {QStringLiteral("qtke"), deduction},
+                         {QStringLiteral("bz"), Value::text(ui::trim(Edit3->text()))}});
     } catch (const db::RowChanged&) {
         diag::logCause(QStringLiteral("其它金额添加"));
-        q.cancel();
         ui::info(QStringLiteral("该记录已被修改，请重新打开"), this);
         return;
-    } catch (...) {
-        // Leave no half-made change on the grid's row.
-        try {
-            q.cancel();
-        } catch (...) {
-        }
-        throw;
     }
     CheckBox1->setChecked(false);
     Edit1->setText(QStringLiteral("0"));
