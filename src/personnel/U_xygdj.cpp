@@ -393,16 +393,15 @@ void Tfrm_xygdj::BitBtn5Click()
         // A photo the operator did not replace goes back byte for byte, even
         // one that could not be shown.
         const db::Value zp = photoReplaced_ ? photoValue() : q.field(QStringLiteral("zp"));
-        q.edit();
+        ui::FieldValues values;
         for (const auto& [field, w] : fields)
-            q.setField(QString::fromLatin1(field), db::Value::text(ui::trim(ui::controlText(w))));
-        q.setField(QStringLiteral("zp"), zp);
-        q.post();
+            values.append({QString::fromLatin1(field), db::Value::text(ui::trim(ui::controlText(w)))});
+        values.append({QStringLiteral("zp"), zp});
+        // Nothing of a failed update stays pending on the browse's row.
+        ui::writeRow(q, values);
         ui::info(QStringLiteral("修改成功"), this);
     } catch (const std::exception&) {
         diag::logCause(QStringLiteral("员工信息修改"));
-        // Nothing of a failed update stays pending on the browse's row.
-        if (q.state() == db::Query::State::Edit || q.state() == db::Query::State::Insert) q.cancel();
         ui::info(QStringLiteral("修改失败"), this);
     }
     close();
