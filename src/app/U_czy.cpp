@@ -1,6 +1,5 @@
 #include "app/U_czy.h"
 #include "data/U_data.h"
-#include "platform/diag/log.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dbgrid.h"
 #include "platform/ui/modal.h"
@@ -63,8 +62,7 @@ void Tfrm_gly::SpeedButton1Click()
         ui::info(QStringLiteral("添加成功"), this);
         editclear();
     } catch (...) {
-        diag::logCause(QStringLiteral("操作员添加"));
-        ui::info(QStringLiteral("添加失败"), this);
+        ui::failed(QStringLiteral("操作员添加"), QStringLiteral("添加失败"), this);
     }
 }
 

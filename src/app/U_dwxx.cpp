@@ -1,6 +1,5 @@
 #include "app/U_dwxx.h"
 #include "data/U_data.h"
-#include "platform/diag/log.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/modal.h"
 #include "platform/ui/speedbar.h"
@@ -113,8 +112,7 @@ void Tfrm_dwxx::SpeedButton4Click()
         FormShow();
         editvalue();
     } catch (...) {
-        diag::logCause(QStringLiteral("单位信息添加"));
-        ui::info(QStringLiteral("添加失败"), this);
+        ui::failed(QStringLiteral("单位信息添加"), QStringLiteral("添加失败"), this);
     }
 }
 

@@ -3,7 +3,6 @@
 #include "app/picture.h"
 #include "data/U_data.h"
 #include "data/archive.h"
-#include "platform/diag/log.h"
 #include "platform/shell/shell.h"
 #include "platform/ui/errors.h"
 #include "platform/ui/modal.h"
@@ -354,13 +353,8 @@ void Tfrm_main::SpeedButton4Click()
         }
         ui::info(QStringLiteral("数据备份成功"), this);
     } catch (...) {
-        diag::logCause(QStringLiteral("数据备份"));
-        ui::MessageRequest r;
-        r.owner = this;
-        r.caption = QStringLiteral("数据库备份");
-        r.text = QStringLiteral("数据库备份失败，请检查备份的路径或网络状态！");
-        r.icon = ui::Icon::Information;
-        ui::message(r);
+        ui::failed(QStringLiteral("数据备份"), QStringLiteral("数据库备份失败，请检查备份的路径或网络状态！"), this,
+                   QStringLiteral("数据库备份"));
     }
 }
 
@@ -372,7 +366,6 @@ void Tfrm_main::SpeedButton5Click()
         data::restoreDatabase(*Data1, file);
         ui::plain(QStringLiteral("恢复成功"), this);
     } catch (...) {
-        diag::logCause(QStringLiteral("数据还原"));
-        ui::plain(QStringLiteral("恢复失败"), this);
+        ui::failed(QStringLiteral("数据还原"), QStringLiteral("恢复失败"), this, ui::applicationTitle(), ui::Icon::None);
     }
 }

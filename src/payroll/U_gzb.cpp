@@ -3,7 +3,6 @@
 #include "payroll/salary_month.h"
 #include "platform/db/convert.h"
 #include "platform/db/error.h"
-#include "platform/diag/log.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dbgrid.h"
 #include "platform/ui/errors.h"
@@ -232,8 +231,7 @@ void Tfrm_gzb::BitBtn1Click()
                          {QStringLiteral("qtke"), deduction},
                          {QStringLiteral("bz"), Value::text(ui::trim(Edit3->text()))}});
     } catch (const db::RowChanged&) {
-        diag::logCause(QStringLiteral("其它金额添加"));
-        ui::info(QStringLiteral("该记录已被修改，请重新打开"), this);
+        ui::failed(QStringLiteral("其它金额添加"), QStringLiteral("该记录已被修改，请重新打开"), this);
         return;
     }
     CheckBox1->setChecked(false);

@@ -2,7 +2,6 @@
 #include "data/U_data.h"
 #include "payroll/payroll_calc.h"
 #include "platform/db/convert.h"
-#include "platform/diag/log.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dbgrid.h"
 #include "platform/ui/errors.h"
@@ -273,8 +272,7 @@ void Tfrm_gzsz::BitBtn1Click()
         editclear();
         FormShow();
     } catch (...) {
-        diag::logCause(QStringLiteral("工资模板保存"));
-        ui::info(QStringLiteral("保存失败"), this);
+        ui::failed(QStringLiteral("工资模板保存"), QStringLiteral("保存失败"), this);
         return;
     }
     ui::info(QStringLiteral("保存成功"), this);
@@ -294,8 +292,7 @@ void Tfrm_gzsz::BitBtn2Click()
                          {QStringLiteral("医疗保险"), amount(Edit5)},
                          {QStringLiteral("扣税级别"), Value::text(ui::trim(Edit7->text()))}});
     } catch (...) {
-        diag::logCause(QStringLiteral("工资模板修改"));
-        ui::info(QStringLiteral("修改失败"), this);
+        ui::failed(QStringLiteral("工资模板修改"), QStringLiteral("修改失败"), this);
         return;
     }
     ui::info(QStringLiteral("修改成功"), this);

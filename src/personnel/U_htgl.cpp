@@ -2,7 +2,6 @@
 #include "data/U_data.h"
 #include "platform/db/convert.h"
 #include "platform/db/error.h"
-#include "platform/diag/log.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dbgrid.h"
 #include "platform/ui/modal.h"
@@ -114,8 +113,7 @@ void Tfrm_htgl::SpeedButton4Click()
         setSaving(false);
         editclear();
     } catch (...) {
-        diag::logCause(QStringLiteral("合同保存"));
-        ui::info(QStringLiteral("保存失败"), this);
+        ui::failed(QStringLiteral("合同保存"), QStringLiteral("保存失败"), this);
     }
 }
 

@@ -1,6 +1,5 @@
 #include "personnel/U_khgl.h"
 #include "data/U_data.h"
-#include "platform/diag/log.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dbgrid.h"
 #include "platform/ui/modal.h"
@@ -57,8 +56,7 @@ void Tfrm_khgl::SpeedButton4Click()
         // following 修改 reaches it and not the first record of the list.
         query().last();
     } catch (...) {
-        diag::logCause(QStringLiteral("考核记录保存"));
-        ui::info(QStringLiteral("保存失败"), this);
+        ui::failed(QStringLiteral("考核记录保存"), QStringLiteral("保存失败"), this);
     }
 }
 

@@ -370,8 +370,7 @@ void Tfrm_xygdj::BitBtn1Click()
         ui::info(QStringLiteral("保存成功！"), this);
         if (openMode() == 2 && applicantDelete) applicantDelete(BitBtn1);
     } catch (const std::exception&) {
-        diag::logCause(QStringLiteral("员工登记保存"));
-        ui::info(QStringLiteral("系统出错！"), this);
+        ui::failed(QStringLiteral("员工登记保存"), QStringLiteral("系统出错！"), this);
     }
 }
 
@@ -401,8 +400,7 @@ void Tfrm_xygdj::BitBtn5Click()
         ui::writeRow(q, values);
         ui::info(QStringLiteral("修改成功"), this);
     } catch (const std::exception&) {
-        diag::logCause(QStringLiteral("员工信息修改"));
-        ui::info(QStringLiteral("修改失败"), this);
+        ui::failed(QStringLiteral("员工信息修改"), QStringLiteral("修改失败"), this);
     }
     close();
 }

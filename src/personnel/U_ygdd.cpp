@@ -1,6 +1,5 @@
 #include "personnel/U_ygdd.h"
 #include "data/U_data.h"
-#include "platform/diag/log.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/gridform.h"
 #include "platform/ui/modal.h"
@@ -75,8 +74,7 @@ void Tfrm_ygdd::BitBtn2Click()
                          {QStringLiteral("zw"), db::Value::text(ui::trim(ComboBox2->text()))},
                          {QStringLiteral("zc"), db::Value::text(ui::trim(ComboBox3->text()))}});
     } catch (...) {
-        diag::logCause(QStringLiteral("员工调动"));
-        ui::info(QStringLiteral("修改失败"), this);
+        ui::failed(QStringLiteral("员工调动"), QStringLiteral("修改失败"), this);
         close();
         return;
     }

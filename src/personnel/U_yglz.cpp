@@ -1,6 +1,5 @@
 #include "personnel/U_yglz.h"
 #include "data/U_data.h"
-#include "platform/diag/log.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/gridform.h"
 #include "platform/ui/modal.h"
@@ -52,8 +51,7 @@ void Tfrm_yglz::SpeedButton4Click()
         writeCurrentRow({{QStringLiteral("sflz"), db::Value::text(QStringLiteral("是"))},
                          {QStringLiteral("lzrq"), db::Value::date(QDate::currentDate())}});
     } catch (...) {
-        diag::logCause(QStringLiteral("员工离职"));
-        ui::info(QStringLiteral("修改失败"), this);
+        ui::failed(QStringLiteral("员工离职"), QStringLiteral("修改失败"), this);
         close();
         return;
     }

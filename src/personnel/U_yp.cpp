@@ -232,8 +232,7 @@ void Tfrm_yp::BitBtn2Click()
         editclear();
         close();
     } catch (const std::exception&) {
-        diag::logCause(QStringLiteral("应聘信息表保存"));
-        ui::info(QStringLiteral("保存失败"), this);
+        ui::failed(QStringLiteral("应聘信息表保存"), QStringLiteral("保存失败"), this);
     }
 }
 
@@ -265,8 +264,7 @@ void Tfrm_yp::BitBtn3Click()
         locateLoaded();
         ui::postInputs(q, fields());
     } catch (const std::exception&) {
-        diag::logCause(QStringLiteral("应聘信息表修改"));
-        ui::info(QStringLiteral("修改失败"), this);
+        ui::failed(QStringLiteral("应聘信息表修改"), QStringLiteral("修改失败"), this);
         return;
     }
     ui::info(QStringLiteral("修改成功"), this);

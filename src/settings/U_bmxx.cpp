@@ -1,7 +1,6 @@
 #include "settings/U_bmxx.h"
 #include "data/U_data.h"
 #include "platform/db/error.h"
-#include "platform/diag/log.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dbgrid.h"
 #include "platform/ui/modal.h"
@@ -150,9 +149,8 @@ void Tfrm_bmxx::insertDepartment()
             }
         }
     } catch (...) {
-        diag::logCause(QStringLiteral("部门添加"));
         shownRow_ = -1;
-        warningInfo(QStringLiteral("系统出错！"), this);
+        ui::failed(QStringLiteral("部门添加"), QStringLiteral("系统出错！"), this, QStringLiteral("警告"));
     }
 }
 

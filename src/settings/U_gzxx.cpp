@@ -1,6 +1,5 @@
 #include "settings/U_gzxx.h"
 #include "data/U_data.h"
-#include "platform/diag/log.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dbgrid.h"
 #include "platform/ui/modal.h"
@@ -140,11 +139,10 @@ void Tfrm_gzxx::SpeedButton4Click()
             break;
         }
     } catch (...) {
-        diag::logCause(list_.caption + QStringLiteral("添加"));
         if (list_.addFailure == AddFailure::TellAndStay) {
-            ui::info(QStringLiteral("系统出错！"), this);
+            ui::failed(list_.caption + QStringLiteral("添加"), QStringLiteral("系统出错！"), this);
         } else {
-            warningInfo(QStringLiteral("系统出错"), this);
+            ui::failed(list_.caption + QStringLiteral("添加"), QStringLiteral("系统出错"), this, QStringLiteral("警告"));
             close();
         }
     }

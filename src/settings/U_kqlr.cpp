@@ -1,6 +1,5 @@
 #include "settings/U_kqlr.h"
 #include "data/U_data.h"
-#include "platform/diag/log.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dbgrid.h"
 #include "platform/ui/modal.h"
@@ -66,8 +65,7 @@ void Tfrm_kqxx::SpeedButton4Click()
         editclear();
         ui::info(QStringLiteral("添加成功"), this);
     } catch (...) {
-        diag::logCause(QStringLiteral("考勤设置添加"));
-        ui::info(QStringLiteral("系统出错！"), this);
+        ui::failed(QStringLiteral("考勤设置添加"), QStringLiteral("系统出错！"), this);
     }
 }
 

@@ -1,7 +1,6 @@
 #include "settings/U_sl.h"
 #include "data/U_data.h"
 #include "platform/db/convert.h"
-#include "platform/diag/log.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dbgrid.h"
 #include "platform/ui/modal.h"
@@ -97,8 +96,7 @@ void Tfrm_sl::SpeedButton4Click()
             setInputsReadOnly(true);
             FormShow();
         } catch (...) {
-            diag::logCause(QStringLiteral("税率表添加"));
-            ui::info(QStringLiteral("系统出错！"), this);
+            ui::failed(QStringLiteral("税率表添加"), QStringLiteral("系统出错！"), this);
         }
         return;
     }

@@ -1,4 +1,5 @@
 #include "platform/ui/modal.h"
+#include "platform/diag/log.h"
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
@@ -60,6 +61,7 @@ public:
     {
         if (g_quitting) return dismissed(r.buttons);
         QMessageBox box(qtIcon(r.icon), r.caption, r.text, QMessageBox::NoButton, ownerOrActive(r.owner));
+        if (!r.detail.isEmpty()) box.setDetailedText(r.detail);
         QPushButton* yes = nullptr;
         QPushButton* no = nullptr;
         QPushButton* ok = nullptr;
@@ -158,6 +160,25 @@ static void show(const QString& caption, const QString& text, Icon icon, QWidget
     r.icon = icon;
     r.buttons = Buttons::Ok;
     modal().message(r);
+}
+
+void failedBecause(const QString& text, const QString& cause, QWidget* owner, const QString& caption, Icon icon)
+{
+    MessageRequest r;
+    r.owner = owner;
+    r.caption = caption;
+    r.text = text;
+    r.detail = cause;
+    r.icon = icon;
+    r.buttons = Buttons::Ok;
+    modal().message(r);
+}
+
+void failed(const QString& what, const QString& text, QWidget* owner, const QString& caption, Icon icon)
+{
+    const std::exception_ptr e = std::current_exception();
+    diag::logCause(what, e);
+    failedBecause(text, e ? diag::causeText(e) : QString(), owner, caption, icon);
 }
 
 void info(const QString& text, QWidget* owner) { show(QStringLiteral("提示"), text, Icon::Information, owner); }

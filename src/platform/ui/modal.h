@@ -19,6 +19,7 @@ struct MessageRequest {
     QString text;
     Icon icon = Icon::None;
     Buttons buttons = Buttons::Ok;
+    QString detail;       // the cause behind a fixed failure text, one click away
 };
 
 struct FileRequest {
@@ -53,6 +54,14 @@ QString applicationTitle();   // "人力资源管理系统"
 void info(const QString& text, QWidget* owner = nullptr);         // "提示", information icon
 void warning(const QString& text, QWidget* owner = nullptr);      // "警告", warning icon
 void plain(const QString& text, QWidget* owner = nullptr);        // application title, no icon
+// A fixed failure text ("保存失败") with the cause as the box's detail; call it
+// inside the catch block: the cause is the exception in flight, which also goes
+// to the failure log under `what` ("考核记录保存").
+void failed(const QString& what, const QString& text, QWidget* owner = nullptr,
+            const QString& caption = QStringLiteral("提示"), Icon icon = Icon::Information);
+// The same for a failure known without an exception.
+void failedBecause(const QString& text, const QString& cause, QWidget* owner = nullptr,
+                   const QString& caption = QStringLiteral("提示"), Icon icon = Icon::Information);
 // Yes/No with question icon, caption "提示" unless given; true on Yes.
 bool ask(const QString& text, QWidget* owner = nullptr, const QString& caption = QStringLiteral("提示"));
 Answer message(const MessageRequest& r);
