@@ -65,7 +65,7 @@ void openWith(db::Query& q, const QString& sql, const QString& a)
 
 void warningInfo(const QString& text, QWidget* owner)
 {
-    ui::message({.owner = owner, .caption = QStringLiteral("警告"), .text = text, .icon = ui::Icon::Information});
+    ui::failedBecause(text, QString(), owner, QStringLiteral("警告"));
 }
 
 bool deleteUnlessInUse(db::Query& q, const QString& column, const QString& employeeColumn, QWidget* owner)
