@@ -1,7 +1,9 @@
 #include "personnel/U_htgl.h"
 #include "data/U_data.h"
+#include "data/keys.h"
 #include "platform/db/convert.h"
 #include "platform/db/error.h"
+#include "platform/db/query.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dbgrid.h"
 #include "platform/ui/modal.h"
@@ -12,19 +14,19 @@ Tfrm_htgl* frm_htgl = nullptr;
 
 QString nextContractNumber(const QStringList& stored, int year)
 {
-    qint64 maxSerial = 0;
+    std::optional<int64_t> largest;
     for (const QString& raw : stored) {
         const QString number = ui::trim(raw);
         if (number.isEmpty()) continue;
-        const QString serial = number.mid(4);
-        bool digits = number.size() >= 5 && number.size() <= 13;
-        for (QChar c : number) digits = digits && c >= QLatin1Char('0') && c <= QLatin1Char('9');
-        if (!digits)
+        // The serial of any year counts: it runs on across years.
+        const auto serial = number.size() >= 5 && number.size() <= 13 && keys::digits(number)
+                                ? keys::digits(QStringView(number).mid(4))
+                                : std::nullopt;
+        if (!serial)
             throw db::Error(QStringLiteral("合同编号“%1”不是年份加序号，无法给出下一个合同编号").arg(number));
-        maxSerial = std::max(maxSerial, serial.toLongLong());
+        largest = std::max(largest.value_or(0), *serial);
     }
-    return QString::number(year).rightJustified(4, QLatin1Char('0'))
-           + QString::number(maxSerial + 1).rightJustified(3, QLatin1Char('0'));
+    return keys::next(QString::number(year).rightJustified(4, QLatin1Char('0')), largest);
 }
 
 Tfrm_htgl::Tfrm_htgl(QWidget* owner)
@@ -63,7 +65,8 @@ void Tfrm_htgl::FormShow()
         editvalue();
     else
         ui::info(QStringLiteral("数据库中没有数据，请添加数据！"), this);
-    ui::addItemsFrom(ComboBox1, Data1->ADOpublic, QStringLiteral("select distinct bh from 人事表"), QStringLiteral("bh"));
+    const db::Rows numbers = db::select(Data1->ADOConnection2, QStringLiteral("select distinct bh from 人事表"));
+    for (int r = 0; r < numbers.count(); ++r) ComboBox1->addItem(numbers.value(r, 0).toText());
 }
 
 void Tfrm_htgl::editclear()
@@ -80,11 +83,10 @@ void Tfrm_htgl::editclear()
 void Tfrm_htgl::SpeedButton5Click()
 {
     editclear();
-    auto& p = Data1->ADOpublic;
     // Every number, not the text maximum: "2026999" sorts above "20261000".
-    ui::runSelect(p, QStringLiteral("select 合同编号 as ss From 合同表 "));
+    const db::Rows rows = db::select(Data1->ADOConnection2, QStringLiteral("select 合同编号 as ss From 合同表 "));
     QStringList stored;
-    for (p.first(); !p.eof(); p.next()) stored << p.field(QStringLiteral("ss")).toText();
+    for (int r = 0; r < rows.count(); ++r) stored << rows.value(r, 0).toText();
     Edit1->setText(nextContractNumber(stored, QDate::currentDate().year()));
     setSaving(true);
     ComboBox1->setFocus();

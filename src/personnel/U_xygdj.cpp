@@ -1,6 +1,7 @@
 #include "personnel/U_xygdj.h"
 #include "data/session.h"
 #include "data/U_data.h"
+#include "platform/db/query.h"
 #include "personnel/employee_rules.h"
 #include "platform/db/convert.h"
 #include "platform/db/error.h"
@@ -20,10 +21,6 @@
 #include <QVBoxLayout>
 
 Tfrm_xygdj* frm_xygdj = nullptr;
-
-std::function<void()> Tfrm_xygdj::browseEditvalue;
-std::function<ApplicantInputs()> Tfrm_xygdj::applicantInputs;
-std::function<void(QObject*)> Tfrm_xygdj::applicantDelete;
 
 namespace {
 
@@ -100,23 +97,16 @@ Tfrm_xygdj::Tfrm_xygdj(QWidget* owner) : ui::Form(owner)
     Edit10 = newEdit(GroupBox1, "Edit10");
     Edit12 = newEdit(GroupBox1, "Edit12");
 
-    addLabeled(g1, 0, 0, QStringLiteral("编    号："), Edit1);
-    addLabeled(g1, 0, 1, QStringLiteral("姓    名："), Edit2);
-    addLabeled(g1, 0, 2, QStringLiteral("性    别："), ComboBox8);
-    addLabeled(g1, 1, 0, QStringLiteral("民    族："), ComboBox1);
-    addLabeled(g1, 1, 1, QStringLiteral("出生日期："), MaskEdit3);
-    addLabeled(g1, 1, 2, QStringLiteral("婚姻状况："), ComboBox7);
-    addLabeled(g1, 2, 0, QStringLiteral("文化程度："), ComboBox9);
-    addLabeled(g1, 2, 1, QStringLiteral("政治面貌："), ComboBox2);
-    addLabeled(g1, 2, 2, QStringLiteral("毕业学校："), Edit6);
-    addLabeled(g1, 3, 0, QStringLiteral("专    业："), Edit7);
-    addLabeled(g1, 3, 1, QStringLiteral("特    长："), Edit8);
-    addLabeled(g1, 3, 2, QStringLiteral("电子信箱："), Edit13);
-    addLabeled(g1, 4, 0, QStringLiteral("联系电话："), MaskEdit4);
-    addLabeled(g1, 4, 1, QStringLiteral("手    机："), Edit9);
-    addLabeled(g1, 4, 2, QStringLiteral("籍    贯："), Edit5);
-    addLabeled(g1, 5, 0, QStringLiteral("身份证号："), Edit10, 3);
-    addLabeled(g1, 6, 0, QStringLiteral("家庭住址："), Edit12, 6);
+    struct Place { int row, col; const char* caption; QWidget* input; int span = 1; };
+    const Place basic[] = {
+        {0, 0, "编    号：", Edit1},    {0, 1, "姓    名：", Edit2},    {0, 2, "性    别：", ComboBox8},
+        {1, 0, "民    族：", ComboBox1}, {1, 1, "出生日期：", MaskEdit3}, {1, 2, "婚姻状况：", ComboBox7},
+        {2, 0, "文化程度：", ComboBox9}, {2, 1, "政治面貌：", ComboBox2}, {2, 2, "毕业学校：", Edit6},
+        {3, 0, "专    业：", Edit7},    {3, 1, "特    长：", Edit8},    {3, 2, "电子信箱：", Edit13},
+        {4, 0, "联系电话：", MaskEdit4}, {4, 1, "手    机：", Edit9},    {4, 2, "籍    贯：", Edit5},
+        {5, 0, "身份证号：", Edit10, 3}, {6, 0, "家庭住址：", Edit12, 6},
+    };
+    for (const Place& p : basic) addLabeled(g1, p.row, p.col, QString::fromUtf8(p.caption), p.input, p.span);
 
     Panel2 = named(new QFrame(GroupBox1), "Panel2");
     Panel2->setFrameShape(QFrame::Panel);
@@ -153,15 +143,12 @@ Tfrm_xygdj::Tfrm_xygdj(QWidget* owner) : ui::Form(owner)
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setText(QString(30, QLatin1Char('\n')));
 
-    addLabeled(g2, 0, 0, QStringLiteral("参加工作时间："), MaskEdit5);
-    addLabeled(g2, 0, 1, QStringLiteral("工    种："), ComboBox3);
-    addLabeled(g2, 0, 2, QStringLiteral("工    龄："), Edit15);
-    addLabeled(g2, 1, 0, QStringLiteral("所属部门："), ComboBox4);
-    addLabeled(g2, 1, 1, QStringLiteral("职    务："), ComboBox5);
-    addLabeled(g2, 1, 2, QStringLiteral("职    称："), ComboBox6);
-    addLabeled(g2, 2, 0, QStringLiteral("登记日期："), MaskEdit2);
-    addLabeled(g2, 2, 1, QStringLiteral("登 记 人："), Edit16);
-    addLabeled(g2, 2, 2, QStringLiteral("调入时间："), MaskEdit1);
+    const Place other[] = {
+        {0, 0, "参加工作时间：", MaskEdit5}, {0, 1, "工    种：", ComboBox3}, {0, 2, "工    龄：", Edit15},
+        {1, 0, "所属部门：", ComboBox4},     {1, 1, "职    务：", ComboBox5}, {1, 2, "职    称：", ComboBox6},
+        {2, 0, "登记日期：", MaskEdit2},     {2, 1, "登 记 人：", Edit16},   {2, 2, "调入时间：", MaskEdit1},
+    };
+    for (const Place& p : other) addLabeled(g2, p.row, p.col, QString::fromUtf8(p.caption), p.input, p.span);
     auto* memoLabel = new QLabel(QStringLiteral("简历："), GroupBox2);
     memoLabel->setBuddy(Memo1);
     g2->addWidget(memoLabel, 3, 0, Qt::AlignTop);
@@ -209,21 +196,55 @@ Tfrm_xygdj::Tfrm_xygdj(QWidget* owner) : ui::Form(owner)
     setFocusKeys(Memo1, Keys::None);   // 简历 moves by its own rule (Memo1KeyDown)
     setDefaultButton(BitBtn1);
 
-    // Handlers go on last, so the initial texts above run no rule.
-    for (ui::Edit* e : {Edit1, Edit2, Edit5, Edit6, Edit7, Edit8, Edit9, Edit12, Edit13, Edit15, Edit16})
-        e->onChange = [this] { Edit1Change(); };
-    Edit10->onChange = [this] { Edit10Change(); };
-    for (ui::ComboBox* c : {ComboBox1, ComboBox2, ComboBox3, ComboBox4, ComboBox5, ComboBox6, ComboBox7, ComboBox8, ComboBox9})
-        c->onChange = [this] { Edit1Change(); };
-    for (ui::MaskEdit* m : {MaskEdit1, MaskEdit2, MaskEdit3, MaskEdit4, MaskEdit5})
-        m->onChange = [this] { Edit1Change(); };
+    // The record: each input in the order a loaded row fills it (身份证号
+    // after 出生日期, so that the number's birth date wins), with its column.
+    using K = personnel::RecordField::Kind;
+    const QString cleared = QString::fromLatin1(kClearedDate);
+    fields_ = {
+        {"bh", QStringLiteral("编号"), Edit1},
+        {"xm", QStringLiteral("姓名"), Edit2},
+        {"xb", QStringLiteral("性别"), ComboBox8},
+        {"mz", QStringLiteral("民族"), ComboBox1},
+        {"csrq", QStringLiteral("出生日期"), MaskEdit3, K::Date, true, true, std::nullopt},
+        {"hyzk", QStringLiteral("婚姻状况"), ComboBox7},
+        {"whcd", QStringLiteral("文化程度"), ComboBox9},
+        {"zzmm", QStringLiteral("政治面貌"), ComboBox2},
+        {"byyx", QStringLiteral("毕业学校"), Edit6},
+        {"zy", QStringLiteral("专业"), Edit7},
+        {"tc", QStringLiteral("特长"), Edit8},
+        {"dzyx", QStringLiteral("电子信箱"), Edit13},
+        {"lxdh", QStringLiteral("联系电话"), MaskEdit4, K::Text, true, false},   // inserted with its blanks
+        {"sjhm", QStringLiteral("手机"), Edit9},
+        {"jg", QStringLiteral("籍贯"), Edit5},
+        {"sfzh", QStringLiteral("身份证号"), Edit10, K::IdCard},
+        {"jtdz", QStringLiteral("家庭住址"), Edit12},
+        {"cjgzsj", QStringLiteral("参加工作时间"), MaskEdit5, K::DateText, true, true, std::nullopt},
+        {"gz", QStringLiteral("工种"), ComboBox3},
+        {"gl", QStringLiteral("工龄"), Edit15, K::Integer},
+        {"ssbm", QStringLiteral("所属部门"), ComboBox4},
+        {"zw", QStringLiteral("职务"), ComboBox5},
+        {"zc", QStringLiteral("职称"), ComboBox6},
+        {"djrq", QStringLiteral("登记日期"), MaskEdit2, K::Date, true, true, cleared},
+        {"djr", QStringLiteral("登记人"), Edit16},
+        {"drsj", QStringLiteral("调入时间"), MaskEdit1, K::Date, true, true, cleared},
+        {"jl", QStringLiteral("简历"), Memo1, K::Text, false, false},
+    };
+
+    // Handlers go on last, so the initial texts above run no rule. A date
+    // input refuses a date that does not exist when it is left.
+    for (const personnel::RecordField& f : fields_) {
+        if (!f.required) continue;
+        std::function<void()> rule = [this] { Edit1Change(); };
+        if (f.input == Edit10) rule = [this] { Edit10Change(); };
+        if (auto* e = qobject_cast<ui::Edit*>(f.input)) e->onChange = rule;
+        else if (auto* c = qobject_cast<ui::ComboBox*>(f.input)) c->onChange = rule;
+        else if (auto* m = qobject_cast<ui::MaskEdit*>(f.input)) m->onChange = rule;
+        if (auto* m = qobject_cast<ui::MaskEdit*>(f.input); m && f.kind != K::Text)
+            m->leaveCheck = [f] { return personnel::refusalOf(f); };
+    }
 
     BitBtn2->onClick = [this] { BitBtn2Click(); };
-    // 保存 closes the dialog with OK whatever its action reported.
-    BitBtn1->onClick = [this] {
-        ui::guarded(this, [this] { BitBtn1Click(); });
-        done(QDialog::Accepted);
-    };
+    BitBtn1->onClick = [this] { BitBtn1Click(); };
     BitBtn5->onClick = [this] { BitBtn5Click(); };
     BitBtn4->onClick = [this] { BitBtn4Click(); };
     BitBtn3->onClick = [this] { close(); };
@@ -233,6 +254,14 @@ Tfrm_xygdj::Tfrm_xygdj(QWidget* owner) : ui::Form(owner)
 }
 
 int Tfrm_xygdj::openMode() const { return session().OpenMode; }
+
+Tfrm_xygdj::Tfrm_xygdj(QWidget* owner, db::Query& employee) : Tfrm_xygdj(owner) { loadEmployee(employee); }
+
+Tfrm_xygdj::Tfrm_xygdj(QWidget* owner, const ApplicantInputs& applicant, Result* result) : Tfrm_xygdj(owner)
+{
+    result_ = result;
+    takeApplicant(applicant);
+}
 
 void Tfrm_xygdj::FormCreate()
 {
@@ -245,30 +274,35 @@ void Tfrm_xygdj::FormCreate()
             c->setText(QString());
         }
         setWindowTitle(QStringLiteral("员工信息修改"));
-        // Without a current row there is nothing to copy, and 修改 refuses.
-        if (browseEditvalue && hasCurrentRow(Data1->ADOQuery1)) {
-            browseEditvalue();
-            recordLoaded_ = true;
-        }
         BitBtn2->setEnabled(false);
         BitBtn4->setEnabled(false);
         BitBtn5->setEnabled(true);
     } else if (mode == 2) {
         // A failed proposal is reported and leaves 编号 empty; the dialog still opens.
         ui::guarded(this, [this] { BitBtn2Click(); });
-        if (applicantInputs) {
-            const ApplicantInputs a = applicantInputs();
-            Edit2->setText(a.xm);
-            ComboBox8->setText(a.xb);
-            ComboBox1->setText(a.mz);
-            ComboBox9->setText(a.whcd);
-            MaskEdit3->setText(a.csrq);
-            Edit13->setText(a.dzyx);
-            Edit6->setText(a.byyx);
-            Edit7->setText(a.zy);
-            Edit8->setText(a.tc);
-        }
     }
+}
+
+void Tfrm_xygdj::loadEmployee(db::Query& employee)
+{
+    // Without a current row there is nothing to copy, and 修改 refuses.
+    if (!hasCurrentRow(employee)) return;
+    personnel::loadRow(fields_, employee);
+    loadStoredPhoto(employee.field(QStringLiteral("zp")));
+    employee_ = &employee;
+}
+
+void Tfrm_xygdj::takeApplicant(const ApplicantInputs& a)
+{
+    Edit2->setText(a.xm);
+    ComboBox8->setText(a.xb);
+    ComboBox1->setText(a.mz);
+    ComboBox9->setText(a.whcd);
+    MaskEdit3->setText(a.csrq);
+    Edit13->setText(a.dzyx);
+    Edit6->setText(a.byyx);
+    Edit7->setText(a.zy);
+    Edit8->setText(a.tc);
 }
 
 void Tfrm_xygdj::FormShow()
@@ -295,8 +329,11 @@ void Tfrm_xygdj::FormShow()
         {"select distinct 职务名称 from 职务表", "职务名称", ComboBox5},
         {"select distinct 职称名称 from 职称表", "职称名称", ComboBox6},
     };
-    db::Query& q = Data1->ADOpublic;
-    for (const List& l : lists) ui::addItemsFrom(l.combo, q, QString::fromUtf8(l.sql), QString::fromUtf8(l.column));
+    for (const List& l : lists) {
+        const db::Rows rows = db::select(Data1->ADOConnection2, QString::fromUtf8(l.sql));
+        const int column = rows.index(QString::fromUtf8(l.column));
+        for (int r = 0; r < rows.count(); ++r) l.combo->addItem(rows.value(r, column).toText());
+    }
 }
 
 void Tfrm_xygdj::FormClose()
@@ -306,7 +343,7 @@ void Tfrm_xygdj::FormClose()
 
 void Tfrm_xygdj::BitBtn2Click()
 {
-    Edit1->setText(personnel::proposeKey(Data1->ADOpublic, QStringLiteral("人事表"), QStringLiteral("bh"),
+    Edit1->setText(personnel::proposeKey(Data1->ADOConnection2, QStringLiteral("人事表"), QStringLiteral("bh"),
                                          QStringLiteral("mr")));
 }
 
@@ -315,93 +352,76 @@ db::Value Tfrm_xygdj::photoValue() const
     return db::Value::blob(picture_.isNull() ? QByteArray() : img::encodeBmp(picture_));
 }
 
+bool Tfrm_xygdj::inputsAccepted()
+{
+    const auto refusal = personnel::firstRefusal(fields_);
+    if (!refusal) return true;
+    ui::info(refusal->message, this);
+    refusal->input->setFocus(Qt::OtherFocusReason);
+    return false;
+}
+
 void Tfrm_xygdj::BitBtn1Click()
 {
-    // Outside the guard: a bad 工龄 is the conversion's own error, and nothing is written.
-    const int64_t gl = db::toInteger(Edit15->text());
+    // Every value is checked before anything is written; a refusal or a
+    // failure keeps the dialog open with what the operator typed.
+    if (!inputsAccepted()) return;
+    const QString bh = ui::trim(Edit1->text());
     try {
-        auto text = [](const QString& s) { return db::Value::text(ui::trim(s)); };
-        auto date = [](const QString& s) { return db::Value::date(db::toDate(s)); };
+        QStringList columns, markers;
+        db::Params values;
+        auto add = [&](const QString& column, const db::Value& v) {
+            columns << column;
+            markers << QLatin1Char(':') + column;
+            values.append({column, v});
+        };
+        for (const personnel::RecordField& f : fields_) add(QString::fromUtf8(f.column), personnel::insertValue(f));
+        add(QStringLiteral("zp"), photoValue());
+        add(QStringLiteral("sflz"), db::Value::text(QStringLiteral("否")));
+        for (const char* later : {"lzrq", "fzrq", "lzfydjr"}) add(QString::fromLatin1(later), db::Value::null());
         db::Query& q = Data1->ADOQYygxx;
         q.close();
-        q.setSql(QStringLiteral(
-            "insert into 人事表 (bh, xm, xb, sfzh, csrq, mz, hyzk, zzmm, jg, lxdh, sjhm, dzyx, jtdz, byyx, zy, whcd, tc, "
-            "cjgzsj, gl, zp, ssbm, gz, zw, zc, drsj, jl, djrq, djr, sflz, lzrq, fzrq, lzfydjr) "
-            "select :a,:b,:c,:d,:e,:f,:g,:h,:i,:j,:k,:l,:m,:n,:o,:p,:q,:r,:s,:t,:u,:v,:w,:x,:y,:z,:aa,:ab,:ac,:ad,:ae,:af "
-            // The proposal reserves nothing: another copy may have saved this number since.
-            "where not exists (select 1 from 人事表 where bh = :a)"));
-        q.setParam(QStringLiteral("a"), text(Edit1->text()));
-        q.setParam(QStringLiteral("b"), text(Edit2->text()));
-        q.setParam(QStringLiteral("c"), text(ComboBox8->text()));
-        q.setParam(QStringLiteral("d"), text(Edit10->text()));
-        q.setParam(QStringLiteral("e"), date(MaskEdit3->text()));
-        q.setParam(QStringLiteral("f"), text(ComboBox1->text()));
-        q.setParam(QStringLiteral("g"), text(ComboBox7->text()));
-        q.setParam(QStringLiteral("h"), text(ComboBox2->text()));
-        q.setParam(QStringLiteral("i"), text(Edit5->text()));
-        q.setParam(QStringLiteral("j"), db::Value::text(MaskEdit4->text()));
-        q.setParam(QStringLiteral("k"), text(Edit9->text()));
-        q.setParam(QStringLiteral("l"), text(Edit13->text()));
-        q.setParam(QStringLiteral("m"), text(Edit12->text()));
-        q.setParam(QStringLiteral("n"), text(Edit6->text()));
-        q.setParam(QStringLiteral("o"), text(Edit7->text()));
-        q.setParam(QStringLiteral("p"), text(ComboBox9->text()));
-        q.setParam(QStringLiteral("q"), text(Edit8->text()));
-        q.setParam(QStringLiteral("r"), text(MaskEdit5->text()));
-        q.setParam(QStringLiteral("s"), db::Value::integer(gl));
-        q.setParam(QStringLiteral("t"), photoValue());
-        q.setParam(QStringLiteral("u"), text(ComboBox4->text()));
-        q.setParam(QStringLiteral("v"), text(ComboBox3->text()));
-        q.setParam(QStringLiteral("w"), text(ComboBox5->text()));
-        q.setParam(QStringLiteral("x"), text(ComboBox6->text()));
-        q.setParam(QStringLiteral("y"), date(MaskEdit1->text()));
-        q.setParam(QStringLiteral("z"), db::Value::text(Memo1->text()));
-        q.setParam(QStringLiteral("aa"), date(MaskEdit2->text()));
-        q.setParam(QStringLiteral("ab"), text(Edit16->text()));
-        q.setParam(QStringLiteral("ac"), db::Value::text(QStringLiteral("否")));
-        q.setParam(QStringLiteral("ad"), db::Value::null());
-        q.setParam(QStringLiteral("ae"), db::Value::null());
-        q.setParam(QStringLiteral("af"), db::Value::null());
+        q.setSql(QStringLiteral("insert into 人事表 (%1) select %2 "
+                                // The proposal reserves nothing: another copy may have saved this number since.
+                                "where not exists (select 1 from 人事表 where bh = :bh)")
+                     .arg(columns.join(QLatin1Char(',')), markers.join(QLatin1Char(','))));
+        for (const auto& [column, v] : values) q.setParam(column, v);
         if (q.execSql() == 0) {
-            ui::info(QStringLiteral("编号%1已经存在，员工信息没有保存，请重新添加！").arg(ui::trim(Edit1->text())), this);
+            ui::info(QStringLiteral("编号%1已经存在，员工信息没有保存，请重新添加！").arg(bh), this);
             return;
         }
-        editclear();
-        ui::info(QStringLiteral("保存成功！"), this);
-        if (openMode() == 2 && applicantDelete) applicantDelete(BitBtn1);
     } catch (const std::exception&) {
         ui::failed(QStringLiteral("员工登记保存"), QStringLiteral("系统出错！"), this);
+        return;
     }
+    if (result_) *result_ = Result{true, bh};
+    editclear();
+    ui::info(QStringLiteral("保存成功！"), this);
+    done(QDialog::Accepted);
 }
 
 void Tfrm_xygdj::BitBtn5Click()
 {
+    if (!inputsAccepted()) return;
     if (!ui::ask(QStringLiteral("确定要修改吗？"), this)) return;
-    db::Query& q = Data1->ADOQuery1;
     try {
         // With no row of the browse behind it, an edit would append one.
-        if (!recordLoaded_ || !hasCurrentRow(q)) throw db::Error(QStringLiteral("no current row"));
-        const std::pair<const char*, QWidget*> fields[] = {
-            {"bh", Edit1}, {"xm", Edit2}, {"mz", ComboBox1}, {"xb", ComboBox8}, {"csrq", MaskEdit3},
-            {"hyzk", ComboBox7}, {"whcd", ComboBox9}, {"zzmm", ComboBox2}, {"byyx", Edit6}, {"zy", Edit7},
-            {"tc", Edit8}, {"dzyx", Edit13}, {"lxdh", MaskEdit4}, {"sjhm", Edit9}, {"jg", Edit5},
-            {"sfzh", Edit10}, {"jtdz", Edit12}, {"cjgzsj", MaskEdit5}, {"gz", ComboBox3}, {"gl", Edit15},
-            {"ssbm", ComboBox4}, {"zw", ComboBox5}, {"zc", ComboBox6}, {"djrq", MaskEdit2}, {"djr", Edit16},
-            {"drsj", MaskEdit1}, {"jl", Memo1},
-        };
+        if (!employee_ || !hasCurrentRow(*employee_)) throw db::Error(QStringLiteral("没有要修改的员工"));
+        db::Query& q = *employee_;
         // A photo the operator did not replace goes back byte for byte, even
         // one that could not be shown.
         const db::Value zp = photoReplaced_ ? photoValue() : q.field(QStringLiteral("zp"));
         ui::FieldValues values;
-        for (const auto& [field, w] : fields)
-            values.append({QString::fromLatin1(field), db::Value::text(ui::trim(ui::controlText(w)))});
+        for (const personnel::RecordField& f : fields_)
+            values.append({QString::fromUtf8(f.column), personnel::updateValue(f)});
         values.append({QStringLiteral("zp"), zp});
         // Nothing of a failed update stays pending on the browse's row.
         ui::writeRow(q, values);
-        ui::info(QStringLiteral("修改成功"), this);
     } catch (const std::exception&) {
         ui::failed(QStringLiteral("员工信息修改"), QStringLiteral("修改失败"), this);
+        return;
     }
+    ui::info(QStringLiteral("修改成功"), this);
     close();
 }
 
@@ -437,34 +457,9 @@ void Tfrm_xygdj::showPicture()
     else Image1->setPixmap(QPixmap::fromImage(picture_));
 }
 
-void Tfrm_xygdj::editclear()
-{
-    for (ui::Edit* e : {Edit1, Edit2, Edit5, Edit6, Edit7, Edit8, Edit9, Edit10, Edit12, Edit13})
-        e->setText(QString());
-    MaskEdit4->setText(QString());
-    Edit15->setText(QString());
-    Edit16->setText(QString());
-    for (ui::ComboBox* c : {ComboBox1, ComboBox2, ComboBox3, ComboBox4, ComboBox5, ComboBox6, ComboBox7, ComboBox8, ComboBox9})
-        c->setText(QString());
-    MaskEdit1->setText(QString::fromLatin1(kClearedDate));
-    MaskEdit2->setText(QString::fromLatin1(kClearedDate));
-    Memo1->setText(QString());
-}
+void Tfrm_xygdj::editclear() { personnel::clearInputs(fields_); }
 
-void Tfrm_xygdj::Edit1Change()
-{
-    // Texts as typed: blanks count; a masked input always holds its separators.
-    const QString texts[] = {
-        Edit1->text(), Edit2->text(), Edit5->text(), Edit6->text(), Edit7->text(), Edit8->text(),
-        Edit9->text(), Edit10->text(), Edit12->text(), Edit13->text(), Edit15->text(), Edit16->text(),
-        ComboBox1->text(), ComboBox2->text(), ComboBox3->text(), ComboBox4->text(), ComboBox5->text(),
-        ComboBox6->text(), ComboBox7->text(), ComboBox8->text(), ComboBox9->text(),
-        MaskEdit1->text(), MaskEdit2->text(), MaskEdit3->text(), MaskEdit4->text(), MaskEdit5->text(),
-    };
-    bool filled = true;
-    for (const QString& t : texts) filled = filled && !t.isEmpty();
-    BitBtn1->setEnabled(filled);
-}
+void Tfrm_xygdj::Edit1Change() { BitBtn1->setEnabled(personnel::allFilled(fields_)); }
 
 void Tfrm_xygdj::Edit10Change()
 {

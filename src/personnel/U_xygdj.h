@@ -1,8 +1,8 @@
 #pragma once
+#include "personnel/record_fields.h"
 #include "platform/db/value.h"
 #include "platform/ui/form.h"
 #include <QImage>
-#include <functional>
 
 namespace ui { class Button; class ComboBox; class Edit; class MaskEdit; class Memo; }
 class QFrame;
@@ -24,23 +24,28 @@ struct ApplicantInputs {
 
 // The employee record (人事表): a new employee (OpenMode 0), the employee
 // browse's current employee (1), or the hire of the applicant shown (2).
+//
+// Its opener hands it what it shows: the browse its query, whose current row
+// is loaded and changed by 修改; the applicant dialog the applicant's inputs.
+// The dialog ends with QDialog::Accepted exactly when it saved a new employee.
 class Tfrm_xygdj : public ui::Form {
     Q_OBJECT
 public:
-    explicit Tfrm_xygdj(QWidget* owner = nullptr);
+    // What a hire learns of the save.
+    struct Result {
+        bool saved = false;
+        QString bh;             // the number saved
+    };
 
-    // The dialogs that open this one on a record of theirs reach it here.
-    // Each is set by its owner while that owner is open, and cleared after.
-    //
-    // OpenMode 1, during creation, when Data1->ADOQuery1 has a current row:
-    // the employee browse's editvalue, which copies that row into the inputs
-    // of frm_xygdj and hands its zp to loadStoredPhoto.
-    static std::function<void()> browseEditvalue;
-    // OpenMode 2, during creation: the inputs of the applicant dialog.
-    static std::function<ApplicantInputs()> applicantInputs;
-    // OpenMode 2, after the insert: removes exactly the hired applicant,
-    // without asking; sender is the 保存 button.
-    static std::function<void(QObject* sender)> applicantDelete;
+    explicit Tfrm_xygdj(QWidget* owner = nullptr);
+    // OpenMode 1: the current row of `employee` (the browse's list), if any.
+    Tfrm_xygdj(QWidget* owner, db::Query& employee);
+    // OpenMode 2: the applicant's inputs; `result` learns whether the employee was saved.
+    Tfrm_xygdj(QWidget* owner, const ApplicantInputs& applicant, Result* result = nullptr);
+
+    // The entry points of the two constructors above.
+    void loadEmployee(db::Query& employee);
+    void takeApplicant(const ApplicantInputs& applicant);
 
     QGroupBox* GroupBox1;       // 基本信息
     QGroupBox* GroupBox2;       // 其它信息
@@ -88,7 +93,7 @@ public:
     void FormShow() override;
     void FormClose() override;
     void BitBtn2Click();        // 添加: propose the next number
-    void BitBtn1Click();        // 保存: insert (the dialog closes after it in every case)
+    void BitBtn1Click();        // 保存: check, insert, close once saved
     void BitBtn5Click();        // 修改: update the browse's current employee
     void BitBtn4Click() { editclear(); }
     void Button1Click();        // 添加照片
@@ -111,13 +116,18 @@ public:
 
 private:
     void FormCreate();
+    // Shows the first value that cannot be written, with the focus on its
+    // input; true when there is none.
+    bool inputsAccepted();
     int openMode() const;
     void showPicture();
     db::Value photoValue() const;
 
+    personnel::RecordFields fields_;   // in the order a loaded row fills them
     QImage picture_;            // what Image1 shows
     bool photoReplaced_ = false;
-    bool recordLoaded_ = false; // OpenMode 1: the browse's row was copied in
+    db::Query* employee_ = nullptr;   // OpenMode 1: whose current row was loaded
+    Result* result_ = nullptr;
 };
 
 extern Tfrm_xygdj* frm_xygdj;

@@ -2,7 +2,6 @@
 #include "data/U_data.h"
 #include "data/session.h"
 #include "personnel/U_xygdj.h"
-#include "personnel/employee_rules.h"
 #include "personnel/employee_tree.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dbgrid.h"
@@ -101,14 +100,9 @@ Tfrm_ygxill::Tfrm_ygxill(QWidget* owner) : ui::Form(owner)
     BitBtn4->onClick = [this] { BitBtn4Click(); };
     BitBtn3->onClick = [this] { BitBtn3Click(); };
 
-    // The employee dialog copies the row to edit through this dialog while it is open.
-    Tfrm_xygdj::browseEditvalue = [this] { editvalue(); };
-
     resize(699, 546);
     ui::centerOnScreen(this);
 }
-
-Tfrm_ygxill::~Tfrm_ygxill() { Tfrm_xygdj::browseEditvalue = nullptr; }
 
 void Tfrm_ygxill::FormShow()
 {
@@ -186,7 +180,8 @@ void Tfrm_ygxill::BitBtn5Click()
     // Without a row the employee dialog would have nothing to show and nothing to change.
     if (!tree_->hasCurrentRow()) return;
     session().OpenMode = 1;
-    ui::openDialog(frm_xygdj, this);
+    // The employee dialog shows the list's current row and changes it.
+    ui::openDialog(frm_xygdj, this, Data1->ADOQuery1);
 }
 
 void Tfrm_ygxill::BitBtn4Click()
@@ -198,26 +193,3 @@ void Tfrm_ygxill::BitBtn4Click()
 }
 
 void Tfrm_ygxill::BitBtn3Click() { close(); }
-
-void Tfrm_ygxill::editvalue()
-{
-    Tfrm_xygdj* f = frm_xygdj;
-    const db::Query& q = Data1->ADOQuery1;
-    // In this order: 身份证号 after 出生日期, so a 15- or 18-character number
-    // sets the birth date it holds.
-    const ui::FieldControls inputs = {
-        {"bh", f->Edit1},      {"xm", f->Edit2},      {"xb", f->ComboBox8},      {"mz", f->ComboBox1},
-        {"csrq", f->MaskEdit3}, {"hyzk", f->ComboBox7}, {"whcd", f->ComboBox9},   {"zzmm", f->ComboBox2},
-        {"byyx", f->Edit6},    {"zy", f->Edit7},      {"tc", f->Edit8},          {"dzyx", f->Edit13},
-        {"lxdh", f->MaskEdit4}, {"sjhm", f->Edit9},    {"jg", f->Edit5},          {"sfzh", f->Edit10},
-        {"jtdz", f->Edit12},   {"cjgzsj", f->MaskEdit5}, {"gz", f->ComboBox3},    {"gl", f->Edit15},
-        {"ssbm", f->ComboBox4}, {"zw", f->ComboBox5},  {"zc", f->ComboBox6},      {"djrq", f->MaskEdit2},
-        {"djr", f->Edit16},    {"drsj", f->MaskEdit1}, {"jl", f->Memo1},
-    };
-    const QList<const QWidget*> dates = {f->MaskEdit3, f->MaskEdit5, f->MaskEdit2, f->MaskEdit1};
-    for (const ui::FieldControl& fc : inputs) {
-        const db::Value v = q.field(fc.field);
-        ui::setControlText(fc.control, dates.contains(fc.control) ? personnel::dateInputText(v) : v.toText());
-    }
-    f->loadStoredPhoto(q.field(QStringLiteral("zp")));
-}

@@ -14,7 +14,6 @@ class Tfrm_ygxill : public ui::Form {
     Q_OBJECT
 public:
     explicit Tfrm_ygxill(QWidget* owner = nullptr);
-    ~Tfrm_ygxill() override;
 
     ui::ComboBox* ComboBox1;    // 查询条件
     ui::Edit* Edit1;            // 查询内容
@@ -39,8 +38,6 @@ public:
     void BitBtn5Click();        // 修改
     void BitBtn4Click();        // 打印工作证
     void BitBtn3Click();        // 退出
-    // The current row of ADOQuery1 into the inputs of frm_xygdj (OpenMode 1).
-    void editvalue();
 
 private:
     // The condition's column, or nothing after telling the operator what is missing.

@@ -1,14 +1,15 @@
 #include "personnel/U_yp.h"
 #include "data/session.h"
 #include "data/U_data.h"
+#include "platform/db/query.h"
 #include "personnel/U_xygdj.h"
-#include "personnel/U_ypll.h"
 #include "personnel/employee_rules.h"
 #include "platform/db/error.h"
 #include "platform/diag/log.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/errors.h"
 #include "platform/ui/modal.h"
+#include "platform/ui/rowbind.h"
 #include "platform/ui/text.h"
 #include <QDate>
 #include <QGridLayout>
@@ -36,15 +37,6 @@ void addLabeled(QGridLayout* g, int row, int col, const QString& caption, QWidge
     g->addWidget(l, row, col * 2, Qt::AlignRight | Qt::AlignVCenter);
     g->addWidget(input, row, col * 2 + 1, 1, span);
 }
-
-// Closes the hire's hooks into this dialog however the employee dialog ends.
-struct HireHooks {
-    ~HireHooks()
-    {
-        Tfrm_xygdj::applicantInputs = nullptr;
-        Tfrm_xygdj::applicantDelete = nullptr;
-    }
-};
 
 }
 
@@ -137,13 +129,37 @@ Tfrm_yp::Tfrm_yp(QWidget* owner) : ui::Form(owner)
     for (ui::ComboBox* c : {ComboBox2, ComboBox1, ComboBox3}) setUpKey(c, true);
     setFocusKeys(Memo2, Keys::None);   // 工作经历 moves by its own rule (Memo2KeyDown)
 
-    // Handlers go on last, so the initial texts above run no rule. The two
-    // combo boxes of the rule watch the operator's changes too, so emptying
-    // one disables 保存 at once.
-    for (ui::Edit* e : {Edit1, Edit2, Edit6, Edit7, Edit8, Edit9, Edit10, Edit11, Edit12})
-        e->onChange = [this] { Edit1Change(); };
-    Memo1->onChange = [this] { Edit1Change(); };
-    for (ui::ComboBox* c : {ComboBox1, ComboBox2}) c->onChange = [this] { Edit1Change(); };
+    using K = personnel::RecordField::Kind;
+    fields_ = {
+        {"编号", QStringLiteral("编号"), Edit1},
+        {"姓名", QStringLiteral("姓名"), Edit2},
+        {"性别", QStringLiteral("性别"), ComboBox2},
+        {"出生日期", QStringLiteral("出生日期"), MaskEdit1, K::DateText, false, true, QString::fromLatin1(kInitialDate)},
+        {"民族", QStringLiteral("民族"), ComboBox1},
+        {"联系电话", QStringLiteral("联系电话"), Edit6},
+        {"电子信箱", QStringLiteral("电子信箱"), Edit7},
+        {"通信地址", QStringLiteral("通信地址"), Edit10},
+        {"毕业院校", QStringLiteral("毕业院校"), Edit11},
+        {"专业", QStringLiteral("专业"), Edit12},
+        {"文化程度", QStringLiteral("文化程度"), ComboBox3, K::Text, false},
+        {"特长", QStringLiteral("特长"), Edit8},
+        {"兴趣爱好", QStringLiteral("兴趣爱好"), Edit9},
+        {"专业技能", QStringLiteral("专业技能"), Memo1},
+        {"工作经历", QStringLiteral("工作经历"), Memo2, K::Text, false},
+    };
+
+    // Handlers go on last, so the initial texts above run no rule. The inputs
+    // of the rule watch every change, the two combo boxes the operator's, so
+    // emptying one disables 保存 at once. The birth date refuses a date that
+    // does not exist when it is left.
+    for (const personnel::RecordField& f : fields_) {
+        if (!f.required) continue;
+        if (auto* e = qobject_cast<ui::Edit*>(f.input)) e->onChange = [this] { Edit1Change(); };
+        else if (auto* c = qobject_cast<ui::ComboBox*>(f.input)) c->onChange = [this] { Edit1Change(); };
+        else if (auto* m = qobject_cast<ui::Memo*>(f.input)) m->onChange = [this] { Edit1Change(); };
+    }
+    const personnel::RecordField& birth = fields_[3];
+    MaskEdit1->leaveCheck = [birth] { return personnel::refusalOf(birth); };
 
     BitBtn1->onClick = [this] { BitBtn1Click(); };
     BitBtn2->onClick = [this] { BitBtn2Click(); };
@@ -156,18 +172,6 @@ Tfrm_yp::Tfrm_yp(QWidget* owner) : ui::Form(owner)
     resize(640, 470);
     ui::centerOnScreen(this);
     FormCreate();
-}
-
-ui::FieldControls Tfrm_yp::fields() const
-{
-    return {{QStringLiteral("编号"), Edit1},       {QStringLiteral("姓名"), Edit2},
-            {QStringLiteral("性别"), ComboBox2},   {QStringLiteral("出生日期"), MaskEdit1},
-            {QStringLiteral("民族"), ComboBox1},   {QStringLiteral("联系电话"), Edit6},
-            {QStringLiteral("电子信箱"), Edit7},   {QStringLiteral("通信地址"), Edit10},
-            {QStringLiteral("毕业院校"), Edit11},  {QStringLiteral("专业"), Edit12},
-            {QStringLiteral("文化程度"), ComboBox3}, {QStringLiteral("特长"), Edit8},
-            {QStringLiteral("兴趣爱好"), Edit9},   {QStringLiteral("专业技能"), Memo1},
-            {QStringLiteral("工作经历"), Memo2}};
 }
 
 void Tfrm_yp::FormCreate()
@@ -192,48 +196,51 @@ void Tfrm_yp::FormShow()
     fill(Data1->ADOQYwhcd, QStringLiteral("文化程度表"), QStringLiteral("文化程度"), ComboBox3);
 }
 
-void Tfrm_yp::editvalue() { ui::showCurrentRow(Data1->yp, fields()); }
+void Tfrm_yp::editvalue() { personnel::loadRow(fields_, Data1->yp); }
 
 void Tfrm_yp::editclear()
 {
-    for (ui::Edit* e : {Edit1, Edit2}) e->setText(QString());
-    for (ui::ComboBox* c : {ComboBox2, ComboBox1}) c->setText(QString());
-    MaskEdit1->setText(QString::fromLatin1(kInitialDate));
-    for (ui::Edit* e : {Edit6, Edit7, Edit8, Edit9, Edit10, Edit11, Edit12}) e->setText(QString());
-    ComboBox3->clearItems();
-    ComboBox3->setText(QString());
-    Memo1->setText(QString());
-    Memo2->setText(QString());
+    personnel::clearInputs(fields_);
+    ComboBox3->clearItems();   // 文化程度 loses its list too
 }
 
 void Tfrm_yp::BitBtn1Click()
 {
-    Edit1->setText(personnel::proposeKey(Data1->ADOpublic, QStringLiteral("应聘信息表"), QStringLiteral("编号"),
+    Edit1->setText(personnel::proposeKey(Data1->ADOConnection2, QStringLiteral("应聘信息表"), QStringLiteral("编号"),
                                          QStringLiteral("yp")));
+}
+
+bool Tfrm_yp::inputsAccepted()
+{
+    const auto refusal = personnel::firstRefusal(fields_);
+    if (!refusal) return true;
+    ui::info(refusal->message, this);
+    refusal->input->setFocus(Qt::OtherFocusReason);
+    return false;
 }
 
 void Tfrm_yp::BitBtn2Click()
 {
+    if (!inputsAccepted()) return;
     try {
-        const ui::FieldControls f = fields();
-        QStringList columns, params;
-        for (int i = 0; i < f.size(); ++i) {
-            columns << f[i].field;
-            params << QStringLiteral(":") + QChar(u'a' + i);
+        QStringList columns, markers;
+        for (int i = 0; i < fields_.size(); ++i) {
+            columns << QString::fromUtf8(fields_[i].column);
+            markers << QStringLiteral(":") + QChar(u'a' + i);
         }
         db::Query& q = Data1->ADOQuery1;
         q.close();
         q.setSql(QStringLiteral("insert into 应聘信息表 (%1) values(%2)")
-                     .arg(columns.join(QLatin1Char(',')), params.join(QLatin1Char(','))));
-        for (int i = 0; i < f.size(); ++i)
-            q.setParam(QChar(u'a' + i), db::Value::text(ui::trim(ui::controlText(f[i].control))));
+                     .arg(columns.join(QLatin1Char(',')), markers.join(QLatin1Char(','))));
+        for (int i = 0; i < fields_.size(); ++i) q.setParam(QChar(u'a' + i), personnel::insertValue(fields_[i]));
         q.execSql();
-        ui::info(QStringLiteral("保存成功"), this);
-        editclear();
-        close();
     } catch (const std::exception&) {
         ui::failed(QStringLiteral("应聘信息表保存"), QStringLiteral("保存失败"), this);
+        return;
     }
+    ui::info(QStringLiteral("保存成功"), this);
+    editclear();
+    close();
 }
 
 void Tfrm_yp::locateLoaded()
@@ -253,25 +260,26 @@ void Tfrm_yp::locateLoaded()
 void Tfrm_yp::removeLoaded()
 {
     locateLoaded();
-    if (frm_ypll) frm_ypll->BitBtn2Click();
-    else Data1->yp.deleteRow();
+    Data1->yp.deleteRow();
 }
 
 void Tfrm_yp::BitBtn3Click()
 {
+    if (!inputsAccepted()) return;
     db::Query& q = Data1->yp;
     try {
         locateLoaded();
-        ui::postInputs(q, fields());
+        ui::FieldValues values;
+        for (const personnel::RecordField& f : fields_)
+            values.append({QString::fromUtf8(f.column), personnel::updateValue(f)});
+        ui::writeRow(q, values);
     } catch (const std::exception&) {
         ui::failed(QStringLiteral("应聘信息表修改"), QStringLiteral("修改失败"), this);
         return;
     }
     ui::info(QStringLiteral("修改成功"), this);
     editclear();
-    // A failed reload is reported as itself: the change is stored.
-    if (frm_ypll) ui::guarded(this, [] { frm_ypll->FormShow(); });
-    close();
+    done(Changed);
 }
 
 void Tfrm_yp::BitBtn6Click()
@@ -285,34 +293,23 @@ void Tfrm_yp::BitBtn6Click()
 void Tfrm_yp::BitBtn7Click()
 {
     session().OpenMode = 2;
-    HireHooks hooks;
-    Tfrm_xygdj::applicantInputs = [this] {
-        return ApplicantInputs{Edit2->text(),     ComboBox2->text(), ComboBox1->text(),
-                               ComboBox3->text(), MaskEdit1->text(), Edit7->text(),
-                               Edit11->text(),    Edit12->text(),    Edit8->text()};
-    };
-    // After the employee is saved: exactly the hired applicant goes.
-    Tfrm_xygdj::applicantDelete = [this](QObject*) {
+    const ApplicantInputs applicant{Edit2->text(),     ComboBox2->text(), ComboBox1->text(),
+                                    ComboBox3->text(), MaskEdit1->text(), Edit7->text(),
+                                    Edit11->text(),    Edit12->text(),    Edit8->text()};
+    Tfrm_xygdj::Result hired;
+    ui::guarded(this, [&] { ui::openDialog(frm_xygdj, this, applicant, &hired); });
+    // Exactly the hired applicant goes, and only once the employee is saved.
+    if (hired.saved) {
         try {
             removeLoaded();
         } catch (const std::exception&) {
-            diag::logCause(QStringLiteral("聘用后删除应聘人"));
-            throw;
+            ui::failed(QStringLiteral("聘用后删除应聘人"), QStringLiteral("系统出错！"), this);
         }
-    };
-    ui::guarded(this, [this] { ui::openDialog(frm_xygdj, this); });
+    }
     close();
 }
 
-void Tfrm_yp::Edit1Change()
-{
-    // Texts as typed: a blank counts.
-    const QWidget* watched[] = {Edit1, Edit2, ComboBox2, ComboBox1, Memo1, Edit6,
-                                Edit7, Edit8, Edit9, Edit10, Edit11, Edit12};
-    bool filled = true;
-    for (const QWidget* w : watched) filled = filled && !ui::controlText(w).isEmpty();
-    BitBtn2->setEnabled(filled);
-}
+void Tfrm_yp::Edit1Change() { BitBtn2->setEnabled(personnel::allFilled(fields_)); }
 
 bool Tfrm_yp::Memo2KeyDown(int key)
 {

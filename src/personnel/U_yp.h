@@ -1,6 +1,6 @@
 #pragma once
 #include "platform/ui/form.h"
-#include "platform/ui/rowbind.h"
+#include "personnel/record_fields.h"
 #include <cstdint>
 
 namespace ui { class Button; class ComboBox; class Edit; class MaskEdit; class Memo; }
@@ -10,6 +10,10 @@ namespace ui { class Button; class ComboBox; class Edit; class MaskEdit; class M
 class Tfrm_yp : public ui::Form {
     Q_OBJECT
 public:
+    // The dialog's result after 修改 stored the applicant shown: the list
+    // that shows it is out of date.
+    static constexpr int Changed = 2;
+
     explicit Tfrm_yp(QWidget* owner = nullptr);
 
     ui::Edit* Edit1;            // 编号 (read-only)
@@ -48,9 +52,11 @@ public:
     void BitBtn1Click();        // 添加: propose the next number
     void BitBtn2Click();        // 保存: insert, then close
     void BitBtn4Click() { editclear(); }
-    void BitBtn3Click();        // 修改
+    void BitBtn3Click();        // 修改, then close with Changed
     void BitBtn6Click();        // 删除, then close
-    void BitBtn7Click();        // 聘用 through the employee dialog, then close
+    // 聘用 through the employee dialog; once it saved the employee, the
+    // applicant goes. Then close.
+    void BitBtn7Click();
 
     // The save-enabling rule, run on every change of a watched input.
     void Edit1Change();
@@ -60,13 +66,16 @@ public:
 
 private:
     void FormCreate();
-    ui::FieldControls fields() const;   // the fifteen columns in table order
+    // Shows the first value that cannot be written, with the focus on its
+    // input; true when there is none.
+    bool inputsAccepted();
     // Makes the applicant shown the current row of Data1->yp again, found by
     // its rowid, wherever that query points now.
     void locateLoaded();
     // Deletes exactly the applicant shown.
     void removeLoaded();
 
+    personnel::RecordFields fields_;    // the fifteen columns in table order
     bool loaded_ = false;
     int64_t rowid_ = 0;         // of the applicant shown
 };

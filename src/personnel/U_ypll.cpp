@@ -72,7 +72,8 @@ void Tfrm_ypll::DBGrid1DblClick()
 void Tfrm_ypll::editvalue()
 {
     session().OpenMode = 1;
-    ui::openDialog(frm_yp, this);
+    // A change there leaves this list out of date.
+    if (ui::openDialog(frm_yp, this) == Tfrm_yp::Changed) FormShow();
 }
 
 void Tfrm_ypll::BitBtn2Click()

@@ -17,12 +17,11 @@ public:
     ui::Button* BitBtn3;        // 退出
     ui::DBGrid* DBGrid1;
 
-    // Also run by the applicant dialog after a change: the list again.
+    // The list; again after the applicant dialog changed an applicant.
     void FormShow() override;
     void FormClose() override;
     void BitBtn1Click();        // 浏览: the applicant dialog on the current row
-    // 删除: the current applicant, at once; also run by the hire once the
-    // employee is saved, with the hired applicant made current.
+    // 删除: the current applicant, at once.
     void BitBtn2Click();
     void DBGrid1DblClick();
     void editvalue();

@@ -65,11 +65,7 @@ void EmployeeMoveForm::finishFrame(personnel::EmployeeTreeList::Setup setup, QWi
     connect(&q, &db::Query::currentChanged, this, [this] { followList(); });
 }
 
-bool EmployeeMoveForm::hasEmployee() const
-{
-    // The list query also carries the tree's lookups while a show runs.
-    return tree_ && tree_->hasCurrentRow() && tree_->list().fieldIndex(QStringLiteral("bh")) >= 0;
-}
+bool EmployeeMoveForm::hasEmployee() const { return tree_ && tree_->hasCurrentRow(); }
 
 void EmployeeMoveForm::followList()
 {
@@ -84,9 +80,12 @@ void EmployeeMoveForm::fillPostLists(ui::ComboBox* departments, ui::ComboBox* po
         c->setText(QString());
     }
     tree_->buildTree(true, departments);
-    db::Query& q = Data1->ADOpublic;
-    ui::addItemsFrom(positions, q, QStringLiteral("select distinct 职务名称 from 职务表"), QStringLiteral("职务名称"));
-    ui::addItemsFrom(titles, q, QStringLiteral("select distinct 职称名称 from 职称表"), QStringLiteral("职称名称"));
+    auto fill = [](ui::ComboBox* box, const QString& sql) {
+        const db::Rows rows = db::select(Data1->ADOConnection2, sql);
+        for (int r = 0; r < rows.count(); ++r) box->addItem(rows.value(r, 0).toText());
+    };
+    fill(positions, QStringLiteral("select distinct 职务名称 from 职务表"));
+    fill(titles, QStringLiteral("select distinct 职称名称 from 职称表"));
 }
 
 void EmployeeMoveForm::writeCurrentRow(const QList<std::pair<QString, db::Value>>& values)

@@ -1,10 +1,10 @@
 #include "personnel/employee_rules.h"
+#include "data/keys.h"
 #include "platform/db/convert.h"
 #include "platform/db/error.h"
 #include "platform/db/query.h"
 #include "platform/text/text.h"
 #include <QRegularExpression>
-#include <limits>
 
 namespace personnel {
 
@@ -21,54 +21,34 @@ std::optional<int64_t> largestSerial(const QString& prefix, const QStringList& k
 {
     std::optional<int64_t> best;
     for (const QString& k : keys) {
-        if (!k.startsWith(prefix) || k.size() <= prefix.size()) continue;
-        const QStringView digits = QStringView(k).mid(prefix.size());
-        bool allDigits = true;
-        for (QChar c : digits)
-            if (c < QLatin1Char('0') || c > QLatin1Char('9')) { allDigits = false; break; }
-        if (!allDigits) continue;
-        bool ok = false;
-        const qlonglong n = digits.toLongLong(&ok);
-        if (!ok) continue;   // beyond 64 bits: no proposal can follow it anyway
-        if (!best || n > *best) best = n;
+        if (!k.startsWith(prefix)) continue;
+        // Beyond 64 bits no proposal can follow it anyway.
+        const auto n = keys::digits(QStringView(k).mid(prefix.size()));
+        if (n && (!best || *n > *best)) best = n;
     }
     return best;
 }
 
-QString formatKey(const QString& prefix, int64_t serial)
-{
-    if (serial == std::numeric_limits<int64_t>::max())
-        throw db::Error(QStringLiteral("'%1' is not a valid integer value.").arg(serial) );
-    const QString next = QString::number(serial + 1);
-    if (serial < 9) return prefix + QStringLiteral("00") + next;
-    if (serial < 99) return prefix + QStringLiteral("0") + next;
-    return prefix + next;
-}
-
 QString nextKey(const QString& prefix, const db::Value& largestKey, const QStringList& prefixedKeys)
 {
-    if (largestKey.isNull()) return prefix + QStringLiteral("001");
+    if (largestKey.isNull()) return keys::next(prefix, std::nullopt);
     int64_t n = keySerial(prefix, largestKey.toText());
     if (const auto m = largestSerial(prefix, prefixedKeys); m && *m > n) n = *m;
-    return formatKey(prefix, n);
+    return keys::next(prefix, n);
 }
 
-QString proposeKey(db::Query& q, const QString& table, const QString& column, const QString& prefix)
+QString proposeKey(db::Connection& conn, const QString& table, const QString& column, const QString& prefix)
 {
-    auto run = [&q](const QString& sql) {
-        q.close();
-        q.setSql(sql);
-        q.open();
-    };
-    run(QStringLiteral("select max(%1) as ss From %2 ").arg(column, table));
-    const db::Value largest = q.field(QStringLiteral("ss"));
-    QStringList keys;
+    const db::Value largest =
+        db::select(conn, QStringLiteral("select max(%1) as ss From %2 ").arg(column, table)).first(QStringLiteral("ss"));
+    QStringList stored;
     if (!largest.isNull()) {
         keySerial(prefix, largest.toText());   // a malformed largest key stops here
-        run(QStringLiteral("select %1 from %2 where %1 glob '%3[0-9]*'").arg(column, table, prefix));
-        for (q.first(); !q.eof(); q.next()) keys << q.fieldText(column);
+        const db::Rows rows =
+            db::select(conn, QStringLiteral("select %1 from %2 where %1 glob '%3[0-9]*'").arg(column, table, prefix));
+        for (int r = 0; r < rows.count(); ++r) stored << rows.value(r, 0).toText();
     }
-    return nextKey(prefix, largest, keys);
+    return nextKey(prefix, largest, stored);
 }
 
 std::optional<QString> birthDateFromIdCard(const QString& idCard)

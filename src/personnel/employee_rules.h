@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <optional>
 
-namespace db { class Query; }
+namespace db { class Connection; }
 
 // Rules of the personnel records that need no window.
 namespace personnel {
@@ -22,16 +22,13 @@ int64_t keySerial(const QString& prefix, const QString& largestKey);
 // to go on past three digits.
 std::optional<int64_t> largestSerial(const QString& prefix, const QStringList& keys);
 
-// prefix and serial + 1, padded with zeros to three digits.
-QString formatKey(const QString& prefix, int64_t serial);
-
 // The next key from the database's largest key (Null for an empty table)
 // and the stored keys of the prefix + digits form.
 QString nextKey(const QString& prefix, const db::Value& largestKey, const QStringList& prefixedKeys);
 
-// The next key of table.column on q (closed, replaced and opened): the text
-// maximum "select max(<column>) as ss From <table> ", then the numeric one.
-QString proposeKey(db::Query& q, const QString& table, const QString& column, const QString& prefix);
+// The next key of table.column: the text maximum "select max(<column>) as ss
+// From <table> ", then the numeric one.
+QString proposeKey(db::Connection& conn, const QString& table, const QString& column, const QString& prefix);
 
 // The birth date "yyyy-mm-dd" held in an identity-card number: characters
 // 7 to 14 of an 18-character number, "19" and characters 7 to 12 of a

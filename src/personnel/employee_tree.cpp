@@ -30,12 +30,14 @@ QString EmployeeTreeList::companyName(db::Query& q) { return ::companyName(q); }
 void EmployeeTreeList::buildTree(bool clearFirst, ui::ComboBox* departments)
 {
     if (clearFirst) TreeView1->clear();
-    db::Query& q = Data1->ADOpublic;
-    auto* root = new QTreeWidgetItem(TreeView1, {companyName(q)});
-    ui::runSelect(q, QStringLiteral("select distinct 部门名称 from 部门表"));
-    const QString column = QStringLiteral("部门名称");
-    for (q.first(); !q.eof(); q.next()) {
-        const QString name = q.fieldText(column);
+    // Look-ups of their own: the list query of a dialog holds only its population.
+    db::Connection& conn = Data1->ADOConnection2;
+    const QString company =
+        db::select(conn, QStringLiteral("select distinct 单位名称 from 单位信息表")).first(QStringLiteral("单位名称")).toText();
+    auto* root = new QTreeWidgetItem(TreeView1, {company});
+    const db::Rows rows = db::select(conn, QStringLiteral("select distinct 部门名称 from 部门表"));
+    for (int r = 0; r < rows.count(); ++r) {
+        const QString name = rows.value(r, 0).toText();
         if (departments) departments->addItem(name);
         new QTreeWidgetItem(root, {name});
     }

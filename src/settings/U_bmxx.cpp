@@ -1,5 +1,6 @@
 #include "settings/U_bmxx.h"
 #include "data/U_data.h"
+#include "data/keys.h"
 #include "platform/db/error.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dbgrid.h"
@@ -12,17 +13,16 @@ Tfrm_bmxx* frm_bmxx = nullptr;
 
 QString nextDepartmentNumber(const QStringList& stored)
 {
-    qint64 largest = 0;
+    std::optional<int64_t> largest;
     for (const QString& raw : stored) {
         const QString number = ui::trim(raw);
         if (number.isEmpty()) continue;
-        bool digits = number.size() <= 18;
-        for (QChar c : number) digits = digits && c >= QLatin1Char('0') && c <= QLatin1Char('9');
-        if (!digits)
-            throw db::Error(QStringLiteral("部门编号“%1”不是数字，无法给出下一个部门编号").arg(number));
-        largest = std::max(largest, number.toLongLong());
+        const auto n = keys::digits(number);
+        if (!n) throw db::Error(QStringLiteral("部门编号“%1”不是数字，无法给出下一个部门编号").arg(number));
+        largest = std::max(largest.value_or(0), *n);
     }
-    return QString::number(largest + 1).rightJustified(3, QLatin1Char('0'));
+    // The whole key is the serial.
+    return keys::next(QString(), largest);
 }
 
 Tfrm_bmxx::Tfrm_bmxx(QWidget* owner)

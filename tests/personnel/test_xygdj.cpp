@@ -91,7 +91,7 @@ protected:
         db->exec(QStringLiteral(
             "insert into 人事表 values ('mr007','王芳','女','110105198507230026','1999-09-09','汉族','已婚','群众',"
             "'上海','    -        ','13800000000','wf@example.com','上海市','复旦大学','数学','本科','钢琴',"
-            "'2008-2-30',6,X'%1','研发部','会计','主管','会计师','2010-01-02','  简历一\n',"
+            "'2008-2-3',6,X'%1','研发部','会计','主管','会计师','2010-01-02','  简历一\n',"
             "'2010-01-03','admin','是','2020-05-06',NULL,NULL)").arg(QString::fromLatin1(zp.toHex())));
     }
     QStringList employeeRows() { return db->rows("select * from 人事表"); }
@@ -135,15 +135,15 @@ TEST_F(XygdjTest, SaveInsertsEveryColumnAndClearsTheInputs)
         EXPECT_EQ(f->ComboBox1->items(), (QStringList{"汉族", "回族"}));
         EXPECT_EQ(f->ComboBox1->text(), "");
         fillAll(f);
-        // 联系电话 untouched; 身份证号 sets 出生日期; 参加工作时间 is stored as text, never converted.
+        // 联系电话 untouched; 身份证号 sets 出生日期; 参加工作时间 is stored as typed, never converted.
         hrtest::setTexts({{f->MaskEdit4, ""}, {f->Edit2, "  张三 "}, {f->Edit10, " 110105198005120011 "},
-                          {f->MaskEdit5, "2001-02-30"}, {f->Edit15, " 12"}, {f->Memo1, "  2000 入职\n2005 升职  \n"}});
+                          {f->MaskEdit5, "2001- 2-03"}, {f->Edit15, " 12"}, {f->Memo1, "  2000 入职\n2005 升职  \n"}});
         f->BitBtn1->click();
         // editclear leaves 出生日期, 参加工作时间 and the lists alone.
         EXPECT_EQ(f->Edit1->text() + f->Edit15->text() + f->ComboBox1->text() + f->Memo1->text(), "");
         EXPECT_EQ(f->MaskEdit4->text(), "    -        ");
         EXPECT_EQ(f->MaskEdit1->text() + f->MaskEdit2->text() + f->MaskEdit3->text() + f->MaskEdit5->text(),
-                  "1999-01-011999-01-011980-05-122001-02-30");
+                  "1999-01-011999-01-011980-05-122001- 2-03");
         EXPECT_EQ(f->ComboBox1->items().size(), 2);
         EXPECT_FALSE(f->BitBtn1->isEnabled());
     }));
@@ -151,33 +151,82 @@ TEST_F(XygdjTest, SaveInsertsEveryColumnAndClearsTheInputs)
     EXPECT_EQ(modal->messages[0].icon, ui::Icon::Information);
     EXPECT_EQ(employeeRows(), QStringList{
         "mr001|张三|男|110105198005120011|1980-05-12|汉族|已婚|党员|北京|    -        |13900000000|zs@example.com|"
-        "海淀区|北京大学|计算机|本科|围棋|2001-02-30|12|<blob 0>|研发部|技术|经理|工程师|2002-08-09|"
+        "海淀区|北京大学|计算机|本科|围棋|2001- 2-03|12|<blob 0>|研发部|技术|经理|工程师|2002-08-09|"
         "  2000 入职\n2005 升职  \n|2024-03-04|admin|否|<null>|<null>|<null>"});
     EXPECT_EQ(db->rows("select typeof(gl), typeof(zp) from 人事表"), QStringList{"integer|blob"});
 }
 
-TEST_F(XygdjTest, RefusedValuesWriteNothingAndClose)
+TEST_F(XygdjTest, ValuesThatCannotBeStoredAreRefusedBeforeAnythingIsWrittenAndEveryInputStays)
 {
-    // 工龄 not a whole number: the conversion's own error, not the dialog's.
-    EXPECT_TRUE(open(0, [&](Tfrm_xygdj* f) {
-        fillAll(f);
-        f->Edit15->setText("3年");
-        f->BitBtn1->click();
-    }));
-    ASSERT_EQ(modal->messages.size(), 1);
-    EXPECT_EQ(modal->messages[0].icon, ui::Icon::Error);
-    EXPECT_TRUE(modal->messages[0].text.contains("3年"));
-    // An impossible date in any of the three converted inputs.
-    for (ui::MaskEdit* Tfrm_xygdj::*date : {&Tfrm_xygdj::MaskEdit3, &Tfrm_xygdj::MaskEdit1, &Tfrm_xygdj::MaskEdit2}) {
-        modal->clear();
-        EXPECT_TRUE(open(0, [&](Tfrm_xygdj* f) {
-            fillAll(f);
-            (f->*date)->setText("2023-02-30");
-            f->BitBtn1->click();
-        }));
-        EXPECT_EQ(modal->texts(), QStringList{"系统出错！"});
+    struct Case { ui::MaskEdit* Tfrm_xygdj::*date; ui::Edit* Tfrm_xygdj::*edit; const char* text; const char* message; };
+    const Case cases[] = {
+        {nullptr, &Tfrm_xygdj::Edit15, "3年", "工龄必须是整数"},
+        {nullptr, &Tfrm_xygdj::Edit15, "1.5", "工龄必须是整数"},
+        {&Tfrm_xygdj::MaskEdit3, nullptr, "2023-02-30", "出生日期必须是有效的日期"},
+        {&Tfrm_xygdj::MaskEdit1, nullptr, "2023-02-30", "调入时间必须是有效的日期"},
+        {&Tfrm_xygdj::MaskEdit2, nullptr, "2023-13-01", "登记日期必须是有效的日期"},
+        {&Tfrm_xygdj::MaskEdit5, nullptr, "2023-02-29", "参加工作时间必须是有效的日期"},
+        {&Tfrm_xygdj::MaskEdit3, nullptr, "", "出生日期必须是有效的日期"},
+        {nullptr, &Tfrm_xygdj::Edit10, "110105200002300011", "身份证号中的出生日期2000-02-30不存在"},
+        {nullptr, &Tfrm_xygdj::Edit10, "110105000230001", "身份证号中的出生日期1900-02-30不存在"},
+    };
+    for (int mode : {0, 2}) {
+        for (const Case& c : cases) {
+            modal->clear();
+            EXPECT_FALSE(open(mode, [&](Tfrm_xygdj* f) {
+                fillAll(f);
+                QWidget* input = c.date ? static_cast<QWidget*>(f->*c.date) : f->*c.edit;
+                ui::setControlText(input, QString::fromUtf8(c.text));
+                QStringList before;
+                for (const auto& [w, text] : inputs(f)) before << ui::controlText(w);
+                f->BitBtn1->click();
+                QStringList after;
+                for (const auto& [w, text] : inputs(f)) after << ui::controlText(w);
+                EXPECT_EQ(after, before);
+                EXPECT_EQ(QApplication::focusWidget(), input) << c.message;
+            })) << c.message;
+            EXPECT_EQ(modal->texts(), QStringList{QString::fromUtf8(c.message)});
+            EXPECT_EQ(modal->messages[0].icon, ui::Icon::Information);
+        }
     }
     EXPECT_EQ(db->count("人事表"), 0);
+
+    // The database refuses the row: its fixed text, and the operator's inputs stay for another try.
+    db->exec("create trigger refuse before insert on 人事表 begin select raise(abort, '磁盘已满'); end");
+    modal->clear();
+    EXPECT_TRUE(open(0, [&](Tfrm_xygdj* f) {
+        fillAll(f);
+        f->BitBtn1->click();
+        EXPECT_TRUE(f->isVisible());
+        EXPECT_EQ(f->Edit2->text() + f->Edit1->text() + f->Edit15->text(), "张三mr0015");
+        db->exec("drop trigger refuse");
+        f->BitBtn1->click();
+    }));
+    EXPECT_EQ(modal->texts(), (QStringList{"系统出错！", "保存成功！"}));
+    EXPECT_TRUE(modal->messages[0].detail.contains("磁盘已满"));
+    EXPECT_EQ(db->rows("select bh, xm, gl from 人事表"), QStringList{"mr001|张三|5"});
+}
+
+TEST_F(XygdjTest, ADateInputRefusesADayThatDoesNotExistWhenItIsLeft)
+{
+    open(0, [&](Tfrm_xygdj* f) {
+        // 保存 disabled, so Enter moves on.
+        f->MaskEdit1->setFocus();
+        f->MaskEdit1->selectAll();
+        hrtest::typeText(f->MaskEdit1, "20230230");
+        hrtest::pressKey(f->MaskEdit1, Qt::Key_Return);
+        QApplication::processEvents();
+        EXPECT_EQ(modal->texts(), QStringList{"调入时间必须是有效的日期"});
+        EXPECT_EQ(QApplication::focusWidget(), f->MaskEdit1);
+        EXPECT_EQ(f->MaskEdit1->text(), "2023-02-30");
+        // Put right, it lets the focus go.
+        f->MaskEdit1->setCursorPosition(8);
+        hrtest::typeText(f->MaskEdit1, "28");
+        hrtest::pressKey(f->MaskEdit1, Qt::Key_Return);
+        QApplication::processEvents();
+        EXPECT_EQ(QApplication::focusWidget(), f->Edit16);
+        EXPECT_EQ(modal->texts().size(), 1);
+    });
 }
 
 TEST_F(XygdjTest, SaveIsEnabledOnlyWhileEveryWatchedInputHasTextAndIdCardSetsBirthDate)
@@ -276,7 +325,7 @@ TEST_F(XygdjTest, ModifyWritesBackExactlyTheBrowseRow)
         ui::runSelect(Data1->ADOQuery1, "select * from 人事表");
         for (int i = 0; i < 2; ++i) {
             modal->clear();
-            EXPECT_TRUE(open(1, [&](Tfrm_xygdj* f) {
+            EXPECT_FALSE(open(1, [&](Tfrm_xygdj* f) {
                 EXPECT_EQ(f->Edit15->text(), "0");
                 f->Edit2->setText("无名");
                 modal->answerYes();
@@ -299,7 +348,7 @@ TEST_F(XygdjTest, ModifyWritesBackExactlyTheBrowseRow)
         EXPECT_TRUE(f->BitBtn6->isVisible() && !f->BitBtn6->isEnabled());
         EXPECT_EQ(f->ComboBox4->text(), "研发部");   // the lists are filled without changing it
         // The 18-character number replaced the loaded birth date; dates show with their zeros; show set none.
-        EXPECT_EQ(f->MaskEdit3->text() + f->MaskEdit5->text() + f->MaskEdit1->text(), "1985-07-232008-02-302010-01-02");
+        EXPECT_EQ(f->MaskEdit3->text() + f->MaskEdit5->text() + f->MaskEdit1->text(), "1985-07-232008-02-032010-01-02");
         EXPECT_EQ(rgb(f->picture()), rgb(photo));
         // Enter in an input only moves on (保存 is hidden); 简历 leads to 修改.
         expectMove(f->Edit2, Qt::Key_Return, f->ComboBox8);
@@ -315,13 +364,12 @@ TEST_F(XygdjTest, ModifyWritesBackExactlyTheBrowseRow)
         EXPECT_FALSE(f->isVisible());
     });
     EXPECT_EQ(session().OpenMode, 0);
-    EXPECT_FALSE(Tfrm_xygdj::browseEditvalue);   // gone with the browse
     EXPECT_EQ(modal->texts(), (QStringList{"确定要修改吗？", "确定要修改吗？", "修改成功"}));
     EXPECT_EQ(modal->messages[0].icon, ui::Icon::Question);
     // Trimmed texts (联系电话 too); 在职 state, resignation and the photo untouched.
     EXPECT_EQ(employeeRows(), QStringList{
         "mr007|王小芳|女|110105198507230026|1985-07-23|汉族|已婚|群众|上海|-|13800000000|wf@example.com|上海市|"
-        "复旦大学|数学|本科|钢琴|2008-02-30|7|<blob " + QString::number(photoBytes.size()) +
+        "复旦大学|数学|本科|钢琴|2008-02-03|7|<blob " + QString::number(photoBytes.size()) +
         ">|研发部|会计|主管|会计师|2010-01-02|简历二|2010-01-03|admin|是|2020-05-06|<null>|<null>"});
     EXPECT_EQ(storedPhoto("mr007"), photoBytes);
     EXPECT_EQ(Data1->ADOQuery1.fieldText("xm"), "王小芳");   // the browse's list
@@ -341,13 +389,32 @@ TEST_F(XygdjTest, ModifyWritesBackExactlyTheBrowseRow)
     EXPECT_EQ(modal->lastText(), "修改成功");
     EXPECT_EQ(storedPhoto("mr007"), odd);
 
-    // A value the column refuses: the row and the browse's query as they were.
+    // A value that cannot be stored: refused before the question, the dialog stays with it.
     const QStringList before = employeeRows();
     modal->clear();
-    modify([](Tfrm_xygdj* f) { f->Edit15->setText("七"); });
+    fromBrowse([](Tfrm_xygdj* f) {
+        f->Edit15->setText("七");
+        f->BitBtn5->click();
+        EXPECT_TRUE(f->isVisible());
+        EXPECT_EQ(QApplication::focusWidget(), f->Edit15);
+        EXPECT_EQ(f->Edit15->text(), "七");
+    });
+    EXPECT_EQ(modal->texts(), QStringList{"工龄必须是整数"});
+    EXPECT_EQ(employeeRows(), before);
+    // The database refuses: its fixed text, the dialog open with the inputs, the row and the browse's query as they were.
+    db->exec("create trigger refuse before update on 人事表 begin select raise(abort, '只读'); end");
+    modal->clear();
+    fromBrowse([&](Tfrm_xygdj* f) {
+        f->Edit2->setText("改名");
+        modal->answerYes();
+        f->BitBtn5->click();
+        EXPECT_TRUE(f->isVisible());
+        EXPECT_EQ(f->Edit2->text(), "改名");
+    });
     EXPECT_EQ(modal->texts(), failed);
     EXPECT_EQ(employeeRows(), before);
     EXPECT_EQ(Data1->ADOQuery1.state(), db::Query::State::Browse);
+    db->exec("drop trigger refuse");
     // The row went away underneath: nothing to update, nothing appended.
     modal->clear();
     modify([&](Tfrm_xygdj*) { db->exec("delete from 人事表"); });

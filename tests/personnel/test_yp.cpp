@@ -113,6 +113,46 @@ TEST_F(YpTest, NumbersPastYp999AndSaveEnabledExactlyWhileTheTwelveInputsHaveText
     EXPECT_TRUE(modal->messages.isEmpty());
 }
 
+TEST_F(YpTest, ABirthDateThatDoesNotExistIsRefusedAndTheInputsStay)
+{
+    // Registering: refused when the input is left and again at 保存; nothing written, the dialog open.
+    applicant(0, [&](Tfrm_yp* f) {
+        f->BitBtn1->click();
+        for (QWidget* w : QList<QWidget*>{f->Edit2, f->Memo1, f->Edit6, f->Edit7, f->Edit8, f->Edit9, f->Edit10,
+                                          f->Edit11, f->Edit12})
+            ui::setControlText(w, "x");
+        hrtest::typeText(f->ComboBox2, "男");
+        hrtest::typeText(f->ComboBox1, "汉");
+        f->MaskEdit1->setFocus();
+        f->MaskEdit1->setCursorPosition(0);
+        hrtest::typeText(f->MaskEdit1, "19990229");
+        hrtest::pressKey(f->MaskEdit1, Qt::Key_Return);
+        QApplication::processEvents();
+        EXPECT_EQ(QApplication::focusWidget(), f->MaskEdit1);
+        f->BitBtn2->click();
+        EXPECT_TRUE(f->isVisible());
+        EXPECT_EQ(QApplication::focusWidget(), f->MaskEdit1);
+        EXPECT_EQ(f->MaskEdit1->text() + f->Edit1->text() + f->Edit2->text(), "1999-02-29yp001x");
+    });
+    EXPECT_EQ(modal->texts(), (QStringList{"出生日期必须是有效的日期", "出生日期必须是有效的日期"}));
+    EXPECT_EQ(db->count("应聘信息表"), 0);
+
+    // Modifying a stored applicant: the row and the browse's list as they were.
+    seed();
+    const QStringList rows = db->rows("select * from 应聘信息表");
+    modal->clear();
+    fromBrowse(0, [&](Tfrm_yp* f) {
+        f->Edit2->setText("张小三");
+        f->MaskEdit1->setText("1980-02-30");
+        f->BitBtn3->click();
+        EXPECT_TRUE(f->isVisible());
+        EXPECT_EQ(f->Edit2->text(), "张小三");
+    });
+    EXPECT_EQ(modal->texts(), QStringList{"出生日期必须是有效的日期"});
+    EXPECT_EQ(db->rows("select * from 应聘信息表"), rows);
+    EXPECT_EQ(Data1->yp.fieldText("姓名"), "张三");
+}
+
 TEST_F(YpTest, ModifyAndDeleteActOnExactlyTheApplicantShown)
 {
     // An empty list: 删除 and a double click do nothing; 浏览 opens a new-record dialog.
@@ -210,8 +250,17 @@ TEST_F(YpTest, HireCopiesTheApplicantAndRemovesExactlyItOnlyAfterASave)
         fill(x);
         x->MaskEdit3->setText("1990-02-30");
         x->BitBtn1->click();
+        EXPECT_TRUE(x->isVisible());
+        EXPECT_EQ(x->MaskEdit3->text(), "1990-02-30");
     });
-    EXPECT_EQ(modal->texts(), QStringList{"系统出错！"});
+    db->exec("create trigger refuse before insert on 人事表 begin select raise(abort, '只读'); end");
+    fromBrowse(0, hire, [&](Tfrm_xygdj* x) {
+        fill(x);
+        x->BitBtn1->click();
+        EXPECT_TRUE(x->isVisible());
+    });
+    db->exec("drop trigger refuse");
+    EXPECT_EQ(modal->texts(), (QStringList{"出生日期必须是有效的日期", "系统出错！"}));
     EXPECT_EQ(db->count("人事表"), 2);
     EXPECT_EQ(rowids(), (QStringList{"1", "2", "4"}));
 

@@ -189,7 +189,7 @@ TEST(UiOpenDialog, GlobalLivesExactlyAsLongAsTheDialog)
     Probe::destroyed = 0;
     modal.onDialog = [&](QDialog* d) {
         EXPECT_EQ(d, frm_probe);
-        EXPECT_EQ(d, Probe::seenInConstructor);   // set before the constructor ran
+        EXPECT_EQ(Probe::seenInConstructor, nullptr);   // published once the dialog exists
         d->done(frm_probe->code);
     };
     EXPECT_EQ(ui::openDialog(frm_probe, nullptr, 5), 5);

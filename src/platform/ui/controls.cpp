@@ -1,5 +1,6 @@
 #include "platform/ui/controls.h"
 #include "platform/ui/errors.h"
+#include "platform/ui/modal.h"
 #include "platform/db/convert.h"
 #include "platform/text/text.h"
 #include <QCalendarWidget>
@@ -221,7 +222,7 @@ void MaskEdit::focusOutEvent(QFocusEvent* e)
 {
     QLineEdit::focusOutEvent(e);
     if (slots_.isEmpty() || e->reason() == Qt::ActiveWindowFocusReason || e->reason() == Qt::PopupFocusReason) return;
-    if (isModified() && !isComplete()) validateLater();
+    if (isModified()) validateLater();
 }
 
 // Runs once the focus has settled: a dialog closed by the click that took the
@@ -229,10 +230,13 @@ void MaskEdit::focusOutEvent(QFocusEvent* e)
 void MaskEdit::validateLater()
 {
     QTimer::singleShot(0, this, [this] {
-        if (!isVisible() || !isEnabled() || !isModified() || isComplete()) return;
+        if (!isVisible() || !isEnabled() || !isModified()) return;
+        const QString refusal = !isComplete() ? invalidInputText() : leaveCheck ? leaveCheck() : QString();
+        if (refusal.isEmpty()) return;
         reEnter_ = true;
         setFocus(Qt::OtherFocusReason);
-        showError(invalidInputText(), this);
+        if (isComplete()) info(refusal, window());
+        else showError(refusal, this);
     });
 }
 

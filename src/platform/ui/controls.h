@@ -37,6 +37,9 @@ public:
     QString text() const;                 // literals kept, empty positions as ' '
     void setText(const QString& t);
     std::function<void()> onChange;
+    // Asked when a changed, complete input is left: a non-empty answer refuses
+    // the leave as a blank required position does, shown as an information box.
+    std::function<QString()> leaveCheck;
 
     // Every required position holds a character.
     bool isComplete() const;

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QPointer>
 #include <functional>
+#include <memory>
 
 class QAbstractButton;
 
@@ -69,26 +70,17 @@ private:
 
 int execDialog(QDialog* dlg);   // the modal seam (modal.h)
 
-// The standard way of opening a task dialog: create it with the global
-// instance set before its own creation code runs, show it modally through the
-// modal seam, destroy it; the global is null afterwards. If creation throws,
-// the global is null and the error passes on.
+// The standard way of opening a task dialog: create it, publish it in its
+// global instance once it exists, show it modally through the modal seam,
+// destroy it; the global is null before and after. If creation throws, the
+// global stays null and the error passes on.
 template <class T, class... Args>
 int openDialog(T*& global, QWidget* owner, Args&&... args)
 {
+    std::unique_ptr<T> dlg(new T(owner, std::forward<Args>(args)...));
     struct Reset { T*& g; ~Reset() { g = nullptr; } } reset{global};
-    // operator new first so the global holds the instance during construction.
-    void* mem = ::operator new(sizeof(T));
-    global = static_cast<T*>(mem);
-    T* dlg = nullptr;
-    try {
-        dlg = new (mem) T(owner, std::forward<Args>(args)...);
-    } catch (...) {
-        ::operator delete(mem);
-        throw;
-    }
-    struct Del { T* d; ~Del() { delete d; } } del{dlg};
-    return execDialog(dlg);
+    global = dlg.get();
+    return execDialog(dlg.get());
 }
 
 // Enter in this widget counts as Enter in a single-line input (the default
