@@ -352,20 +352,11 @@ db::Value Tfrm_xygdj::photoValue() const
     return db::Value::blob(picture_.isNull() ? QByteArray() : img::encodeBmp(picture_));
 }
 
-bool Tfrm_xygdj::inputsAccepted()
-{
-    const auto refusal = personnel::firstRefusal(fields_);
-    if (!refusal) return true;
-    ui::info(refusal->message, this);
-    refusal->input->setFocus(Qt::OtherFocusReason);
-    return false;
-}
-
 void Tfrm_xygdj::BitBtn1Click()
 {
     // Every value is checked before anything is written; a refusal or a
     // failure keeps the dialog open with what the operator typed.
-    if (!inputsAccepted()) return;
+    if (!personnel::acceptInputs(fields_, this)) return;
     const QString bh = ui::trim(Edit1->text());
     try {
         QStringList columns, markers;
@@ -402,7 +393,7 @@ void Tfrm_xygdj::BitBtn1Click()
 
 void Tfrm_xygdj::BitBtn5Click()
 {
-    if (!inputsAccepted()) return;
+    if (!personnel::acceptInputs(fields_, this)) return;
     if (!ui::ask(QStringLiteral("确定要修改吗？"), this)) return;
     try {
         // With no row of the browse behind it, an edit would append one.

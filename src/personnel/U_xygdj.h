@@ -116,9 +116,6 @@ public:
 
 private:
     void FormCreate();
-    // Shows the first value that cannot be written, with the focus on its
-    // input; true when there is none.
-    bool inputsAccepted();
     int openMode() const;
     void showPicture();
     db::Value photoValue() const;

@@ -72,19 +72,15 @@ Tfrm_yp::Tfrm_yp(QWidget* owner) : ui::Form(owner)
         m->setMinimumHeight(72);
     }
 
-    addLabeled(g, 0, 0, QStringLiteral("编    号："), Edit1);
-    addLabeled(g, 0, 1, QStringLiteral("姓    名："), Edit2);
-    addLabeled(g, 0, 2, QStringLiteral("性    别："), ComboBox2);
-    addLabeled(g, 1, 0, QStringLiteral("民    族："), ComboBox1);
-    addLabeled(g, 1, 1, QStringLiteral("出生日期："), MaskEdit1);
-    addLabeled(g, 1, 2, QStringLiteral("联系电话："), Edit6);
-    addLabeled(g, 2, 0, QStringLiteral("电子信箱："), Edit7);
-    addLabeled(g, 2, 1, QStringLiteral("特    长："), Edit8);
-    addLabeled(g, 2, 2, QStringLiteral("兴趣爱好："), Edit9);
-    addLabeled(g, 3, 0, QStringLiteral("通信地址："), Edit10, 5);
-    addLabeled(g, 4, 0, QStringLiteral("毕业院校："), Edit11);
-    addLabeled(g, 4, 1, QStringLiteral("专    业："), Edit12);
-    addLabeled(g, 4, 2, QStringLiteral("文化程度："), ComboBox3);
+    struct Place { int row, col; const char* caption; QWidget* input; int span = 1; };
+    const Place places[] = {
+        {0, 0, "编    号：", Edit1},    {0, 1, "姓    名：", Edit2},     {0, 2, "性    别：", ComboBox2},
+        {1, 0, "民    族：", ComboBox1}, {1, 1, "出生日期：", MaskEdit1}, {1, 2, "联系电话：", Edit6},
+        {2, 0, "电子信箱：", Edit7},    {2, 1, "特    长：", Edit8},     {2, 2, "兴趣爱好：", Edit9},
+        {3, 0, "通信地址：", Edit10, 5},
+        {4, 0, "毕业院校：", Edit11},   {4, 1, "专    业：", Edit12},    {4, 2, "文化程度：", ComboBox3},
+    };
+    for (const Place& p : places) addLabeled(g, p.row, p.col, QString::fromUtf8(p.caption), p.input, p.span);
     for (int c : {1, 3, 5}) g->setColumnStretch(c, 1);
     auto addMemo = [g](int row, const QString& caption, ui::Memo* m) {
         auto* l = new QLabel(caption, g->parentWidget());
@@ -210,18 +206,9 @@ void Tfrm_yp::BitBtn1Click()
                                          QStringLiteral("yp")));
 }
 
-bool Tfrm_yp::inputsAccepted()
-{
-    const auto refusal = personnel::firstRefusal(fields_);
-    if (!refusal) return true;
-    ui::info(refusal->message, this);
-    refusal->input->setFocus(Qt::OtherFocusReason);
-    return false;
-}
-
 void Tfrm_yp::BitBtn2Click()
 {
-    if (!inputsAccepted()) return;
+    if (!personnel::acceptInputs(fields_, this)) return;
     try {
         QStringList columns, markers;
         for (int i = 0; i < fields_.size(); ++i) {
@@ -265,7 +252,7 @@ void Tfrm_yp::removeLoaded()
 
 void Tfrm_yp::BitBtn3Click()
 {
-    if (!inputsAccepted()) return;
+    if (!personnel::acceptInputs(fields_, this)) return;
     db::Query& q = Data1->yp;
     try {
         locateLoaded();

@@ -66,9 +66,6 @@ public:
 
 private:
     void FormCreate();
-    // Shows the first value that cannot be written, with the focus on its
-    // input; true when there is none.
-    bool inputsAccepted();
     // Makes the applicant shown the current row of Data1->yp again, found by
     // its rowid, wherever that query points now.
     void locateLoaded();

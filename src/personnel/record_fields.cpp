@@ -3,8 +3,10 @@
 #include "platform/db/convert.h"
 #include "platform/db/error.h"
 #include "platform/db/query.h"
+#include "platform/ui/modal.h"
 #include "platform/ui/rowbind.h"
 #include "platform/ui/text.h"
+#include <QWidget>
 
 namespace personnel {
 
@@ -48,6 +50,15 @@ std::optional<Refusal> firstRefusal(const RecordFields& fields)
             if ((f.kind == Kind::IdCard) == idCards)
                 if (const QString m = refusalOf(f); !m.isEmpty()) return Refusal{f.input, m};
     return std::nullopt;
+}
+
+bool acceptInputs(const RecordFields& fields, QWidget* owner)
+{
+    const auto refusal = firstRefusal(fields);
+    if (!refusal) return true;
+    ui::info(refusal->message, owner);
+    refusal->input->setFocus(Qt::OtherFocusReason);
+    return false;
 }
 
 static db::Value valueOf(const RecordField& f, bool trimmed)

@@ -42,6 +42,9 @@ struct Refusal {
     QString message;
 };
 std::optional<Refusal> firstRefusal(const RecordFields& fields);
+// Shows the first refusal (information box, caption 提示) owned by `owner`
+// and puts the focus on its input; true when every value can be written.
+bool acceptInputs(const RecordFields& fields, QWidget* owner);
 // The message for one input, empty when its text is fine.
 QString refusalOf(const RecordField& f);
 
