@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QPainter>
+#include <QTest>
 
 namespace {
 
@@ -226,7 +227,19 @@ TEST_F(XygdjTest, ADateInputRefusesADayThatDoesNotExistWhenItIsLeft)
         QApplication::processEvents();
         EXPECT_EQ(QApplication::focusWidget(), f->Edit16);
         EXPECT_EQ(modal->texts().size(), 1);
+
+        // Left for 保存 with the mouse: refused once, by the save's own check.
+        fillAll(f);
+        f->MaskEdit2->setFocus();
+        f->MaskEdit2->setCursorPosition(5);
+        hrtest::typeText(f->MaskEdit2, "02-30");
+        QTest::mouseClick(f->BitBtn1, Qt::LeftButton);
+        QApplication::processEvents();
+        EXPECT_EQ(modal->texts(), (QStringList{"调入时间必须是有效的日期", "登记日期必须是有效的日期"}));
+        EXPECT_EQ(QApplication::focusWidget(), f->MaskEdit2);
+        EXPECT_TRUE(f->isVisible());
     });
+    EXPECT_EQ(db->count("人事表"), 0);
 }
 
 TEST_F(XygdjTest, SaveIsEnabledOnlyWhileEveryWatchedInputHasTextAndIdCardSetsBirthDate)

@@ -230,7 +230,8 @@ void MaskEdit::focusOutEvent(QFocusEvent* e)
 void MaskEdit::validateLater()
 {
     QTimer::singleShot(0, this, [this] {
-        if (!isVisible() || !isEnabled() || !isModified()) return;
+        // Taken back already (a check of the whole dialog put the focus here): said once is enough.
+        if (!isVisible() || !isEnabled() || !isModified() || hasFocus()) return;
         const QString refusal = !isComplete() ? invalidInputText() : leaveCheck ? leaveCheck() : QString();
         if (refusal.isEmpty()) return;
         reEnter_ = true;
