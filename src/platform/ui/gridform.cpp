@@ -64,6 +64,7 @@ GridForm::GridForm(QWidget* owner, const char* name, const QString& caption, db:
     bar_ = new SpeedBar(this, options.buttonSize);
     bar_->setContentsMargins(4, 2, 4, 0);
     body_->addWidget(bar_);
+    bar_->setVisible(options.toolBar);
 
     DBGrid1 = new DBGrid(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
@@ -115,6 +116,8 @@ InputPanel* GridForm::addGroup(QGroupBox*& box, const QString& caption, InputPan
     box = new QGroupBox(caption, this);
     return insertPanel(box, 4, align);
 }
+
+void GridForm::addAboveGrid(QLayout* layout) { body_->insertLayout(body_->indexOf(DBGrid1), layout); }
 
 void GridForm::bindFields(const FieldControls& fields) { fields_ = fields; }
 

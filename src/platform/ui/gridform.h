@@ -9,6 +9,7 @@
 #include <initializer_list>
 
 class QGridLayout;
+class QLayout;
 class QGroupBox;
 class QVBoxLayout;
 namespace db { class Query; }
@@ -104,6 +105,7 @@ public:
     struct Options {
         QSize size;                         // the dialog's size; it is centred on the screen
         QSize buttonSize = QSize(48, 30);   // the bar's speed buttons
+        bool toolBar = true;                // false: no bar (the buttons sit in the panel)
     };
     GridForm(QWidget* owner, const char* name, const QString& caption, db::Query& query, const Options& options);
 
@@ -143,6 +145,8 @@ protected:
     InputPanel* addPanel(InputPanel::Align align = InputPanel::Align::Columns);
     InputPanel* addGroup(QGroupBox*& box, const QString& caption = {},
                          InputPanel::Align align = InputPanel::Align::Columns);
+    // A panel laid out by the dialog itself, between the bar and the grid.
+    void addAboveGrid(QLayout* layout);
 
     // The inputs that mirror the row, in the table's insert order.
     void bindFields(const FieldControls& fields);
