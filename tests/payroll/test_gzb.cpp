@@ -76,6 +76,9 @@ TEST_F(GzbTest, GeneratedAmountsFollowRuleTemplateAndBracket)
 {
     for (const char* bh : {"mr001", "mr002", "mr003", "mr004", "mr008", "mr009"}) tpl(bh);
     tpl("mr005", 9);   // names no bracket, mr006 and mr007 have no template
+    // A second template of an employee and a second bracket of a level: the first stored is used.
+    db->exec("insert into 工资模板 values ('mr001', '李四', 9000, 0, 0, 0, 0, 0, 2)");
+    db->exec("insert into 个人所得税税率表 values (1, 0, 3000, 0.5)");
     struct Case { const char* bh; const char* figures; const char* stored; };
     const auto run = [&](const char* month, std::initializer_list<Case> cases) {
         for (const Case& c : cases) assess(c.bh, c.figures, month);
