@@ -15,6 +15,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
+#include <optional>
+#include <tuple>
 
 Tfrm_gzb* frm_gzb = nullptr;
 
@@ -132,7 +134,9 @@ void Tfrm_gzb::Button3Click()
     case payroll::GenerateStatus::NoMonth: ui::info(QStringLiteral("请选择日期"), this); break;
     case payroll::GenerateStatus::AlreadyGenerated: ui::info(QStringLiteral("该月工资已经生成"), this); break;
     // Amounts shared by every row: one message, not one for each employee.
-    case payroll::GenerateStatus::BadOtherAmounts: ui::info(QStringLiteral("生成失败"), this); break;
+    case payroll::GenerateStatus::BadOtherAmounts:
+        ui::failedBecause(QStringLiteral("生成失败"), QStringLiteral("其它金额和其它扣额必须是有效的数字。"), this);
+        break;
     case payroll::GenerateStatus::Generated: break;
     }
     showMonth(month);
@@ -204,13 +208,19 @@ void Tfrm_gzb::BitBtn1Click()
         return;
     }
     // Numbers only through the strict parser: "1e999" would be stored as infinity.
-    const Value amount = Value::real(db::toNumber(Edit2->text()));
-    const Value deduction = Value::real(db::toNumber(Edit1->text()));
+    const std::optional<double> amount = db::parseNumber(Edit2->text());
+    const std::optional<double> deduction = db::parseNumber(Edit1->text());
+    for (auto [value, box, name] : {std::tuple{amount, Edit2, "其它金额"}, std::tuple{deduction, Edit1, "其它扣额"}}) {
+        if (value) continue;
+        ui::info(QStringLiteral("%1必须是有效的数字！").arg(QString::fromUtf8(name)), this);
+        box->setFocus();
+        return;
+    }
     try {
         // Refused when the row no longer holds what the grid shows (settled
         // meanwhile by another copy of the program, say): nothing written.
-        ui::writeRow(q, {{QStringLiteral("qtje"), amount},
-                         {QStringLiteral("qtke"), deduction},
+        ui::writeRow(q, {{QStringLiteral("qtje"), Value::real(*amount)},
+                         {QStringLiteral("qtke"), Value::real(*deduction)},
                          {QStringLiteral("bz"), Value::text(ui::trim(Edit3->text()))}});
     } catch (const db::RowChanged&) {
         ui::failed(QStringLiteral("其它金额添加"), QStringLiteral("该记录已被修改，请重新打开"), this);

@@ -4,6 +4,7 @@
 #include "payroll/U_gzb.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dbgrid.h"
+#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QRegularExpression>
@@ -140,6 +141,7 @@ TEST_F(GzbTest, BadOtherAmountsFailTheRunOnceAndAFailedEmployeeIsRolledBackAlone
             d.Edit1->setText(QString::fromUtf8(deduction));
             generate(d, "2024-01");
             EXPECT_EQ(modal->texts(), QStringList{"生成失败"}) << amount << "/" << deduction;
+            EXPECT_EQ(modal->messages[0].detail, "其它金额和其它扣额必须是有效的数字。");
         }
         EXPECT_EQ(db->count("工资表"), 0);
         d.Edit2->setText(" 1e3 ");
@@ -318,11 +320,14 @@ TEST_F(GzbTest, AddPutsOtherAmountsOnTheCurrentUnsettledRow)
         d.DBGrid1->clickRow(1);
         add(d, " 500 ", "0", "");
         EXPECT_EQ(modal->texts(), QStringList{"请对其它金额或扣额作出说明！"});
-        add(d, " 500 ", "1,500", "   ");   // refused by the database, left for correcting
-        ASSERT_EQ(modal->messages.size(), 1);
-        EXPECT_EQ(modal->messages[0].icon, ui::Icon::Error);
+        add(d, " 500 ", "1,500", "   ");   // no number: named, and left for correcting
+        EXPECT_EQ(modal->texts(), QStringList{"其它扣额必须是有效的数字！"});
+        EXPECT_EQ(QApplication::focusWidget(), d.Edit1);
+        add(d, "abc", "0", "奖金");
+        EXPECT_EQ(modal->texts(), QStringList{"其它金额必须是有效的数字！"});
         EXPECT_EQ(Data1->ADOQYgzb.state(), db::Query::State::Browse);
-        EXPECT_EQ(d.Edit1->text(), "1,500");
+        EXPECT_EQ(d.Edit1->text(), "0");
+        EXPECT_TRUE(d.GroupBox1->isEnabled());
         add(d, " 500 ", "100.25", "   ");   // blanks pass and are stored as ''
         EXPECT_TRUE(modal->messages.isEmpty());
         EXPECT_FALSE(d.GroupBox1->isEnabled());
