@@ -5,6 +5,8 @@
 #include "platform/diag/log.h"
 #include "platform/text/text.h"
 #include <QHash>
+#include <QStringList>
+#include <array>
 #include <optional>
 #include <vector>
 
@@ -133,39 +135,51 @@ RowValues computeRow(const MonthInputs& in, int row)
             valueOf(m.absenceDeduction), valueOf(m.pension), valueOf(m.unemployment), valueOf(m.medical), valueOf(m.tax)};
 }
 
-// The insert of one salary row; the month, the other amounts and the remark
-// are bound once for the whole run.
+// The insert of a number of salary rows in one statement; the month, the
+// other amounts and the remark are bound once for the whole run.
 class RowInsert {
 public:
-    RowInsert(db::Connection& conn, const Value& month, double qtje, double qtke, const Value& bz) : q_(conn, QString())
+    RowInsert(db::Connection& conn, int rows, const Value& month, double qtje, double qtke, const Value& bz)
+        : q_(conn, QString()), rows_(rows)
     {
-        q_.setSql(QStringLiteral(
-            "insert into 工资表 (gzyf, ygbh, ygxm, jbgz, jbf, qqj, zwjt, qtje, kgf, ylbx, sybx, ylx, ks, qtke, bz) "
-            "values (:gzyf, :ygbh, :ygxm, :jbgz, :jbf, :qqj, :zwjt, :qtje, :kgf, :ylbx, :sybx, :ylx, :ks, :qtke, :bz)"));
+        static const char* const kOwn[11] = {"ygbh", "ygxm", "jbgz", "jbf", "qqj", "zwjt", "kgf", "ylbx", "sybx", "ylx", "ks"};
+        QStringList tuples;
+        names_.resize(rows);
+        for (int r = 0; r < rows; ++r) {
+            for (int k = 0; k < 11; ++k) names_[r][k] = QString::fromLatin1(kOwn[k]) + QString::number(r);
+            const auto& n = names_[r];
+            tuples << QStringLiteral("(:gzyf, :%1, :%2, :%3, :%4, :%5, :%6, :qtje, :%7, :%8, :%9, :%10, :%11, :qtke, :bz)")
+                          .arg(n[0], n[1], n[2], n[3], n[4], n[5], n[6], n[7], n[8])
+                          .arg(n[9], n[10]);
+        }
+        q_.setSql(QStringLiteral("insert into 工资表 (gzyf, ygbh, ygxm, jbgz, jbf, qqj, zwjt, qtje, kgf, ylbx, sybx, ylx, ks, "
+                                 "qtke, bz) values ") + tuples.join(QStringLiteral(", ")));
         q_.setParam(QStringLiteral("gzyf"), month);
         q_.setParam(QStringLiteral("qtje"), Value::real(qtje));
         q_.setParam(QStringLiteral("qtke"), Value::real(qtke));
         q_.setParam(QStringLiteral("bz"), bz);
     }
-    void insert(const RowValues& v)
+    int rows() const { return rows_; }
+    // Inserts rows() rows, v[0] to v[rows() - 1].
+    void insert(const RowValues* v)
     {
-        q_.setParam(QStringLiteral("ygbh"), v.ygbh);
-        q_.setParam(QStringLiteral("ygxm"), v.ygxm);
-        q_.setParam(QStringLiteral("jbgz"), v.jbgz);
-        q_.setParam(QStringLiteral("jbf"), v.jbf);
-        q_.setParam(QStringLiteral("qqj"), v.qqj);
-        q_.setParam(QStringLiteral("zwjt"), v.zwjt);
-        q_.setParam(QStringLiteral("kgf"), v.kgf);
-        q_.setParam(QStringLiteral("ylbx"), v.ylbx);
-        q_.setParam(QStringLiteral("sybx"), v.sybx);
-        q_.setParam(QStringLiteral("ylx"), v.ylx);
-        q_.setParam(QStringLiteral("ks"), v.ks);
+        for (int r = 0; r < rows_; ++r) {
+            const auto& n = names_[r];
+            const Value* values[11] = {&v[r].ygbh, &v[r].ygxm, &v[r].jbgz, &v[r].jbf, &v[r].qqj, &v[r].zwjt,
+                                       &v[r].kgf,  &v[r].ylbx, &v[r].sybx, &v[r].ylx, &v[r].ks};
+            for (int k = 0; k < 11; ++k) q_.setParam(n[k], *values[k]);
+        }
         q_.execSql();
     }
 
 private:
     db::Query q_;
+    int rows_;
+    std::vector<std::array<QString, 11>> names_;
 };
+
+// Rows a statement when nothing can leave half of one: fewer statements.
+constexpr int kBatchRows = 50;
 
 }
 
@@ -195,25 +209,59 @@ GenerateResult generateMonth(db::Connection& conn, const QString& month, const Q
 
     // An error in reading ends the run, and the transaction takes the month back.
     const MonthInputs in = loadInputs(conn, month);
-    RowInsert ins(conn, month_, *qtje, *qtke, Value::text(text::trim(remark)));
+    const Value bz = Value::text(text::trim(remark));
     const int n = in.assessments.count();
-    for (int row = 0; row < n; ++row) {
+    RowInsert single(conn, 1, month_, *qtje, *qtke, bz);
+    // A statement that fails is undone whole, unless a trigger's RAISE(FAIL)
+    // keeps what it did so far: then each row goes alone in a savepoint.
+    std::optional<RowInsert> batch;
+    if (!in.triggered && n >= kBatchRows) batch.emplace(conn, kBatchRows, month_, *qtje, *qtke, bz);
+
+    auto failed = [&](int row) {
+        diag::logCause(QStringLiteral("工资表生成（员工编号 %1）").arg(in.assessments.value(row, in.aBh).toText()));
+        ++res.failed;
+        if (onFailure) onFailure();
+    };
+    auto insertAlone = [&](int row, const RowValues& v) {
         try {
-            const RowValues v = computeRow(in, row);
-            // One insert of one row is undone whole when it fails, unless a
-            // trigger's RAISE(FAIL) keeps what it did so far: then a savepoint
-            // takes the employee's row back.
             std::optional<db::Savepoint> sp;
             if (in.triggered) sp.emplace(conn, QStringLiteral("salary_row"));
-            ins.insert(v);
+            single.insert(&v);
             if (sp) sp->release();
             ++res.inserted;
         } catch (...) {
-            diag::logCause(QStringLiteral("工资表生成（员工编号 %1）").arg(in.assessments.value(row, in.aBh).toText()));
-            ++res.failed;
-            if (onFailure) onFailure();
+            failed(row);
         }
+    };
+    std::vector<RowValues> pending;
+    std::vector<int> pendingRows;
+    auto flush = [&] {
+        if (batch && int(pending.size()) == batch->rows()) {
+            try {
+                batch->insert(pending.data());
+                res.inserted += batch->rows();
+                pending.clear();
+                pendingRows.clear();
+                return;
+            } catch (...) {
+                // Nothing of it stays: each row again on its own, to find the one that fails.
+            }
+        }
+        for (size_t i = 0; i < pending.size(); ++i) insertAlone(pendingRows[i], pending[i]);
+        pending.clear();
+        pendingRows.clear();
+    };
+    for (int row = 0; row < n; ++row) {
+        try {
+            pending.push_back(computeRow(in, row));
+            pendingRows.push_back(row);
+        } catch (...) {
+            failed(row);
+            continue;
+        }
+        if (!batch || int(pending.size()) == batch->rows()) flush();
     }
+    flush();
     tx.commit();
     return res;
 }

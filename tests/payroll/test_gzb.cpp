@@ -156,6 +156,30 @@ TEST_F(GzbTest, BadOtherAmountsFailTheRunOnceAndAFailedEmployeeIsRolledBackAlone
     EXPECT_EQ(db->rows("select t from 日志"), QStringList{"mr003"});
 }
 
+TEST_F(GzbTest, ARowTheDatabaseRefusesAmongManyCostsOnlyThatEmployee)
+{
+    // Enough employees for rows to go several to a statement; no trigger, but
+    // a check that refuses one employee's row.
+    QStringList want;
+    for (int i = 1; i <= 120; ++i) {
+        const QString bh = QStringLiteral("mr%1").arg(i, 3, 10, QChar('0'));
+        tpl(bh);
+        assess(bh, "22,0,0,0,0");
+        if (i != 77) want << QStringLiteral("'%1'|2000.0").arg(bh);
+    }
+    db->exec("create table 新 (gzyf TEXT, ygbh TEXT CHECK (ygbh <> 'mr077'), ygxm TEXT, jbgz REAL, jbf REAL, qqj REAL, "
+             "zwjt REAL, qtje REAL, kgf REAL, ylbx REAL, sybx REAL, ylx REAL, ks REAL, qtke REAL, yfgz INTEGER, "
+             "ykgz INTEGER, sfgz INTEGER, bz TEXT); drop table 工资表; alter table 新 rename to 工资表");
+    hrtest::FailureLog log;
+    withDialog([&](Tfrm_gzb& d) {
+        generate(d, "2024-01");
+        EXPECT_EQ(modal->texts(), QStringList{"生成失败"});
+    });
+    EXPECT_EQ(stored("ygbh,jbgz", "2024-01"), want);
+    ASSERT_EQ(log.lines.size(), 1);
+    EXPECT_TRUE(log.lines[0].contains("mr077")) << log.lines[0].toStdString();
+}
+
 TEST_F(GzbTest, AStaleScreenNeverWritesOverAMonthAnotherCopySettled)
 {
     salary("2024-02", "mr001", kNoAmounts);
