@@ -4,6 +4,7 @@
 #include "payroll/salary_month.h"
 #include "platform/db/convert.h"
 #include "platform/db/error.h"
+#include "platform/db/query.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dbgrid.h"
 #include "platform/ui/errors.h"
@@ -144,12 +145,8 @@ void Tfrm_gzb::Button3Click()
 
 void Tfrm_gzb::Button2Click()
 {
-    db::Query& q = Data1->ADOQYgzb;
-    q.close();
-    q.clearSql();
-    q.addSql(QStringLiteral("delete from 工资表 where gzyf=:a"));
-    q.setParam(QStringLiteral("a"), Value::text(ComboBox1->text()));
-    q.execSql();
+    // Beside the grid's query: a refused delete leaves the grid on the stored rows.
+    db::exec(Data1->ADOConnection2, QStringLiteral("delete from 工资表 where gzyf=:a"), {{"a", Value::text(ComboBox1->text())}});
     FormShow();
 }
 

@@ -273,7 +273,13 @@ TEST_F(GzbTest, MonthListGridAndMonthTexts)
         d.ComboBox1->setText("2024-03 ");
         d.Button2->click();
         EXPECT_EQ(db->count("工资表"), 4);
+        // A refused delete leaves the grid on the stored rows.
+        db->exec("create trigger keep before delete on 工资表 begin select raise(abort, 'kept'); end");
         d.ComboBox1->setText("2024-03");
+        d.Button2->click();
+        EXPECT_TRUE(modal->lastText().contains("kept"));
+        EXPECT_EQ(Data1->ADOQYgzb.recordCount(), 4);
+        db->exec("drop trigger keep");
         d.Button2->click();
         EXPECT_EQ(Data1->ADOQYgzb.recordCount(), 3);
     });
