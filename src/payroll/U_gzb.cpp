@@ -1,8 +1,10 @@
 #include "payroll/U_gzb.h"
 #include "data/U_data.h"
+#include "payroll/salary_grid.h"
 #include "payroll/salary_month.h"
 #include "platform/db/convert.h"
 #include "platform/db/error.h"
+#include "platform/db/query.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dbgrid.h"
 #include "platform/ui/errors.h"
@@ -14,29 +16,12 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
+#include <optional>
+#include <tuple>
 
 Tfrm_gzb* frm_gzb = nullptr;
 
 using db::Value;
-
-QVector<ui::DBGrid::Column> salaryGridColumns(int ygbhWidth)
-{
-    static const char* const kColumns[18][2] = {
-        {"gzyf", "工资月份"}, {"ygbh", "员工编号"}, {"ygxm", "员工姓名"}, {"jbgz", "基本工资"},
-        {"jbf", "加班费"}, {"qqj", "全勤奖"}, {"zwjt", "职务津贴"}, {"qtje", "其它金额"},
-        {"kgf", "旷工费"}, {"ylbx", "养老保险"}, {"sybx", "失业保险"}, {"ylx", "医疗保险"},
-        {"ks", "扣税"}, {"qtke", "其它扣额"}, {"yfgz", "应发工资"}, {"ykgz", "应扣工资"},
-        {"sfgz", "实发工资"}, {"bz", "备注"}};
-    QVector<ui::DBGrid::Column> cols;
-    for (const auto& c : kColumns) {
-        const QString field = QString::fromLatin1(c[0]);
-        const int width = field == QLatin1String("gzyf") ? 100
-                          : field == QLatin1String("bz") ? 200
-                          : field == QLatin1String("ygbh") ? ygbhWidth : -1;
-        cols.push_back({field, QString::fromUtf8(c[1]), width});
-    }
-    return cols;
-}
 
 Tfrm_gzb::Tfrm_gzb(QWidget* owner) : ui::Form(owner)
 {
@@ -150,7 +135,9 @@ void Tfrm_gzb::Button3Click()
     case payroll::GenerateStatus::NoMonth: ui::info(QStringLiteral("请选择日期"), this); break;
     case payroll::GenerateStatus::AlreadyGenerated: ui::info(QStringLiteral("该月工资已经生成"), this); break;
     // Amounts shared by every row: one message, not one for each employee.
-    case payroll::GenerateStatus::BadOtherAmounts: ui::info(QStringLiteral("生成失败"), this); break;
+    case payroll::GenerateStatus::BadOtherAmounts:
+        ui::failedBecause(QStringLiteral("生成失败"), QStringLiteral("其它金额和其它扣额必须是有效的数字。"), this);
+        break;
     case payroll::GenerateStatus::Generated: break;
     }
     showMonth(month);
@@ -158,12 +145,8 @@ void Tfrm_gzb::Button3Click()
 
 void Tfrm_gzb::Button2Click()
 {
-    db::Query& q = Data1->ADOQYgzb;
-    q.close();
-    q.clearSql();
-    q.addSql(QStringLiteral("delete from 工资表 where gzyf=:a"));
-    q.setParam(QStringLiteral("a"), Value::text(ComboBox1->text()));
-    q.execSql();
+    // Beside the grid's query: a refused delete leaves the grid on the stored rows.
+    db::exec(Data1->ADOConnection2, QStringLiteral("delete from 工资表 where gzyf=:a"), {{"a", Value::text(ComboBox1->text())}});
     FormShow();
 }
 
@@ -222,13 +205,19 @@ void Tfrm_gzb::BitBtn1Click()
         return;
     }
     // Numbers only through the strict parser: "1e999" would be stored as infinity.
-    const Value amount = Value::real(db::toNumber(Edit2->text()));
-    const Value deduction = Value::real(db::toNumber(Edit1->text()));
+    const std::optional<double> amount = db::parseNumber(Edit2->text());
+    const std::optional<double> deduction = db::parseNumber(Edit1->text());
+    for (auto [value, box, name] : {std::tuple{amount, Edit2, "其它金额"}, std::tuple{deduction, Edit1, "其它扣额"}}) {
+        if (value) continue;
+        ui::info(QStringLiteral("%1必须是有效的数字！").arg(QString::fromUtf8(name)), this);
+        box->setFocus();
+        return;
+    }
     try {
         // Refused when the row no longer holds what the grid shows (settled
         // meanwhile by another copy of the program, say): nothing written.
-        ui::writeRow(q, {{QStringLiteral("qtje"), amount},
-                         {QStringLiteral("qtke"), deduction},
+        ui::writeRow(q, {{QStringLiteral("qtje"), Value::real(*amount)},
+                         {QStringLiteral("qtke"), Value::real(*deduction)},
                          {QStringLiteral("bz"), Value::text(ui::trim(Edit3->text()))}});
     } catch (const db::RowChanged&) {
         ui::failed(QStringLiteral("其它金额添加"), QStringLiteral("该记录已被修改，请重新打开"), this);

@@ -1,15 +1,10 @@
 #pragma once
-#include "platform/ui/dbgrid.h"
 #include "platform/ui/form.h"
 
 class QCheckBox;
 class QGroupBox;
 class QLabel;
 namespace ui { class Button; class ComboBox; class DBGrid; class Edit; }
-
-// The 18 columns of 工资表 with the titles the salary grids show; gzyf 100
-// wide, bz 200, ygbh as wide as given (fitted to its texts when -1).
-QVector<ui::DBGrid::Column> salaryGridColumns(int ygbhWidth = -1);
 
 // The monthly payroll: generates a month's salary rows, cancels them, records
 // other amounts on a row and settles the month.

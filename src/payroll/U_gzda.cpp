@@ -1,7 +1,7 @@
 #include "payroll/U_gzda.h"
 #include "data/U_data.h"
 #include "data/company.h"
-#include "payroll/U_gzb.h"
+#include "payroll/salary_grid.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dbgrid.h"
 #include "platform/ui/modal.h"

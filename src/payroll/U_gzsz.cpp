@@ -2,6 +2,7 @@
 #include "data/U_data.h"
 #include "payroll/payroll_calc.h"
 #include "platform/db/convert.h"
+#include "platform/db/query.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dbgrid.h"
 #include "platform/ui/errors.h"
@@ -14,6 +15,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QStringList>
 #include <QVBoxLayout>
 
 Tfrm_gzsz* frm_gzsz = nullptr;
@@ -21,17 +23,6 @@ Tfrm_gzsz* frm_gzsz = nullptr;
 using db::Value;
 
 namespace {
-
-void prepare(db::Query& q, const QString& sql)
-{
-    q.close();
-    q.clearSql();
-    q.addSql(sql);
-}
-
-// An amount or rate box as a number, through the strict parser (db::Error
-// otherwise): "1e999" would be stored as infinity, "1e-400" as 0.
-Value amount(const ui::Edit* e) { return Value::real(db::toNumber(e->text())); }
 
 // A stored bound as a number; one that is no number bounds nothing.
 payroll::Num boundOf(const Value& v)
@@ -46,11 +37,9 @@ payroll::Num boundOf(const Value& v)
 
 }
 
-Tfrm_gzsz::Tfrm_gzsz(QWidget* owner) : ui::Form(owner)
+Tfrm_gzsz::Tfrm_gzsz(QWidget* owner)
+    : ui::GridForm(owner, "frm_gzsz", QStringLiteral("工资设置"), Data1->ADOQYgzsz, {.size = {696, 480}, .toolBar = false})
 {
-    setWindowTitle(QStringLiteral("工资设置"));
-    resize(696, 480);
-
     GroupBox1 = new QGroupBox(QStringLiteral("工资设置"), this);
     ComboBox1 = new ui::ComboBox(GroupBox1);
     ComboBox2 = new ui::ComboBox(GroupBox1);
@@ -90,43 +79,32 @@ Tfrm_gzsz::Tfrm_gzsz(QWidget* owner) : ui::Form(owner)
     BitBtn4 = new ui::Button(QStringLiteral("删除"), this);
     BitBtn3 = new ui::Button(QStringLiteral("退出"), this);
     auto* buttons = new QVBoxLayout;
-    buttons->addWidget(CheckBox1);
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
-    buttons->addWidget(BitBtn4);
-    buttons->addWidget(BitBtn3);
+    buttons->setSpacing(6);
+    for (QWidget* w : std::initializer_list<QWidget*>{CheckBox1, BitBtn1, BitBtn2, BitBtn4, BitBtn3}) buttons->addWidget(w);
     buttons->addStretch();
 
     // The grid reaches the window's edges; only the upper panel keeps a margin.
     auto* panel = new QHBoxLayout;
     panel->setContentsMargins(8, 8, 8, 8);
     panel->setSpacing(6);
-    buttons->setSpacing(6);
     panel->addWidget(GroupBox1, 3);
     panel->addWidget(GroupBox2, 2);
     panel->addLayout(buttons);
+    addAboveGrid(panel);
 
-    DBGrid1 = new ui::DBGrid(this);
-    DBGrid1->setQuery(&Data1->ADOQYgzsz);
+    // The template's columns in the table's order with the input that shows
+    // and feeds each: 失业保险 comes before 医疗保险, fed by Edit6 and Edit5.
+    using ui::As;
+    bindFields({{"员工编号", ComboBox1},          {"员工姓名", ComboBox2},          {"基本工资", Edit1, As::Number},
+                {"全勤奖", Edit2, As::Number},   {"职务津贴", Edit3, As::Number}, {"养老保险", Edit4, As::Number},
+                {"失业保险", Edit6, As::Number}, {"医疗保险", Edit5, As::Number}, {"扣税级别", Edit7}});
 
-    auto* main = new QVBoxLayout(this);
-    main->setContentsMargins(0, 0, 0, 0);
-    main->setSpacing(0);
-    main->addLayout(panel);
-    main->addWidget(DBGrid1, 1);
-
-    const QList<QWidget*> order = {BitBtn1, BitBtn2, BitBtn3, ComboBox1, ComboBox2, Edit1, Edit2, Edit3, Edit7,
-                                   Edit4, Edit5, Edit6, CheckBox1, BitBtn4};
-    for (int i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+    tabOrder({BitBtn1, BitBtn2, BitBtn3, ComboBox1, ComboBox2, Edit1, Edit2, Edit3, Edit7, Edit4, Edit5, Edit6,
+              CheckBox1, BitBtn4});
 
     // The controls' first texts: the change of Edit1 is wired only afterwards,
     // as no bracket is looked up while the dialog is being made.
-    Edit1->setText(QStringLiteral("0"));
-    Edit2->setText(QStringLiteral("0"));
-    Edit3->setText(QStringLiteral("0"));
-    Edit4->setText(QStringLiteral("0"));
-    Edit5->setText(QStringLiteral("0"));
-    Edit6->setText(QStringLiteral("0"));
+    for (ui::Edit* e : {Edit1, Edit2, Edit3, Edit4, Edit5, Edit6}) e->setText(QStringLiteral("0"));
 
     ComboBox1->onChange = [this] { ComboBox1Change(); };
     ComboBox2->onChange = [this] { ComboBox2Change(); };
@@ -136,8 +114,6 @@ Tfrm_gzsz::Tfrm_gzsz(QWidget* owner) : ui::Form(owner)
     BitBtn2->onClick = [this] { BitBtn2Click(); };
     BitBtn4->onClick = [this] { BitBtn4Click(); };
     BitBtn3->onClick = [this] { BitBtn3Click(); };
-    // Also for a row reached with the keys: 修改 writes the row the inputs show.
-    DBGrid1->onCellClick = [this] { DBGrid1CellClick(); };
 }
 
 Tfrm_gzsz::~Tfrm_gzsz() = default;
@@ -149,83 +125,45 @@ void Tfrm_gzsz::FormShow()
     ComboBox2->clearItems();
     ComboBox2->setText(QString());
 
-    db::Query& q = Data1->ADOQYgzsz;
-    prepare(q, QStringLiteral("select * from 工资模板"));
-    q.open();
-    if (q.recordCount() > 0 && !q.field(QStringLiteral("员工编号")).isNull()) {
+    reload(QStringLiteral("select * from 工资模板"));
+    if (!query().field(QStringLiteral("员工编号")).isNull()) {
         CheckBox1->setChecked(false);
         editvalue();
     } else {
         CheckBox1->setChecked(true);
     }
-
-    db::Query& p = Data1->ADOpublic;
-    prepare(p, QStringLiteral("select distinct bh from 人事表"));
-    p.open();
-    QStringList numbers;
-    for (int row = 0; row < p.recordCount(); ++row) numbers << p.value(row, 0).toText();
-    ComboBox1->addItems(numbers);
-
-    prepare(p, QStringLiteral("select distinct xm from 人事表"));
-    p.open();
-    QStringList names;
-    for (int row = 0; row < p.recordCount(); ++row) names << p.value(row, 0).toText();
-    ComboBox2->addItems(names);
-}
-
-void Tfrm_gzsz::editvalue()
-{
-    const db::Query& q = Data1->ADOQYgzsz;
-    ComboBox1->setText(q.fieldText(QStringLiteral("员工编号")));
-    ComboBox2->setText(q.fieldText(QStringLiteral("员工姓名")));
-    Edit1->setText(q.fieldText(QStringLiteral("基本工资")));
-    Edit2->setText(q.fieldText(QStringLiteral("全勤奖")));
-    Edit3->setText(q.fieldText(QStringLiteral("职务津贴")));
-    Edit4->setText(q.fieldText(QStringLiteral("养老保险")));
-    Edit5->setText(q.fieldText(QStringLiteral("医疗保险")));
-    Edit6->setText(q.fieldText(QStringLiteral("失业保险")));
-    Edit7->setText(q.fieldText(QStringLiteral("扣税级别")));
-}
-
-void Tfrm_gzsz::editclear()
-{
-    ComboBox1->setText(QString());
-    ComboBox2->setText(QString());
-    for (ui::Edit* e : {Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7}) e->setText(QString());
+    ui::addItemsFrom(ComboBox1, Data1->ADOpublic, QStringLiteral("select distinct bh from 人事表"), QStringLiteral("bh"));
+    ui::addItemsFrom(ComboBox2, Data1->ADOpublic, QStringLiteral("select distinct xm from 人事表"), QStringLiteral("xm"));
 }
 
 void Tfrm_gzsz::ComboBox1Change()
 {
     db::Query& p = Data1->ADOpublic;
-    prepare(p, QStringLiteral("select * from 人事表 where bh=:a"));
+    p.close();
+    p.setSql(QStringLiteral("select * from 人事表 where bh=:a"));
     p.setParam(QStringLiteral("a"), Value::text(ComboBox1->text()));
     p.open();
-    ComboBox2->setText(p.recordCount() > 0 ? p.fieldText(QStringLiteral("xm")) : QString());
+    ComboBox2->setText(p.fieldText(QStringLiteral("xm")));
 }
 
 void Tfrm_gzsz::ComboBox2Change()
 {
     db::Query& p = Data1->ADOpublic;
-    prepare(p, QStringLiteral("select * from 人事表 where xm=:b"));
+    p.close();
+    p.setSql(QStringLiteral("select * from 人事表 where xm=:b"));
     p.setParam(QStringLiteral("b"), Value::text(ComboBox2->text()));
     p.open();
-    ComboBox1->setText(p.recordCount() > 0 ? p.fieldText(QStringLiteral("bh")) : QString());
+    ComboBox1->setText(p.fieldText(QStringLiteral("bh")));
 }
 
 void Tfrm_gzsz::Edit1Change()
 {
-    const QString text = Edit1->text();
-    if (text.isEmpty()) return;
+    // Half-typed ("-", "1e") or mistyped: the level shown stays, and 保存 or
+    // 修改 says what is wrong.
+    const std::optional<double> x = db::parseNumber(Edit1->text());
+    if (!x) return;
     db::Query& q = Data1->ADOQYsl;
-    prepare(q, QStringLiteral("select * from 个人所得税税率表"));
-    q.open();
-    const std::optional<double> x = db::parseNumber(text);
-    if (!x) {
-        // Half-typed or mistyped: say so and keep the level shown, as long
-        // as there is a bracket to compare with.
-        if (q.recordCount() > 0) (void)db::toNumber(text);
-        return;
-    }
+    ui::runSelect(q, QStringLiteral("select * from 个人所得税税率表"));
     const int cLevel = q.fieldIndex(QStringLiteral("级别号"));
     const int cLower = q.fieldIndex(QStringLiteral("应纳所得税金额下限"));
     const int cUpper = q.fieldIndex(QStringLiteral("应纳所得税金额上限"));
@@ -238,15 +176,41 @@ void Tfrm_gzsz::Edit1Change()
 
 void Tfrm_gzsz::CheckBox1Click() { GroupBox2->setEnabled(CheckBox1->isChecked()); }
 
+bool Tfrm_gzsz::inputsWritable(const QString& failureText)
+{
+    for (const auto& fc : fields()) {
+        if (fc.as != ui::As::Number || db::parseNumber(ui::controlText(fc.control))) continue;
+        ui::info(QStringLiteral("%1必须是有效的数字！").arg(fc.field), this);
+        if (!fc.control->isEnabled()) CheckBox1->setChecked(true);   // a rate in the closed group
+        fc.control->setFocus();
+        return false;
+    }
+    // 扣税级别 holds a level number: without one the template could not be taxed.
+    if (ui::trim(Edit7->text()).isEmpty()) {
+        ui::failedBecause(failureText,
+                          QStringLiteral("基本工资%1不在任何所得税级别的范围内，没有扣税级别。请在所得税设置中添加相应的级别。")
+                              .arg(ui::trim(Edit1->text())),
+                          this);
+        return false;
+    }
+    return true;
+}
+
+ui::FieldValues Tfrm_gzsz::inputValues() const
+{
+    ui::FieldValues values;
+    for (const auto& fc : fields()) {
+        // Number and name are stored as typed.
+        const bool asTyped = fc.control == ComboBox1 || fc.control == ComboBox2;
+        values.append({fc.field, inputOf(fc, !asTyped)});
+    }
+    return values;
+}
+
 void Tfrm_gzsz::BitBtn1Click()
 {
-    for (ui::ComboBox* c : {ComboBox1, ComboBox2})
-        if (c->text().isEmpty()) {
-            ui::info(QStringLiteral("请详细填写工资信息！"), this);
-            return;
-        }
-    for (ui::Edit* e : {Edit1, Edit2, Edit3})
-        if (e->text().isEmpty()) {
+    for (QWidget* w : std::initializer_list<QWidget*>{ComboBox1, ComboBox2, Edit1, Edit2, Edit3})
+        if (ui::controlText(w).isEmpty()) {
             ui::info(QStringLiteral("请详细填写工资信息！"), this);
             return;
         }
@@ -255,20 +219,21 @@ void Tfrm_gzsz::BitBtn1Click()
             ui::info(QStringLiteral("请设置保险信息！"), this);
             return;
         }
+    if (!inputsWritable(QStringLiteral("保存失败"))) return;
     try {
-        db::Query& q = Data1->ADOQYgzsz;
-        prepare(q, QStringLiteral("insert into 工资模板 (员工编号, 员工姓名, 基本工资, 全勤奖, 职务津贴, 养老保险, 失业保险, "
-                                  "医疗保险, 扣税级别) values (:a,:b,:c,:d,:e,:f,:g,:h,:i)"));
-        q.setParam(QStringLiteral("a"), Value::text(ComboBox1->text()));
-        q.setParam(QStringLiteral("b"), Value::text(ComboBox2->text()));
-        q.setParam(QStringLiteral("c"), amount(Edit1));
-        q.setParam(QStringLiteral("d"), amount(Edit2));
-        q.setParam(QStringLiteral("e"), amount(Edit3));
-        q.setParam(QStringLiteral("f"), amount(Edit4));
-        q.setParam(QStringLiteral("g"), amount(Edit6));
-        q.setParam(QStringLiteral("h"), amount(Edit5));
-        q.setParam(QStringLiteral("i"), Value::text(ui::trim(Edit7->text())));
-        q.execSql();
+        const ui::FieldValues values = inputValues();
+        QStringList columns, markers;
+        db::Params params;
+        for (qsizetype i = 0; i < values.size(); ++i) {
+            const QString name(QChar(char16_t(u'a' + i)));
+            columns << values[i].first;
+            markers << QLatin1Char(':') + name;
+            params.append({name, values[i].second});
+        }
+        // Beside the grid's query: a refusal leaves the grid on the stored rows.
+        db::exec(Data1->ADOConnection2,
+                 QStringLiteral("insert into 工资模板 (%1) values (%2)").arg(columns.join(QStringLiteral(", ")), markers.join(',')),
+                 params);
         editclear();
         FormShow();
     } catch (...) {
@@ -280,17 +245,9 @@ void Tfrm_gzsz::BitBtn1Click()
 
 void Tfrm_gzsz::BitBtn2Click()
 {
-    db::Query& q = Data1->ADOQYgzsz;
+    if (!inputsWritable(QStringLiteral("修改失败"))) return;
     try {
-        ui::writeRow(q, {{QStringLiteral("员工编号"), Value::text(ComboBox1->text())},
-                         {QStringLiteral("员工姓名"), Value::text(ComboBox2->text())},
-                         {QStringLiteral("基本工资"), amount(Edit1)},
-                         {QStringLiteral("全勤奖"), amount(Edit2)},
-                         {QStringLiteral("职务津贴"), amount(Edit3)},
-                         {QStringLiteral("养老保险"), amount(Edit4)},
-                         {QStringLiteral("失业保险"), amount(Edit6)},
-                         {QStringLiteral("医疗保险"), amount(Edit5)},
-                         {QStringLiteral("扣税级别"), Value::text(ui::trim(Edit7->text()))}});
+        ui::writeRow(query(), inputValues());
     } catch (...) {
         ui::failed(QStringLiteral("工资模板修改"), QStringLiteral("修改失败"), this);
         return;
@@ -300,14 +257,8 @@ void Tfrm_gzsz::BitBtn2Click()
 
 void Tfrm_gzsz::BitBtn4Click()
 {
-    ui::askDeleteCurrentRow(Data1->ADOQYgzsz, this);
+    deleteCurrentRow();
     editclear();
 }
 
 void Tfrm_gzsz::BitBtn3Click() { close(); }
-
-void Tfrm_gzsz::DBGrid1CellClick()
-{
-    const db::Query& q = Data1->ADOQYgzsz;
-    if (q.isOpen() && q.recordCount() > 0) editvalue();
-}

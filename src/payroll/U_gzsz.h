@@ -1,13 +1,13 @@
 #pragma once
-#include "platform/ui/form.h"
+#include "platform/ui/gridform.h"
 
 class QCheckBox;
 class QGroupBox;
-namespace ui { class Button; class ComboBox; class DBGrid; class Edit; }
+namespace ui { class Button; class ComboBox; class Edit; }
 
 // The salary template of each employee: basic salary, bonus, allowance, the
 // three insurance rates and the income-tax level found from the basic salary.
-class Tfrm_gzsz : public ui::Form {
+class Tfrm_gzsz : public ui::GridForm {
     Q_OBJECT
 public:
     explicit Tfrm_gzsz(QWidget* owner = nullptr);
@@ -29,11 +29,8 @@ public:
     ui::Button* BitBtn2;       // 修改
     ui::Button* BitBtn4;       // 删除
     ui::Button* BitBtn3;       // 退出
-    ui::DBGrid* DBGrid1;
 
     void FormShow() override;
-    void editvalue();
-    void editclear();
     void ComboBox1Change();
     void ComboBox2Change();
     void Edit1Change();
@@ -42,7 +39,13 @@ public:
     void BitBtn2Click();
     void BitBtn4Click();
     void BitBtn3Click();
-    void DBGrid1CellClick();
+
+private:
+    // The checks both writes make before anything is written: every amount
+    // and rate a number, and a tax level found. Each refusal is shown.
+    bool inputsWritable(const QString& failureText);
+    // The template's nine values in the table's column order.
+    ui::FieldValues inputValues() const;
 };
 
 extern Tfrm_gzsz* frm_gzsz;

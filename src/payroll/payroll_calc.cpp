@@ -1,6 +1,6 @@
 #include "payroll/payroll_calc.h"
+#include "payroll/money.h"
 #include <cmath>
-#include <iterator>
 #include <limits>
 
 namespace payroll {
@@ -69,20 +69,6 @@ Amounts computeAmounts(const Assessment& a, const SalaryTemplate& t, const Atten
     return m;
 }
 
-std::optional<int32_t> wholeAmount(double sum, double magnitude)
-{
-    if (!std::isfinite(sum)) return std::nullopt;
-    // rint rounds an exact half to the even neighbour in the default mode.
-    double w = std::rint(sum);
-    // Amounts in cents are not exact in binary, nor is their sum: a half
-    // that lands a few units off would go up or down by chance.
-    const double f = std::floor(sum);
-    if (std::fabs(sum - (f + 0.5)) <= 32 * std::numeric_limits<double>::epsilon() * magnitude)
-        w = std::fmod(f, 2) == 0 ? f : f + 1;
-    if (w < std::numeric_limits<int32_t>::min() || w > std::numeric_limits<int32_t>::max()) return std::nullopt;
-    return static_cast<int32_t>(w);
-}
-
 std::optional<Totals> settleRow(const SalaryRow& row, QString* why)
 {
     auto fail = [why](const QString& reason) -> std::optional<Totals> {
@@ -98,20 +84,22 @@ std::optional<Totals> settleRow(const SalaryRow& row, QString* why)
         if (!i.v) return fail(QStringLiteral("%1为空").arg(QString::fromUtf8(i.title)));
     for (const Item& i : deducted)
         if (!i.v) return fail(QStringLiteral("%1为空").arg(QString::fromUtf8(i.title)));
-    // Left to right, in the order written.
-    double gross = 0, grossSize = 0, deductions = 0, deductionsSize = 0;
-    for (const Item& i : paid) {
-        gross += *i.v;
-        grossSize += std::fabs(*i.v);
-    }
-    for (const Item& i : deducted) {
-        deductions += *i.v;
-        deductionsSize += std::fabs(*i.v);
-    }
+    // A total is exact whatever the order of its terms: the order written
+    // no longer decides how a half rounds.
+    auto total = [](const auto& items) -> std::optional<int32_t> {
+        Money sum;
+        for (const Item& i : items) {
+            const auto m = Money::fromReal(*i.v);
+            const auto s = m ? sum.plus(*m) : std::nullopt;
+            if (!s) return std::nullopt;
+            sum = *s;
+        }
+        return sum.wholeYuan();
+    };
     Totals t;
-    const auto g = wholeAmount(gross, grossSize);
+    const auto g = total(paid);
     if (!g) return fail(QStringLiteral("应发工资超出范围"));
-    const auto d = wholeAmount(deductions, deductionsSize);
+    const auto d = total(deducted);
     if (!d) return fail(QStringLiteral("应扣工资超出范围"));
     const int64_t net = int64_t(*g) - int64_t(*d);
     if (net < std::numeric_limits<int32_t>::min() || net > std::numeric_limits<int32_t>::max())

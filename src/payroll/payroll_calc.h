@@ -95,15 +95,10 @@ struct Totals {
     int32_t net = 0;         // sfgz
 };
 
-// A sum made a whole number: nearest, an exact half to the even neighbour.
-// magnitude is the sum of the terms' absolute values: within the rounding
-// noise that many terms can carry, a sum counts as the exact half it stands
-// for (2000 + 0.03 + 200 + 300 + 1.47 adds up to 2501.4999999999995).
-// Missing when it does not fit a signed 32-bit number.
-std::optional<int32_t> wholeAmount(double sum, double magnitude = 0);
-
 // The three totals of a row, or nothing with *why saying what stops it
-// (a missing amount by its grid title, or a total out of range).
+// (a missing amount by its grid title, or a total out of range). The sums
+// are exact in Money: each amount to the nearest ten-thousandth of a yuan,
+// each sum to the nearest whole yuan, an exact half to the even neighbour.
 std::optional<Totals> settleRow(const SalaryRow& row, QString* why = nullptr);
 
 // An income-tax bracket: amounts from lower up to (not including) upper.

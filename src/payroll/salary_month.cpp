@@ -4,7 +4,10 @@
 #include "platform/db/query.h"
 #include "platform/diag/log.h"
 #include "platform/text/text.h"
-#include <algorithm>
+#include <QHash>
+#include <QStringList>
+#include <array>
+#include <optional>
 #include <vector>
 
 namespace payroll {
@@ -39,6 +42,147 @@ const QString kSelectMonth = QStringLiteral("select * from 工资表 where gzyf=
 
 }
 
+namespace {
+
+// What a month's run reads before it writes: the month's assessment records
+// (A), the rule (R), and every template and bracket, each found by its key as
+// the per-employee look-ups would find it (the first in stored order).
+struct MonthInputs {
+    db::Rows assessments;
+    AttendanceRule rule;
+    db::Rows templates;
+    QHash<QString, int> templateRow;   // 员工编号 -> its first template
+    QHash<int64_t, Value> rate;        // 级别号 -> the first bracket's 税率
+    int aBh, aDays, aLate, aEarly, aAbsent, aOvertime;
+    bool triggered = false;            // 工资表 has triggers
+    int tCol[8];   // 员工姓名, 基本工资, 全勤奖, 职务津贴, 养老保险, 失业保险, 医疗保险, 扣税级别
+};
+
+MonthInputs loadInputs(db::Connection& conn, const QString& month)
+{
+    MonthInputs in;
+    in.assessments = db::select(conn, QStringLiteral("select 员工编号, 出勤天数, 迟到次数, 早退次数, 旷工天数, 加班时数 "
+                                                     "from 考核表 where 考核月份=:aa"),
+                                {{"aa", Value::text(month)}});
+    const db::Rows& A = in.assessments;
+    in.aBh = A.index(QStringLiteral("员工编号"));
+    in.aDays = A.index(QStringLiteral("出勤天数"));
+    in.aLate = A.index(QStringLiteral("迟到次数"));
+    in.aEarly = A.index(QStringLiteral("早退次数"));
+    in.aAbsent = A.index(QStringLiteral("旷工天数"));
+    in.aOvertime = A.index(QStringLiteral("加班时数"));
+
+    const db::Rows R = db::select(conn, QStringLiteral("select * from 考勤表"));
+    in.rule = {numberOf(R.first(QStringLiteral("出勤天数"))), numberOf(R.first(QStringLiteral("迟到早退次数"))),
+               numberOf(R.first(QStringLiteral("月平均工作天数"))), numberOf(R.first(QStringLiteral("几倍")))};
+
+    // One read of each table instead of two look-ups an employee. The keys
+    // are TEXT and INTEGER columns of strict tables: equal as the database
+    // compares them exactly when equal here; Null matches nothing.
+    in.templates = db::select(conn, QStringLiteral("select 员工编号, 员工姓名, 基本工资, 全勤奖, 职务津贴, 养老保险, 失业保险, "
+                                                   "医疗保险, 扣税级别 from 工资模板"));
+    const db::Rows& T = in.templates;
+    static const char* const kTemplateCols[] = {"员工姓名", "基本工资", "全勤奖", "职务津贴",
+                                                "养老保险", "失业保险", "医疗保险", "扣税级别"};
+    for (int k = 0; k < 8; ++k) in.tCol[k] = T.index(QString::fromUtf8(kTemplateCols[k]));
+    const int tBh = T.index(QStringLiteral("员工编号"));
+    in.templateRow.reserve(T.count());
+    // insert() keeps the last: walk back so that the first in stored order wins.
+    for (int row = T.count() - 1; row >= 0; --row) {
+        const Value bh = T.value(row, tBh);
+        if (bh.kind() == Value::Kind::Text) in.templateRow.insert(bh.asText(), row);
+    }
+
+    const db::Rows S = db::select(conn, QStringLiteral("select 级别号, 税率 from 个人所得税税率表"));
+    for (int row = S.count() - 1; row >= 0; --row) {
+        const Value level = S.value(row, 0);
+        if (level.kind() == Value::Kind::Integer) in.rate.insert(level.asInteger(), S.value(row, 1));
+    }
+    in.triggered = !db::select(conn, QStringLiteral("select 1 from sqlite_master where type = 'trigger' and tbl_name = '工资表' "
+                                                    "union all select 1 from sqlite_temp_master where type = 'trigger' "
+                                                    "and tbl_name = '工资表'")).isEmpty();
+    return in;
+}
+
+// The values of one employee's salary row, as the formulas give them.
+struct RowValues {
+    Value ygbh, ygxm, jbgz, jbf, qqj, zwjt, kgf, ylbx, sybx, ylx, ks;
+};
+
+// Throws CalcError (or db::Error for a stored value that is no number) when
+// the row cannot be made.
+RowValues computeRow(const MonthInputs& in, int row)
+{
+    const db::Rows& A = in.assessments;
+    const Value bh = A.value(row, in.aBh);
+    const auto t = bh.kind() == Value::Kind::Text ? in.templateRow.constFind(bh.asText()) : in.templateRow.constEnd();
+    const bool hasTemplate = t != in.templateRow.constEnd();
+    auto templateNumber = [&](int k) -> Num { return hasTemplate ? numberAt(in.templates, *t, in.tCol[k]) : std::nullopt; };
+    auto templateValue = [&](int k) { return hasTemplate && in.tCol[k] >= 0 ? in.templates.value(*t, in.tCol[k]) : Value(); };
+
+    const Value level = templateValue(7);
+    Num taxRate;
+    if (level.kind() == Value::Kind::Integer) {
+        const auto r = in.rate.constFind(level.asInteger());
+        if (r != in.rate.constEnd()) taxRate = numberOf(*r);
+    }
+    const Assessment a{numberAt(A, row, in.aDays), numberAt(A, row, in.aLate), numberAt(A, row, in.aEarly),
+                       numberAt(A, row, in.aAbsent), numberAt(A, row, in.aOvertime)};
+    const SalaryTemplate tpl{templateNumber(1), templateNumber(2), templateNumber(3),
+                             templateNumber(4), templateNumber(5), templateNumber(6)};
+    const Amounts m = computeAmounts(a, tpl, in.rule, taxRate);
+    return {bh, templateValue(0), valueOf(tpl.basic), valueOf(m.overtimePay), valueOf(m.bonus), valueOf(tpl.allowance),
+            valueOf(m.absenceDeduction), valueOf(m.pension), valueOf(m.unemployment), valueOf(m.medical), valueOf(m.tax)};
+}
+
+// The insert of a number of salary rows in one statement; the month, the
+// other amounts and the remark are bound once for the whole run.
+class RowInsert {
+public:
+    RowInsert(db::Connection& conn, int rows, const Value& month, double qtje, double qtke, const Value& bz)
+        : q_(conn, QString()), rows_(rows)
+    {
+        static const char* const kOwn[11] = {"ygbh", "ygxm", "jbgz", "jbf", "qqj", "zwjt", "kgf", "ylbx", "sybx", "ylx", "ks"};
+        QStringList tuples;
+        names_.resize(rows);
+        for (int r = 0; r < rows; ++r) {
+            for (int k = 0; k < 11; ++k) names_[r][k] = QString::fromLatin1(kOwn[k]) + QString::number(r);
+            const auto& n = names_[r];
+            tuples << QStringLiteral("(:gzyf, :%1, :%2, :%3, :%4, :%5, :%6, :qtje, :%7, :%8, :%9, :%10, :%11, :qtke, :bz)")
+                          .arg(n[0], n[1], n[2], n[3], n[4], n[5], n[6], n[7], n[8])
+                          .arg(n[9], n[10]);
+        }
+        q_.setSql(QStringLiteral("insert into 工资表 (gzyf, ygbh, ygxm, jbgz, jbf, qqj, zwjt, qtje, kgf, ylbx, sybx, ylx, ks, "
+                                 "qtke, bz) values ") + tuples.join(QStringLiteral(", ")));
+        q_.setParam(QStringLiteral("gzyf"), month);
+        q_.setParam(QStringLiteral("qtje"), Value::real(qtje));
+        q_.setParam(QStringLiteral("qtke"), Value::real(qtke));
+        q_.setParam(QStringLiteral("bz"), bz);
+    }
+    int rows() const { return rows_; }
+    // Inserts rows() rows, v[0] to v[rows() - 1].
+    void insert(const RowValues* v)
+    {
+        for (int r = 0; r < rows_; ++r) {
+            const auto& n = names_[r];
+            const Value* values[11] = {&v[r].ygbh, &v[r].ygxm, &v[r].jbgz, &v[r].jbf, &v[r].qqj, &v[r].zwjt,
+                                       &v[r].kgf,  &v[r].ylbx, &v[r].sybx, &v[r].ylx, &v[r].ks};
+            for (int k = 0; k < 11; ++k) q_.setParam(n[k], *values[k]);
+        }
+        q_.execSql();
+    }
+
+private:
+    db::Query q_;
+    int rows_;
+    std::vector<std::array<QString, 11>> names_;
+};
+
+// Rows a statement when nothing can leave half of one: fewer statements.
+constexpr int kBatchRows = 50;
+
+}
+
 GenerateResult generateMonth(db::Connection& conn, const QString& month, const QString& otherAmount,
                              const QString& otherDeduction, const QString& remark,
                              const std::function<void()>& onFailure)
@@ -62,96 +206,62 @@ GenerateResult generateMonth(db::Connection& conn, const QString& month, const Q
         res.status = GenerateStatus::BadOtherAmounts;
         return res;
     }
+
+    // An error in reading ends the run, and the transaction takes the month back.
+    const MonthInputs in = loadInputs(conn, month);
     const Value bz = Value::text(text::trim(remark));
+    const int n = in.assessments.count();
+    RowInsert single(conn, 1, month_, *qtje, *qtke, bz);
+    // A statement that fails is undone whole, unless a trigger's RAISE(FAIL)
+    // keeps what it did so far: then each row goes alone in a savepoint.
+    std::optional<RowInsert> batch;
+    if (!in.triggered && n >= kBatchRows) batch.emplace(conn, kBatchRows, month_, *qtje, *qtke, bz);
 
-    const db::Rows A = db::select(conn, QStringLiteral("select * from 考核表 where 考核月份=:aa"), {{"aa", Value::text(month)}});
-    const db::Rows R = db::select(conn, QStringLiteral("select * from 考勤表"));
-    const AttendanceRule rule{numberOf(R.first(QStringLiteral("出勤天数"))), numberOf(R.first(QStringLiteral("迟到早退次数"))),
-                              numberOf(R.first(QStringLiteral("月平均工作天数"))), numberOf(R.first(QStringLiteral("几倍")))};
-
-    const int aBh = A.index(QStringLiteral("员工编号"));
-    const int aDays = A.index(QStringLiteral("出勤天数"));
-    const int aLate = A.index(QStringLiteral("迟到次数"));
-    const int aEarly = A.index(QStringLiteral("早退次数"));
-    const int aAbsent = A.index(QStringLiteral("旷工天数"));
-    const int aOvertime = A.index(QStringLiteral("加班时数"));
-
-    // Run once per employee: each keeps its statement prepared.
-    db::Query T(conn, QString());
-    T.setSql(QStringLiteral("select * from 工资模板 where 员工编号=:bb"));
-    db::Query S(conn, QString());
-    S.setSql(QStringLiteral("select * from 个人所得税税率表 where 级别号=:cc"));
-    db::Query ins(conn, QString());
-    ins.setSql(QStringLiteral(
-        "insert into 工资表 (gzyf, ygbh, ygxm, jbgz, jbf, qqj, zwjt, qtje, kgf, ylbx, sybx, ylx, ks, qtke, bz) "
-        "values (:gzyf, :ygbh, :ygxm, :jbgz, :jbf, :qqj, :zwjt, :qtje, :kgf, :ylbx, :sybx, :ylx, :ks, :qtke, :bz)"));
-    ins.setParam(QStringLiteral("gzyf"), month_);
-    ins.setParam(QStringLiteral("qtje"), Value::real(*qtje));
-    ins.setParam(QStringLiteral("qtke"), Value::real(*qtke));
-    ins.setParam(QStringLiteral("bz"), bz);
-    static const char* const kTemplateCols[] = {"员工姓名", "基本工资", "全勤奖", "职务津贴",
-                                                "养老保险", "失业保险", "医疗保险", "扣税级别"};
-
-    std::vector<std::pair<Value, Value>> rates;   // level -> rate
-    int tCol[8] = {-2};
-    const int n = A.count();
-    for (int row = 0; row < n; ++row) {
-        const Value bh = A.value(row, aBh);
-
-        // The look-ups stand outside the employee's guarded step: an error
-        // there ends the run, and the transaction takes the month back.
-        T.close();
-        T.setParam(QStringLiteral("bb"), bh);
-        T.open();
-        if (tCol[0] == -2)   // every look-up has the same columns
-            for (int k = 0; k < 8; ++k) tCol[k] = T.fieldIndex(QString::fromUtf8(kTemplateCols[k]));
-        Value t[8];
-        if (T.recordCount() > 0)
-            for (int k = 0; k < 8; ++k) t[k] = tCol[k] >= 0 ? T.value(0, tCol[k]) : Value();
-
-        // A bracket cannot change while the run holds the write lock, so each
-        // level is fetched once.
-        Value rate;
-        const auto cached = std::find_if(rates.begin(), rates.end(), [&](const auto& r) { return r.first == t[7]; });
-        if (cached != rates.end()) {
-            rate = cached->second;
-        } else {
-            S.close();
-            S.setParam(QStringLiteral("cc"), t[7]);
-            S.open();
-            const int c = S.fieldIndex(QStringLiteral("税率"));
-            rate = S.recordCount() > 0 && c >= 0 ? S.value(0, c) : Value();
-            rates.emplace_back(t[7], rate);
-        }
-
+    auto failed = [&](int row) {
+        diag::logCause(QStringLiteral("工资表生成（员工编号 %1）").arg(in.assessments.value(row, in.aBh).toText()));
+        ++res.failed;
+        if (onFailure) onFailure();
+    };
+    auto insertAlone = [&](int row, const RowValues& v) {
         try {
-            db::Savepoint sp(conn, QStringLiteral("salary_row"));
-            Assessment a{numberAt(A, row, aDays), numberAt(A, row, aLate), numberAt(A, row, aEarly),
-                         numberAt(A, row, aAbsent), numberAt(A, row, aOvertime)};
-            SalaryTemplate tpl{numberOf(t[1]), numberOf(t[2]), numberOf(t[3]),
-                               numberOf(t[4]), numberOf(t[5]), numberOf(t[6])};
-            const Amounts m = computeAmounts(a, tpl, rule, numberOf(rate));
-
-            ins.setParam(QStringLiteral("ygbh"), bh);
-            ins.setParam(QStringLiteral("ygxm"), t[0]);
-            ins.setParam(QStringLiteral("jbgz"), valueOf(tpl.basic));
-            ins.setParam(QStringLiteral("jbf"), valueOf(m.overtimePay));
-            ins.setParam(QStringLiteral("qqj"), valueOf(m.bonus));
-            ins.setParam(QStringLiteral("zwjt"), valueOf(tpl.allowance));
-            ins.setParam(QStringLiteral("kgf"), valueOf(m.absenceDeduction));
-            ins.setParam(QStringLiteral("ylbx"), valueOf(m.pension));
-            ins.setParam(QStringLiteral("sybx"), valueOf(m.unemployment));
-            ins.setParam(QStringLiteral("ylx"), valueOf(m.medical));
-            ins.setParam(QStringLiteral("ks"), valueOf(m.tax));
-            ins.execSql();
-            sp.release();
+            std::optional<db::Savepoint> sp;
+            if (in.triggered) sp.emplace(conn, QStringLiteral("salary_row"));
+            single.insert(&v);
+            if (sp) sp->release();
             ++res.inserted;
         } catch (...) {
-            diag::logCause(QStringLiteral("工资表生成（员工编号 %1）").arg(bh.toText()));
-            ++res.failed;
-            if (onFailure) onFailure();
+            failed(row);
         }
+    };
+    std::vector<RowValues> pending;
+    std::vector<int> pendingRows;
+    auto flush = [&] {
+        if (batch && int(pending.size()) == batch->rows()) {
+            try {
+                batch->insert(pending.data());
+                res.inserted += batch->rows();
+                pending.clear();
+                pendingRows.clear();
+                return;
+            } catch (...) {
+                // Nothing of it stays: each row again on its own, to find the one that fails.
+            }
+        }
+        for (size_t i = 0; i < pending.size(); ++i) insertAlone(pendingRows[i], pending[i]);
+        pending.clear();
+        pendingRows.clear();
+    };
+    for (int row = 0; row < n; ++row) {
+        try {
+            pending.push_back(computeRow(in, row));
+            pendingRows.push_back(row);
+        } catch (...) {
+            failed(row);
+            continue;
+        }
+        if (!batch || int(pending.size()) == batch->rows()) flush();
     }
+    flush();
     tx.commit();
     return res;
 }
@@ -160,7 +270,11 @@ SettleResult settleMonth(db::Connection& conn, const QString& month)
 {
     SettleResult res;
     db::Transaction tx(conn);
-    const db::Rows q = db::select(conn, kSelectMonth, {{"aaa", Value::text(month)}});
+    // Only what the sums and the settled test read.
+    const db::Rows q = db::select(conn,
+                                  QStringLiteral("select ygbh, yfgz, jbgz, jbf, qqj, zwjt, qtje, kgf, ylbx, ylx, sybx, qtke, ks "
+                                                 "from 工资表 where gzyf=:aaa"),
+                                  {{"aaa", Value::text(month)}});
     if (!q.first(QStringLiteral("yfgz")).isNull()) {
         res.status = SettleStatus::AlreadySettled;
         return res;

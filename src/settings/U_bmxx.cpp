@@ -6,7 +6,7 @@
 #include "platform/ui/dbgrid.h"
 #include "platform/ui/modal.h"
 #include "platform/ui/text.h"
-#include "settings/U_gzxx.h"
+#include "settings/reference_rows.h"
 #include <QGroupBox>
 
 Tfrm_bmxx* frm_bmxx = nullptr;

@@ -4,6 +4,7 @@
 #include "payroll/U_gzb.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dbgrid.h"
+#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QRegularExpression>
@@ -76,6 +77,9 @@ TEST_F(GzbTest, GeneratedAmountsFollowRuleTemplateAndBracket)
 {
     for (const char* bh : {"mr001", "mr002", "mr003", "mr004", "mr008", "mr009"}) tpl(bh);
     tpl("mr005", 9);   // names no bracket, mr006 and mr007 have no template
+    // A second template of an employee and a second bracket of a level: the first stored is used.
+    db->exec("insert into 工资模板 values ('mr001', '李四', 9000, 0, 0, 0, 0, 0, 2)");
+    db->exec("insert into 个人所得税税率表 values (1, 0, 3000, 0.5)");
     struct Case { const char* bh; const char* figures; const char* stored; };
     const auto run = [&](const char* month, std::initializer_list<Case> cases) {
         for (const Case& c : cases) assess(c.bh, c.figures, month);
@@ -137,6 +141,7 @@ TEST_F(GzbTest, BadOtherAmountsFailTheRunOnceAndAFailedEmployeeIsRolledBackAlone
             d.Edit1->setText(QString::fromUtf8(deduction));
             generate(d, "2024-01");
             EXPECT_EQ(modal->texts(), QStringList{"生成失败"}) << amount << "/" << deduction;
+            EXPECT_EQ(modal->messages[0].detail, "其它金额和其它扣额必须是有效的数字。");
         }
         EXPECT_EQ(db->count("工资表"), 0);
         d.Edit2->setText(" 1e3 ");
@@ -149,6 +154,30 @@ TEST_F(GzbTest, BadOtherAmountsFailTheRunOnceAndAFailedEmployeeIsRolledBackAlone
     });
     EXPECT_EQ(stored("ygbh,jbf,kgf,qtje,qtke", "2024-01"), QStringList{"'mr003'|0.0|0.0|1000.0|0.0"});
     EXPECT_EQ(db->rows("select t from 日志"), QStringList{"mr003"});
+}
+
+TEST_F(GzbTest, ARowTheDatabaseRefusesAmongManyCostsOnlyThatEmployee)
+{
+    // Enough employees for rows to go several to a statement; no trigger, but
+    // a check that refuses one employee's row.
+    QStringList want;
+    for (int i = 1; i <= 120; ++i) {
+        const QString bh = QStringLiteral("mr%1").arg(i, 3, 10, QChar('0'));
+        tpl(bh);
+        assess(bh, "22,0,0,0,0");
+        if (i != 77) want << QStringLiteral("'%1'|2000.0").arg(bh);
+    }
+    db->exec("create table 新 (gzyf TEXT, ygbh TEXT CHECK (ygbh <> 'mr077'), ygxm TEXT, jbgz REAL, jbf REAL, qqj REAL, "
+             "zwjt REAL, qtje REAL, kgf REAL, ylbx REAL, sybx REAL, ylx REAL, ks REAL, qtke REAL, yfgz INTEGER, "
+             "ykgz INTEGER, sfgz INTEGER, bz TEXT); drop table 工资表; alter table 新 rename to 工资表");
+    hrtest::FailureLog log;
+    withDialog([&](Tfrm_gzb& d) {
+        generate(d, "2024-01");
+        EXPECT_EQ(modal->texts(), QStringList{"生成失败"});
+    });
+    EXPECT_EQ(stored("ygbh,jbgz", "2024-01"), want);
+    ASSERT_EQ(log.lines.size(), 1);
+    EXPECT_TRUE(log.lines[0].contains("mr077")) << log.lines[0].toStdString();
 }
 
 TEST_F(GzbTest, AStaleScreenNeverWritesOverAMonthAnotherCopySettled)
@@ -244,7 +273,13 @@ TEST_F(GzbTest, MonthListGridAndMonthTexts)
         d.ComboBox1->setText("2024-03 ");
         d.Button2->click();
         EXPECT_EQ(db->count("工资表"), 4);
+        // A refused delete leaves the grid on the stored rows.
+        db->exec("create trigger keep before delete on 工资表 begin select raise(abort, 'kept'); end");
         d.ComboBox1->setText("2024-03");
+        d.Button2->click();
+        EXPECT_TRUE(modal->lastText().contains("kept"));
+        EXPECT_EQ(Data1->ADOQYgzb.recordCount(), 4);
+        db->exec("drop trigger keep");
         d.Button2->click();
         EXPECT_EQ(Data1->ADOQYgzb.recordCount(), 3);
     });
@@ -315,11 +350,14 @@ TEST_F(GzbTest, AddPutsOtherAmountsOnTheCurrentUnsettledRow)
         d.DBGrid1->clickRow(1);
         add(d, " 500 ", "0", "");
         EXPECT_EQ(modal->texts(), QStringList{"请对其它金额或扣额作出说明！"});
-        add(d, " 500 ", "1,500", "   ");   // refused by the database, left for correcting
-        ASSERT_EQ(modal->messages.size(), 1);
-        EXPECT_EQ(modal->messages[0].icon, ui::Icon::Error);
+        add(d, " 500 ", "1,500", "   ");   // no number: named, and left for correcting
+        EXPECT_EQ(modal->texts(), QStringList{"其它扣额必须是有效的数字！"});
+        EXPECT_EQ(QApplication::focusWidget(), d.Edit1);
+        add(d, "abc", "0", "奖金");
+        EXPECT_EQ(modal->texts(), QStringList{"其它金额必须是有效的数字！"});
         EXPECT_EQ(Data1->ADOQYgzb.state(), db::Query::State::Browse);
-        EXPECT_EQ(d.Edit1->text(), "1,500");
+        EXPECT_EQ(d.Edit1->text(), "0");
+        EXPECT_TRUE(d.GroupBox1->isEnabled());
         add(d, " 500 ", "100.25", "   ");   // blanks pass and are stored as ''
         EXPECT_TRUE(modal->messages.isEmpty());
         EXPECT_FALSE(d.GroupBox1->isEnabled());

@@ -4,6 +4,7 @@
 #include "payroll/U_gzsz.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dbgrid.h"
+#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 
@@ -50,7 +51,8 @@ TEST_F(GzszTest, LevelFollowsEveryChangeOfTheBasicSalary)
             {"5000", "", 0},                        // none holds it (missing bounds hold nothing): no stale level
             {".15E4", "2", 0}, {" 500 ", "1", 0}, {"2000", "2", 0},
             {"", "2", 0},                           // emptied: no look-up
-            {"1a", "2", 1}, {"-", "2", 1},
+            {"a", "2", 0}, {"1a", "2", 0}, {"-", "2", 0},   // no number yet: the level stays, no box
+            {"-1", "", 0},
         };
         for (const auto& s : steps) {
             modal->clear();
@@ -58,8 +60,6 @@ TEST_F(GzszTest, LevelFollowsEveryChangeOfTheBasicSalary)
             EXPECT_EQ(d.Edit7->text(), s.level) << s.text;
             EXPECT_EQ(modal->messages.size(), s.errors) << s.text;
         }
-        EXPECT_EQ(modal->messages[0].icon, ui::Icon::Error);
-        EXPECT_EQ(modal->messages[0].text, "'-' is not a valid floating point value.");
 
         // Without brackets there is nothing to compare with: no level, no error.
         db->exec("delete from 个人所得税税率表");
@@ -101,14 +101,20 @@ TEST_F(GzszTest, ComboLookUpsAndSaveChecksThenRatesInTheirColumns)
         d.Edit3->setText(" ");   // blanks count as text
         d.Edit5->setText("0");
         save("请设置保险信息！");
-        fill(d, "5000");         // no bracket: no level to store
+        fill(d, "5000");         // no bracket: no level to store, and the box says why
         save("保存失败");
+        EXPECT_EQ(modal->messages[0].detail, "基本工资5000不在任何所得税级别的范围内，没有扣税级别。请在所得税设置中添加相应的级别。");
         fill(d, "1500");
         d.Edit2->setText("两百");
-        save("保存失败");
+        save("全勤奖必须是有效的数字！");
+        EXPECT_EQ(QApplication::focusWidget(), d.Edit2);
         d.Edit2->setText("200");
-        d.Edit4->setText("1e-400");   // the engine would store 0
-        save("保存失败");
+        // A rate in the closed group: the group opens on it.
+        d.CheckBox1->setChecked(false);
+        d.Edit6->setText("1e-400");   // the engine would store 0
+        save("失业保险必须是有效的数字！");
+        EXPECT_TRUE(d.GroupBox2->isEnabled());
+        EXPECT_EQ(QApplication::focusWidget(), d.Edit6);
         EXPECT_EQ(db->count("工资模板"), 0);
 
         fill(d, "1.5e3");        // read as the database reads it
@@ -140,12 +146,20 @@ TEST_F(GzszTest, GridRowIsShownModifiedAndDeleted)
         d.Edit1->setText("2500");
         d.Edit6->setText("0.05");
         d.BitBtn2->click();
-        for (const char* bad : {"abc", "1e400", "1e-400"}) {
+        // Refused before anything is written, each with what is wrong; the grid keeps its rows.
+        for (const char* bad : {"abc", "-", "1e400", "1e-400"}) {
             d.Edit2->setText(QString::fromUtf8(bad));
             d.BitBtn2->click();
         }
-        EXPECT_EQ(modal->texts(), (QStringList{"修改成功", "修改失败", "修改失败", "修改失败"}));
+        d.Edit2->setText("100");
+        d.Edit1->setText("3000000000");
+        d.BitBtn2->click();
+        EXPECT_EQ(modal->texts(), (QStringList{"修改成功", "全勤奖必须是有效的数字！", "全勤奖必须是有效的数字！",
+                                               "全勤奖必须是有效的数字！", "全勤奖必须是有效的数字！", "修改失败"}));
+        EXPECT_EQ(modal->messages.back().detail,
+                  "基本工资3000000000不在任何所得税级别的范围内，没有扣税级别。请在所得税设置中添加相应的级别。");
         EXPECT_EQ(Data1->ADOQYgzsz.state(), db::Query::State::Browse);
+        EXPECT_EQ(d.DBGrid1->model()->rowCount(), 2);
         EXPECT_EQ(db->rows("select * from 工资模板 order by rowid"),
                   (QStringList{"mr001|张三|2000.0|100.0|50.0|0.08|0.01|0.02|1", "mr002|李四|2500.0|100.0|50.0|0.07|0.05|0.04|2"}));
 

@@ -30,17 +30,24 @@ TEST_F(SlTest, AddProposesTheNextNumberAndStoresOnlyCompleteNumbers)
     for (auto* e : {dlg->Edit1, dlg->Edit2, dlg->Edit3, dlg->Edit4}) EXPECT_TRUE(e->text().isEmpty() && e->isReadOnly());
     EXPECT_EQ(cell(0, 2), "3500");   // no spurious ".0"
 
-    // Not a number (the database would make 1e999 infinite): the grid's query
-    // is closed, the inputs stay, and what acts on the row reports an error.
-    dlg->SpeedButton1->click();
-    fill("1000", "2000", "1e999");
-    modal->clear();
-    dlg->SpeedButton4->click();
-    EXPECT_EQ(modal->texts(), QStringList{"系统出错！"});
-    EXPECT_FALSE(Data1->ADOQYsl.isOpen());
-    EXPECT_EQ(dlg->Edit4->text(), "1e999");
-    dlg->SpeedButton5->click();
-    EXPECT_TRUE(lastWasError());
+    // Not a number (the database would make 1e999 infinite, "abc" no rate):
+    // refused with the input named, the inputs stay, and the grid keeps its
+    // title row and the stored rows, so 取消 shows the current row again.
+    for (const char* bad : {"1e999", "abc"}) {
+        dlg->SpeedButton1->click();
+        fill("1000", "2000", QString::fromUtf8(bad));
+        modal->clear();
+        dlg->SpeedButton4->click();
+        EXPECT_EQ(modal->texts(), QStringList{"系统出错！"});
+        EXPECT_TRUE(modal->messages.back().detail.startsWith("税率：")) << modal->messages.back().detail.toStdString();
+        EXPECT_EQ(dlg->Edit4->text(), bad);
+        EXPECT_EQ(dlg->DBGrid1->model()->columnCount(), 4);
+        EXPECT_EQ(cell(0, 2), "3500");
+        dlg->SpeedButton5->click();
+        EXPECT_EQ(dlg->Edit3->text(), "3500");
+        EXPECT_EQ(modal->texts(), QStringList{"系统出错！"});
+    }
+    EXPECT_EQ(stored(kTable), QStringList{"0|0.0|3500.0|0.03"});
 
     // The largest number plus one, compared as numbers; 添加 during a 修改 inserts.
     db->exec("insert into 个人所得税税率表 values (10, 1, 2, 0.1), (9, 1, 2, 0.1)");

@@ -1,4 +1,5 @@
 #include "platform/ui/gridform.h"
+#include "platform/db/error.h"
 #include "platform/db/query.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dbgrid.h"
@@ -63,6 +64,7 @@ GridForm::GridForm(QWidget* owner, const char* name, const QString& caption, db:
     bar_ = new SpeedBar(this, options.buttonSize);
     bar_->setContentsMargins(4, 2, 4, 0);
     body_->addWidget(bar_);
+    bar_->setVisible(options.toolBar);
 
     DBGrid1 = new DBGrid(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
@@ -115,6 +117,8 @@ InputPanel* GridForm::addGroup(QGroupBox*& box, const QString& caption, InputPan
     return insertPanel(box, 4, align);
 }
 
+void GridForm::addAboveGrid(QLayout* layout) { body_->insertLayout(body_->indexOf(DBGrid1), layout); }
+
 void GridForm::bindFields(const FieldControls& fields) { fields_ = fields; }
 
 void GridForm::tabOrder(const QList<QWidget*>& order)
@@ -151,15 +155,32 @@ void GridForm::editclear() { clearControls(fields_); }
 
 void GridForm::reload(const QString& sql) { runSelect(q_, sql); }
 
-void GridForm::insertInputs(const QString& sql)
+db::Value GridForm::inputOf(const FieldControl& fc, bool trimmed)
 {
-    q_.close();
-    q_.setSql(sql);
-    for (qsizetype i = 0; i < fields_.size(); ++i) q_.setParam(QString(QChar(char16_t(u'a' + i))), inputValue(fields_[i]));
-    q_.execSql();
+    try {
+        return inputValue(fc, trimmed);
+    } catch (const db::Error& e) {
+        // The operator must learn which input holds the bad number.
+        throw db::Error(QStringLiteral("%1：%2").arg(fc.field, e.message()));
+    }
 }
 
-void GridForm::postInputs(bool trimmed) { ui::postInputs(q_, fields_, trimmed); }
+void GridForm::insertInputs(const QString& sql)
+{
+    // Every input is read before anything runs, and the insert runs beside
+    // the grid's query: a refused insert leaves the grid on the stored rows.
+    db::Params params;
+    for (qsizetype i = 0; i < fields_.size(); ++i)
+        params.append({QString(QChar(char16_t(u'a' + i))), inputOf(fields_[i])});
+    db::exec(q_.connection(), sql, params);
+}
+
+void GridForm::postInputs(bool trimmed)
+{
+    FieldValues values;
+    for (const auto& fc : fields_) values.append({fc.field, inputOf(fc, trimmed)});
+    writeRow(q_, values);
+}
 
 bool GridForm::deleteCurrentRow(const QString& question) { return askDeleteCurrentRow(q_, this, question); }
 

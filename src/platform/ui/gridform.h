@@ -9,6 +9,7 @@
 #include <initializer_list>
 
 class QGridLayout;
+class QLayout;
 class QGroupBox;
 class QVBoxLayout;
 namespace db { class Query; }
@@ -104,6 +105,7 @@ public:
     struct Options {
         QSize size;                         // the dialog's size; it is centred on the screen
         QSize buttonSize = QSize(48, 30);   // the bar's speed buttons
+        bool toolBar = true;                // false: no bar (the buttons sit in the panel)
     };
     GridForm(QWidget* owner, const char* name, const QString& caption, db::Query& query, const Options& options);
 
@@ -143,6 +145,8 @@ protected:
     InputPanel* addPanel(InputPanel::Align align = InputPanel::Align::Columns);
     InputPanel* addGroup(QGroupBox*& box, const QString& caption = {},
                          InputPanel::Align align = InputPanel::Align::Columns);
+    // A panel laid out by the dialog itself, between the bar and the grid.
+    void addAboveGrid(QLayout* layout);
 
     // The inputs that mirror the row, in the table's insert order.
     void bindFields(const FieldControls& fields);
@@ -157,14 +161,18 @@ protected:
     void setInputsReadOnly(bool ro);
     // Close the grid's query, replace its text with the select, open it.
     void reload(const QString& sql);
-    // Close the grid's query, replace its text with the insert, bind :a, :b,
-    // ... to the bound inputs in order (trimmed texts; numbers read strictly,
-    // db::Error otherwise) and execute it.
+    // Execute the insert with :a, :b, ... bound to the bound inputs in order
+    // (trimmed texts; numbers read strictly, db::Error naming the field
+    // otherwise). The grid's query is left as it is, so that a refusal leaves
+    // the grid on the stored rows; the caller reloads after a success.
     void insertInputs(const QString& sql);
     // Write the bound inputs, trimmed unless told otherwise, into the grid's
     // current row (edit, set, post; a query without rows starts a new one). A
-    // bad number raises db::Error before the row is touched.
+    // bad number raises db::Error naming the field before the row is touched.
     void postInputs(bool trimmed = true);
+    // What an input gives its field (see ui::inputValue), a conversion
+    // failure naming the field.
+    static db::Value inputOf(const FieldControl& fc, bool trimmed = true);
     // Asks the question (Yes/No) and on Yes deletes the grid's current row.
     bool deleteCurrentRow(const QString& question = QStringLiteral("真的要删除吗？"));
 
