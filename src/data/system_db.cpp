@@ -1,7 +1,11 @@
 #include "data/system_db.h"
+#include "data/archive.h"
 #include "data/schema.h"
+#include "platform/db/backup.h"
+#include "platform/db/error.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QMap>
 #include <QStringList>
 
@@ -82,6 +86,35 @@ bool isSystemDatabase(const QString& path, QString* why)
     }
     sqlite3_close(h);
     return ok;
+}
+
+void readyDatabaseFile(const QString& path)
+{
+    const QFileInfo fi(path);
+    if (!fi.exists()) return;
+    removeLeftoverCopies(fi.absolutePath());
+    // Immutable: no lock taken, no journal rolled back, no log made beside it.
+    QString why;
+    bool ours = false;
+    try {
+        const db::Handle h = db::openReadOnly(path);
+        ours = isSystemDatabase(h.get(), &why);
+    } catch (const db::Error& e) {
+        why = e.message();
+    }
+    if (!ours) throw db::Error(QStringLiteral("%1 不是本系统的数据库文件（%2）").arg(path, why));
+    if (QFileInfo(path + QStringLiteral("-journal")).size() == 0) return;
+    // A hot journal is rolled back by the first read of a handle that may write.
+    sqlite3* h = nullptr;
+    int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &h, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc == SQLITE_OK) {
+        sqlite3_busy_timeout(h, 5000);
+        rc = sqlite3_exec(h, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    }
+    const QString engine = QString::fromUtf8(h ? sqlite3_errmsg(h) : sqlite3_errstr(rc));
+    sqlite3_close(h);
+    if (rc != SQLITE_OK)
+        throw db::Error(QStringLiteral("数据库文件 %1 上次未完成的修改无法撤销：%2").arg(path, engine));
 }
 
 }

@@ -15,4 +15,12 @@ bool isSystemDatabase(sqlite3* handle, QString* why = nullptr);
 // The same for a file, opened read-only and left exactly as it is.
 bool isSystemDatabase(const QString& path, QString* why = nullptr);
 
+// Readies the database file before the program's connection first opens it.
+// The file is read as it stands, and one that is not this system's is
+// refused (db::Error) with nothing made or changed beside it. A rollback
+// journal left by a writer that was killed is rolled back, which only a
+// read-write handle can do. Hidden copies a crashed backup or restore left in
+// the file's folder go. A missing file is left for the connection to report.
+void readyDatabaseFile(const QString& path);
+
 }
