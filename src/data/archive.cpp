@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cstring>
 #include <exception>
+#include <functional>
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -199,6 +200,16 @@ QString checkRestorable(TData1& d, const QString& file)
     return livePath;
 }
 
+// What a named CHECK of the schema refuses, in the operator's terms.
+QString checkText(const QString& name)
+{
+    static const QLatin1String date("_date"), finite("_finite");
+    if (name.endsWith(date))
+        return QStringLiteral("字段 %1 的日期无效：只能保存 yyyy-MM-dd 形式的真实日期").arg(name.chopped(date.size()));
+    if (name.endsWith(finite)) return QStringLiteral("字段 %1 的数值超出范围").arg(name.chopped(finite.size()));
+    return QStringLiteral("违反约束 %1").arg(name);
+}
+
 // A row the schema refuses, said in the operator's terms.
 db::Error refusedRows(sqlite3* h, const QString& file, const QString& table)
 {
@@ -230,17 +241,10 @@ void copyRows(sqlite3* out, const QString& file)
     exec(out, "COMMIT");
 }
 
-// Builds the new database in `next`: the program's own schema, then the
-// chosen file's rows, while a second handle checks the file page by page.
-// What was checked is what was copied unless the file changed meanwhile.
-void buildFrom(const QString& file, db::PendingFile& next)
+// Builds `next` from the program's schema and the rows of `file` while
+// `check` runs on the calling thread.
+void rebuild(const QString& file, db::PendingFile& next, int pageSize, const std::function<void()>& check)
 {
-    const Stamp before = stampOf(file);
-    const db::Handle checked = db::openReadOnly(file);
-    checkTables(checked.get());
-    requireOperator(checked.get(), file);
-    const QString pageSize = column(checked.get(), "PRAGMA page_size").value(0);
-
     sqlite3* raw = nullptr;
     const int rc = sqlite3_open_v2(QFile::encodeName(next.path()).constData(), &raw,
                                    SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
@@ -251,12 +255,12 @@ void buildFrom(const QString& file, db::PendingFile& next)
     // no journal beside it, no flush on the way.
     exec(raw, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; PRAGMA locking_mode=EXCLUSIVE; PRAGMA cache_size=-65536");
     // The file's page size (an empty database takes it).
-    exec(raw, QByteArray("PRAGMA page_size=" + QByteArray::number(pageSize.toInt())).constData());
+    exec(raw, QByteArray("PRAGMA page_size=" + QByteArray::number(pageSize)).constData());
     exec(raw, schemaSql());
 
     // The chosen file attached as immutable: read as it stands, nothing made beside it.
-    const QByteArray uri = QByteArrayLiteral("file:") + QFile::encodeName(QFileInfo(file).absoluteFilePath()).toPercentEncoding("/")
-        + QByteArrayLiteral("?immutable=1");
+    const QByteArray uri = QByteArrayLiteral("file:")
+        + QFile::encodeName(QFileInfo(file).absoluteFilePath()).toPercentEncoding("/") + QByteArrayLiteral("?immutable=1");
     sqlite3_stmt* st = nullptr;
     if (sqlite3_prepare_v2(raw, "ATTACH ? AS src", -1, &st, nullptr) != SQLITE_OK) throw db::Error(engineText(raw));
     sqlite3_bind_text(st, 1, uri.constData(), int(uri.size()), SQLITE_STATIC);
@@ -273,7 +277,7 @@ void buildFrom(const QString& file, db::PendingFile& next)
         }
     });
     try {
-        db::checkIntegrity(checked.get());
+        check();
     } catch (...) {
         checkError = std::current_exception();
         sqlite3_interrupt(raw);
@@ -282,6 +286,32 @@ void buildFrom(const QString& file, db::PendingFile& next)
     if (checkError) std::rethrow_exception(checkError);
     if (copyError) std::rethrow_exception(copyError);
     exec(raw, "DETACH src");
+}
+
+// The new database in `next` from the schema and rows of the chosen file,
+// while a second handle checks the file page by page. A file that holds
+// exactly the program's schema is copied page for page, its rows held to that
+// schema's types (by the integrity check) and CHECKs. Any other (an earlier
+// version's, a lookalike) is rebuilt: the program's schema, then the file's
+// rows. What was checked is what was copied unless the file changed meanwhile.
+void buildFrom(const QString& file, db::PendingFile& next)
+{
+    const Stamp before = stampOf(file);
+    const db::Handle checked = db::openReadOnly(file);
+    checkTables(checked.get());
+    requireOperator(checked.get(), file);
+    const auto check = [&] { db::checkIntegrity(checked.get()); };
+    if (hasSystemSchema(checked.get())) {
+        const db::Handle source = db::openReadOnly(file);
+        next.copyDatabase(source.get(), [&] {
+            check();
+            const QString broken = brokenCheck(checked.get());
+            if (!broken.isEmpty())
+                throw db::Error(QStringLiteral("%1 中的数据不符合本系统的规则：%2").arg(file, checkText(broken)));
+        }, false);
+    } else {
+        rebuild(file, next, column(checked.get(), "PRAGMA page_size").value(0).toInt(), check);
+    }
     if (stampOf(file) != before) throw db::Error(QStringLiteral("%1 在读取时被改动").arg(file));
 }
 

@@ -309,6 +309,30 @@ TEST_F(ArchiveTest, RestoreBringsAFileToTheProgramsSchemaOrRefusesItsRows)
         EXPECT_EQ(db->rows(kEmployees), employees);
     }
 
+    // The program's own schema with rows smuggled past it: the check of the
+    // page-for-page copy finds them.
+    data::backupDatabase(*Data1, file("own.bak"));
+    const QByteArray own = bytesOf(file("own.bak"));
+    const std::pair<std::vector<const char*>, const char*> smuggled[] = {
+        {{"pragma ignore_check_constraints = 1; insert into 人事表 (csrq) values ('2024-02-31')"}, "csrq"},
+        {{"pragma ignore_check_constraints = 1; insert into 工资表 (jbgz) values (-9e999)"}, "jbgz"},
+        {{"pragma writable_schema = 1; update sqlite_schema set sql = replace(sql, ') STRICT', ')') where name = '考核表'",
+          "insert into 考核表 (出勤天数) values ('abc')",
+          "pragma writable_schema = 1; update sqlite_schema set sql = sql || ' STRICT' where name = '考核表'"},
+         "出勤天数"}};
+    for (const auto& [steps, column] : smuggled) {
+        write(file("smuggled.bak"), own);
+        for (const char* step : steps) sql(file("smuggled.bak"), step);
+        try {
+            data::restoreDatabase(*Data1, file("smuggled.bak"));
+            ADD_FAILURE() << column << " restored";
+        } catch (const db::Error& e) {
+            EXPECT_TRUE(e.message().contains(QString::fromUtf8(column))) << e.message().toStdString();
+        }
+    }
+    QFile::remove(file("smuggled.bak"));
+    EXPECT_EQ(db->rows(kEmployees), employees);
+
     for (const QString& f : {lookalike, older}) {
         SCOPED_TRACE(f.toStdString());
         data::restoreDatabase(*Data1, f);
