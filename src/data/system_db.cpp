@@ -167,16 +167,16 @@ QString brokenCheck(sqlite3* handle)
 
 bool isSystemDatabase(const QString& path, QString* why)
 {
-    sqlite3* h = nullptr;
-    bool ok = false;
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &h, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-        sqlite3_busy_timeout(h, 5000);
-        ok = isSystemDatabase(h, why);
-    } else if (why) {
-        *why = QString::fromUtf8(h ? sqlite3_errmsg(h) : "out of memory");
+    // Immutable: a file in log mode gets no log or index made beside it.
+    QString problem;
+    try {
+        const db::Handle h = db::openReadOnly(path);
+        isSystemDatabase(h.get(), &problem);
+    } catch (const db::Error& e) {
+        problem = e.message();
     }
-    sqlite3_close(h);
-    return ok;
+    if (why) *why = problem;
+    return problem.isEmpty();
 }
 
 void readyDatabaseFile(const QString& path)
@@ -184,16 +184,9 @@ void readyDatabaseFile(const QString& path)
     const QFileInfo fi(path);
     if (!fi.exists()) return;
     removeLeftoverCopies(fi.absolutePath());
-    // Immutable: no lock taken, no journal rolled back, no log made beside it.
+    // Read as it stands: no lock taken, no journal rolled back, no log made beside it.
     QString why;
-    bool ours = false;
-    try {
-        const db::Handle h = db::openReadOnly(path);
-        ours = isSystemDatabase(h.get(), &why);
-    } catch (const db::Error& e) {
-        why = e.message();
-    }
-    if (!ours) throw db::Error(QStringLiteral("%1 不是本系统的数据库文件（%2）").arg(path, why));
+    if (!isSystemDatabase(path, &why)) throw db::Error(QStringLiteral("%1 不是本系统的数据库文件（%2）").arg(path, why));
     if (QFileInfo(path + QStringLiteral("-journal")).size() == 0) return;
     // A hot journal is rolled back by the first read of a handle that may write.
     sqlite3* h = nullptr;

@@ -12,7 +12,8 @@ namespace data {
 // missing or different. Only reads.
 bool isSystemDatabase(sqlite3* handle, QString* why = nullptr);
 
-// The same for a file, opened read-only and left exactly as it is.
+// The same for a file, read as it stands (no journal or log beside it looked
+// at or made) and left exactly as it is.
 bool isSystemDatabase(const QString& path, QString* why = nullptr);
 
 // Whether a database holds exactly the schema the program makes: the same
