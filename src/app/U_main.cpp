@@ -29,7 +29,6 @@ QHash<QString, TaskOpener>& openers()
     return table;
 }
 
-
 struct MenuItem {
     const char* name;
     const char* caption;   // "-" is a separator
