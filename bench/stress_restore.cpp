@@ -8,7 +8,7 @@
 // version wrote it (rebuilt row by row); the runs alternate between them. Each
 // run copies the old database into place, has a child process open it as the
 // program does and restore a backup, kills the child after a random delay (up
-// to a little more than a whole restore; every other run in its last quarter,
+// to half as long again as a whole restore; every other run from its last quarter,
 // where the swap and the reopen are), and then starts another process that
 // readies the file as the start-up does, logs in as admin/admin and checks that
 // the rows are all old or all new, the file sound and no hidden copy left.
@@ -197,7 +197,7 @@ int main(int argc, char** argv)
             rc = waitFor(child);
         } else {
             // Every other run in the last quarter, where the swap and the reopen are.
-            std::uniform_real_distribution<double> delay(r % 4 < 2 ? 0 : whole[kind] * 0.75, whole[kind] * 1.1);
+            std::uniform_real_distribution<double> delay(r % 4 < 2 ? 0 : whole[kind] * 0.75, whole[kind] * 1.5);
             ::usleep(useconds_t(delay(random) * 1e6));
             ::kill(child, SIGKILL);
             rc = waitFor(child);
