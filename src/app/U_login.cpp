@@ -1,7 +1,8 @@
 #include "app/U_login.h"
-#include "app/U_main.h"
+#include "app/ending.h"
 #include "app/picture.h"
 #include "data/U_data.h"
+#include "data/system_db.h"
 #include "platform/ui/errors.h"
 #include "platform/ui/modal.h"
 #include "platform/ui/text.h"
@@ -24,7 +25,7 @@ void Tfrm_Login::resetSession()
     OperatorName.clear();
 }
 
-Tfrm_Login::Tfrm_Login(QWidget* owner) : ui::Form(owner)
+Tfrm_Login::Tfrm_Login(QWidget* owner) : ui::Form(owner), host_(dynamic_cast<LoginHost*>(owner))
 {
     setObjectName(QStringLiteral("frm_Login"));
     setWindowTitle(QStringLiteral("登陆"));
@@ -118,6 +119,9 @@ void Tfrm_Login::SpeedButton1Click()
 
 void Tfrm_Login::plogin()
 {
+    // The check is the first statement on the connection: the file is made
+    // ready (or refused untouched) before the connection first opens it.
+    if (!Data1->ADOConnection2.isOpen()) data::readyDatabaseFile(Data1->ADOConnection2.path());
     db::Query& q = Data1->ADOlogin;
     q.close();
     q.clearSql();
@@ -128,12 +132,7 @@ void Tfrm_Login::plogin()
     if (q.recordCount() > 0) {
         OperatorName = q.field(QStringLiteral("操作员名称")).toText();
         LoggedIn = true;
-        if (frm_main) {
-            const QDateTime now = QDateTime::currentDateTime();
-            frm_main->setStatusText(1, OperatorName);
-            frm_main->setStatusText(3, now.date().toString(QString::fromLatin1(ui::kShortDateFormat)));
-            frm_main->setStatusText(5, now.time().toString(QString::fromLatin1(ui::kLongTimeFormat)));
-        }
+        if (host_) host_->showLogin(OperatorName, QDateTime::currentDateTime());
         accept();
         return;
     }

@@ -4,10 +4,21 @@
 #include "platform/ui/form.h"
 
 class PictureBox;
+class QDateTime;
 class QLabel;
 
+// The window a login serves: told who logged in and when.
+class LoginHost {
+public:
+    virtual void showLogin(const QString& operatorName, const QDateTime& at) = 0;
+
+protected:
+    ~LoginHost() = default;
+};
+
 // The login dialog: the operator's name and password checked against the
-// operator table; on success the status bar shows who logged in and when.
+// operator table; on success its owner, when a LoginHost (the main window),
+// is told who logged in and when.
 class Tfrm_Login : public ui::Form {
     Q_OBJECT
 public:
@@ -38,6 +49,8 @@ protected:
 private:
     void plogin();
     void endProgram();
+
+    LoginHost* host_ = nullptr;
 };
 
 extern Tfrm_Login* frm_Login;

@@ -6,7 +6,9 @@
 #include "platform/shell/shell.h"
 #include "platform/ui/errors.h"
 #include "platform/ui/modal.h"
+#include "platform/ui/text.h"
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QGridLayout>
@@ -26,8 +28,6 @@ QHash<QString, TaskOpener>& openers()
     static QHash<QString, TaskOpener> table;
     return table;
 }
-
-bool ending = false;
 
 struct MenuItem {
     const char* name;
@@ -109,16 +109,6 @@ void clearTaskOpeners()
     openers().clear();
     if (frm_main) frm_main->refreshTasks();
 }
-
-void endApplication()
-{
-    if (ending) return;
-    ending = true;
-    ui::quitApplication();
-}
-
-bool applicationEnding() { return ending; }
-void resetApplicationEnding() { ending = false; }
 
 QString Tfrm_main::caption() { return QStringLiteral("澄岚人力资源管理系统"); }
 
@@ -306,6 +296,13 @@ void Tfrm_main::FormShow()
     // Nobody may reach the menus without the login: if it cannot even be
     // opened, the error is shown and the program ends.
     if (!ui::guarded(this, [this] { ui::openDialog(frm_Login, this); })) endApplication();
+}
+
+void Tfrm_main::showLogin(const QString& operatorName, const QDateTime& at)
+{
+    setStatusText(1, operatorName);
+    setStatusText(3, at.date().toString(QString::fromLatin1(ui::kShortDateFormat)));
+    setStatusText(5, at.time().toString(QString::fromLatin1(ui::kLongTimeFormat)));
 }
 
 void Tfrm_main::N11Click()

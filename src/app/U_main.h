@@ -1,4 +1,6 @@
 #pragma once
+#include "app/U_login.h"
+#include "app/ending.h"
 #include "data/session.h"
 #include "platform/ui/form.h"
 #include <QHash>
@@ -39,16 +41,9 @@ TaskOpener dialogOpener(T*& global)
 // dialogs.cpp, which only the program and the application tests link.
 void registerTaskDialogs();
 
-// Ends the program through the modal seam, once. Remembered, so that a start-up
-// that has not reached the message loop yet stops there, the main window is
-// never shown and no close question follows.
-void endApplication();
-bool applicationEnding();
-void resetApplicationEnding();   // tests start each run afresh
-
 // The application's main window. OpenMode tells the applicant and employee
 // dialogs why they were opened: 0 new record, 1 a browse's current row, 2 hire.
-class Tfrm_main : public QMainWindow {
+class Tfrm_main : public QMainWindow, public LoginHost {
     Q_OBJECT
 public:
     explicit Tfrm_main(QWidget* parent = nullptr);
@@ -73,6 +68,8 @@ public:
     void refreshTasks();
 
     void FormShow();
+    // Who logged in and when, in status panels 1, 3 and 5.
+    void showLogin(const QString& operatorName, const QDateTime& at) override;
     void N11Click();
     void ToolButton11Click() { N11Click(); }
     void N57Click();

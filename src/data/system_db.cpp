@@ -1,8 +1,14 @@
 #include "data/system_db.h"
+#include "data/archive.h"
 #include "data/schema.h"
+#include "platform/db/backup.h"
+#include "platform/db/error.h"
+#include "platform/db/sqltext.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QMap>
+#include <QRegularExpression>
 #include <QStringList>
 
 #include <sqlite3.h>
@@ -34,21 +40,90 @@ bool readTables(sqlite3* h, Tables* tables, QString* error)
     return false;
 }
 
-// The tables as the schema makes them, read once from a database in memory.
-const Tables& systemTables()
+// Every object of the schema as its statement, in a fixed order; empty if
+// it cannot be read.
+QStringList readStatements(sqlite3* h)
 {
-    static const Tables tables = [] {
-        Tables t;
+    sqlite3_stmt* st = nullptr;
+    QStringList out;
+    if (sqlite3_prepare_v2(h, "SELECT type || ' ' || name || ' ' || tbl_name || ' ' || ifnull(sql, '') "
+                              "FROM sqlite_schema ORDER BY type, name", -1, &st, nullptr) != SQLITE_OK)
+        return out;
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) out << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE) out.clear();
+    return out;
+}
+
+// The named CHECK constraints of one table's statement: name, expression.
+QList<std::pair<QString, QString>> checksOf(const QString& sql)
+{
+    static const QRegularExpression start(QStringLiteral("CONSTRAINT\\s+(\\S+)\\s+CHECK\\s*\\("));
+    QList<std::pair<QString, QString>> out;
+    for (auto it = start.globalMatch(sql); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        // To the parenthesis that closes the CHECK's, past any in quotes.
+        int depth = 1;
+        qsizetype i = m.capturedEnd();
+        QChar quote;
+        for (; i < sql.size() && depth > 0; ++i) {
+            const QChar c = sql[i];
+            if (!quote.isNull()) {
+                if (c == quote) quote = QChar();
+            } else if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+                quote = c;
+            } else if (c == QLatin1Char('(')) {
+                ++depth;
+            } else if (c == QLatin1Char(')')) {
+                --depth;
+            }
+        }
+        out.append({m.captured(1), sql.mid(m.capturedEnd(), i - 1 - m.capturedEnd())});
+    }
+    return out;
+}
+
+struct Schema {
+    Tables tables;
+    QStringList statements;
+    // Per table, a query for the name of the first CHECK that a row breaks.
+    QMap<QString, QByteArray> brokenCheck;
+};
+
+// The schema as the program makes it, read once from a database in memory.
+const Schema& systemSchema()
+{
+    static const Schema schema = [] {
+        Schema s;
         sqlite3* h = nullptr;
         QString error;
         if (sqlite3_open_v2(":memory:", &h, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK
-            || sqlite3_exec(h, schemaSql(), nullptr, nullptr, nullptr) != SQLITE_OK || !readTables(h, &t, &error))
+            || sqlite3_exec(h, schemaSql(), nullptr, nullptr, nullptr) != SQLITE_OK || !readTables(h, &s.tables, &error))
             qFatal("the built-in schema does not load: %s", sqlite3_errmsg(h));
+        s.statements = readStatements(h);
+        sqlite3_stmt* st = nullptr;
+        sqlite3_prepare_v2(h, "SELECT name, sql FROM sqlite_schema WHERE type = 'table'", -1, &st, nullptr);
+        while (sqlite3_step(st) == SQLITE_ROW) {
+            const QString table = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+            const auto checks = checksOf(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 1))));
+            if (checks.isEmpty()) continue;
+            // A CHECK fails only where its expression is false, not where it is Null.
+            QString cases;
+            for (const auto& [name, expr] : checks)
+                cases += QStringLiteral(" WHEN NOT (%1) THEN '%2'").arg(expr, QString(name).replace(QLatin1Char('\''), QStringLiteral("''")));
+            s.brokenCheck[table] = QStringLiteral("SELECT broken FROM (SELECT CASE%1 END AS broken FROM %2) WHERE broken IS NOT NULL LIMIT 1")
+                                       .arg(cases, db::quoteIdent(table))
+                                       .toUtf8();
+        }
+        sqlite3_finalize(st);
         sqlite3_close(h);
-        return t;
+        return s;
     }();
-    return tables;
+    return schema;
 }
+
+const Tables& systemTables() { return systemSchema().tables; }
 
 }   // namespace
 
@@ -70,18 +145,60 @@ bool isSystemDatabase(sqlite3* handle, QString* why)
     return problem.isEmpty();
 }
 
+bool hasSystemSchema(sqlite3* handle)
+{
+    return readStatements(handle) == systemSchema().statements;
+}
+
+QString brokenCheck(sqlite3* handle)
+{
+    for (auto it = systemSchema().brokenCheck.begin(); it != systemSchema().brokenCheck.end(); ++it) {
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(handle, it.value().constData(), -1, &st, nullptr) != SQLITE_OK)
+            throw db::Error(QString::fromUtf8(sqlite3_errmsg(handle)));
+        const int rc = sqlite3_step(st);
+        const QString name = rc == SQLITE_ROW ? QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))) : QString();
+        sqlite3_finalize(st);
+        if (rc == SQLITE_ROW) return name;
+        if (rc != SQLITE_DONE) throw db::Error(QString::fromUtf8(sqlite3_errmsg(handle)));
+    }
+    return QString();
+}
+
 bool isSystemDatabase(const QString& path, QString* why)
 {
-    sqlite3* h = nullptr;
-    bool ok = false;
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &h, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-        sqlite3_busy_timeout(h, 5000);
-        ok = isSystemDatabase(h, why);
-    } else if (why) {
-        *why = QString::fromUtf8(h ? sqlite3_errmsg(h) : "out of memory");
+    // Immutable: a file in log mode gets no log or index made beside it.
+    QString problem;
+    try {
+        const db::Handle h = db::openReadOnly(path);
+        isSystemDatabase(h.get(), &problem);
+    } catch (const db::Error& e) {
+        problem = e.message();
     }
+    if (why) *why = problem;
+    return problem.isEmpty();
+}
+
+void readyDatabaseFile(const QString& path)
+{
+    const QFileInfo fi(path);
+    if (!fi.exists()) return;
+    removeLeftoverCopies(fi.absolutePath());
+    // Read as it stands: no lock taken, no journal rolled back, no log made beside it.
+    QString why;
+    if (!isSystemDatabase(path, &why)) throw db::Error(QStringLiteral("%1 不是本系统的数据库文件（%2）").arg(path, why));
+    if (QFileInfo(path + QStringLiteral("-journal")).size() == 0) return;
+    // A hot journal is rolled back by the first read of a handle that may write.
+    sqlite3* h = nullptr;
+    int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &h, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc == SQLITE_OK) {
+        sqlite3_busy_timeout(h, 5000);
+        rc = sqlite3_exec(h, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    }
+    const QString engine = QString::fromUtf8(h ? sqlite3_errmsg(h) : sqlite3_errstr(rc));
     sqlite3_close(h);
-    return ok;
+    if (rc != SQLITE_OK)
+        throw db::Error(QStringLiteral("数据库文件 %1 上次未完成的修改无法撤销：%2").arg(path, engine));
 }
 
 }

@@ -3,9 +3,11 @@
 #include "app/U_main.h"
 #include "data/U_data.h"
 #include "harness.h"
+#include "killed_writer.h"
 #include <QAction>
 #include <QApplication>
 #include <QDate>
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTest>
@@ -219,6 +221,71 @@ TEST_F(MainTest, UnreadableOrMissingDatabaseFileIsNamedAndTheAttemptCounts)
     });
     EXPECT_EQ(modal->quitCount, 1);
     EXPECT_FALSE(main->isVisible());
+}
+
+// Every file in the database's folder with its bytes.
+static QMap<QString, QByteArray> folderBytes(const QString& dir)
+{
+    QMap<QString, QByteArray> all;
+    for (const QString& name : QDir(dir).entryList(QDir::Files | QDir::Hidden)) {
+        QFile f(dir + "/" + name);
+        all[name] = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+    }
+    return all;
+}
+
+// A writer killed mid-change leaves a journal that the read-only look at the
+// file cannot roll back: the start-up rolls it back and logs in on the old
+// data. A file that is not this system's is refused with nothing changed or
+// made beside it, journal and all.
+TEST_F(MainTest, StartUpRollsBackAKilledWritersJournalAndLeavesForeignFilesAsTheyAre)
+{
+    const QString path = db->path();
+    Data1->ADOConnection2.close();
+    const char* change =
+        "update 操作员信息表 set 操作员密码 = 'changed'; "
+        "insert into 部门表 with recursive n(i) as (select 1 union all select i + 1 from n where i < 2000) "
+        "select hex(randomblob(200)), i from n";
+    hrtest::killWriterMidTransaction(path, change);
+    ASSERT_GT(QFileInfo(path + "-journal").size(), 0);
+    start(login("admin", "secret"));
+    EXPECT_TRUE(modal->messages.isEmpty()) << modal->lastText().toStdString();
+    EXPECT_EQ(main->statusText(1), "admin");
+    EXPECT_FALSE(QFileInfo::exists(path + "-journal"));
+    EXPECT_EQ(db->count("部门表"), 0);
+
+    const QByteArray ours = folderBytes(db->dir()).value("db_corvelin_Data.mdb");
+    const std::function<void()> foreign[] = {
+        // Another program's database, with its own killed writer's journal.
+        [&] {
+            sqlite3* h = nullptr;
+            sqlite3_open(QFile::encodeName(path).constData(), &h);
+            sqlite3_exec(h, "create table customers (id INTEGER, name TEXT)", nullptr, nullptr, nullptr);
+            sqlite3_close(h);
+            hrtest::killWriterMidTransaction(path, "insert into customers with recursive n(i) as (select 1 union all "
+                                                   "select i + 1 from n where i < 3000) select i, hex(randomblob(300)) from n");
+        },
+        // A truncated file in log mode, which a read-only look would give a log and an index.
+        [&] {
+            QFile f(path);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            QByteArray head = ours.left(4096);
+            head[18] = head[19] = 2;
+            f.write(head);
+        }};
+    for (const auto& make : foreign) {
+        restart();
+        Data1->ADOConnection2.close();
+        QDir(db->dir()).removeRecursively();
+        QDir().mkpath(db->dir());
+        make();
+        const QMap<QString, QByteArray> before = folderBytes(db->dir());
+        start(login("admin", "secret"));
+        ASSERT_FALSE(modal->messages.isEmpty());
+        EXPECT_TRUE(modal->messages.front().text.contains("不是本系统的数据库文件")) << modal->lastText().toStdString();
+        EXPECT_FALSE(main->isVisible());
+        EXPECT_TRUE(folderBytes(db->dir()) == before) << QStringList(folderBytes(db->dir()).keys()).join(' ').toStdString();
+    }
 }
 
 TEST_F(MainTest, ItemsAndToolButtonsRunTheirDialogsOrStayDisabledAndExitAsksOnce)
