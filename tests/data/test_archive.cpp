@@ -175,7 +175,9 @@ TEST_F(ArchiveTest, RestoreRefusesAnythingButASoundDatabaseOfThisSystem)
             data::restoreDatabase(*Data1, file(name));
             ADD_FAILURE() << name.toStdString() << " restored";
         } catch (const db::Error& e) {
-            if (name.startsWith("nobody")) EXPECT_TRUE(e.message().contains("没有能登录的操作员")) << e.message().toStdString();
+            if (name.startsWith("nobody")) {
+                EXPECT_TRUE(e.message().contains("没有能登录的操作员")) << e.message().toStdString();
+            }
         }
         EXPECT_EQ(bytesOf(file(name)), bytes) << name.toStdString();
     }
