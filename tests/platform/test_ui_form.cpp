@@ -4,6 +4,8 @@
 #include "platform/ui/form.h"
 #include "platform/ui/modal.h"
 #include <QApplication>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -209,6 +211,8 @@ TEST(UiModal, BoxesHaveTheSystemsCaptionsIconsAndChineseButtons)
 {
     ASSERT_FALSE(ui::quitRequested());
     QString wanted, shown;   // shown: caption|icon|buttons|the one clicked
+    int width = 0;
+    Qt::WindowFlags flags;
     QTimer poll;
     poll.setInterval(10);
     QObject::connect(&poll, &QTimer::timeout, [&] {
@@ -222,6 +226,8 @@ TEST(UiModal, BoxesHaveTheSystemsCaptionsIconsAndChineseButtons)
             if (b->text() == wanted) pick = b;
         }
         buttons.sort();
+        width = box->width();
+        flags = box->windowFlags();
         shown = QStringLiteral("%1|%2|%3|%4")
                     .arg(box->windowTitle())
                     .arg(box->icon())
@@ -247,10 +253,34 @@ TEST(UiModal, BoxesHaveTheSystemsCaptionsIconsAndChineseButtons)
         answer(QStringLiteral("确定"));
         show(QStringLiteral("完成"), nullptr);
         EXPECT_EQ(shown, QStringLiteral("%1|%2|确定|确定").arg(QString::fromUtf8(wantCaption)).arg(wantIcon));
+        // A dialog's frame, wide enough for its caption however short the text.
+        EXPECT_GE(width, ui::kMessageBoxMinWidth) << wantCaption;
+        EXPECT_TRUE(flags & Qt::CustomizeWindowHint);
+        EXPECT_FALSE(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+        EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
     }
     EXPECT_EQ(ui::toQtFilter(QStringLiteral("BMP|*.bmp|图片|*.bmp;*.jpg")),
               QStringLiteral("BMP (*.bmp);;图片 (*.bmp *.jpg)"));
     EXPECT_EQ(ui::toQtFilter(QStringLiteral("All")), QStringLiteral("All (*)"));
+}
+
+// A description that already shows its patterns shows them once, and the
+// file dialog still filters by them.
+TEST(UiModal, FileFiltersShowTheirPatternsOnceAndStillFilter)
+{
+    const QString backup = ui::toQtFilter(QStringLiteral("备份文件(*.bak)|*.bak"));
+    EXPECT_EQ(backup, QStringLiteral("备份文件(*.bak)"));
+    EXPECT_EQ(ui::toQtFilter(QStringLiteral("图片 (*.jpg; *.bmp)|*.bmp;*.jpg")), QStringLiteral("图片 (*.jpg; *.bmp)"));
+    // Other patterns than the description shows: the real ones in their own pair.
+    EXPECT_EQ(ui::toQtFilter(QStringLiteral("位图(*.bmp)|*.bmp;*.dib")), QStringLiteral("位图(*.bmp) (*.bmp *.dib)"));
+    EXPECT_EQ(ui::toQtFilter(QStringLiteral("(说明)|*.txt")), QStringLiteral("(说明) (*.txt)"));
+
+    QFileDialog dlg(nullptr, QString(), QString(), backup);
+    dlg.setOption(QFileDialog::DontUseNativeDialog);
+    auto* files = dlg.findChild<QFileSystemModel*>();
+    ASSERT_TRUE(files);
+    EXPECT_EQ(files->nameFilters(), QStringList{QStringLiteral("*.bak")});
+    EXPECT_EQ(dlg.nameFilters(), QStringList{backup});
 }
 
 }

@@ -324,7 +324,7 @@ Layout parseLayout(const QByteArray& json, const QString& file)
     }
     if (!doc.isObject()) r.fail(QStringLiteral("最外层应为对象 { … }"));
     const QJsonObject root = doc.object();
-    r.onlyKeys(root, QString(), {"version", "title", "params", "page", "font", "pageHeader", "columnHeader", "detail",
+    r.onlyKeys(root, QString(), {"version", "title", "fileName", "params", "page", "font", "pageHeader", "columnHeader", "detail",
                                  "pageTotal", "summary", "pageFooter"});
     if (r.integer(root, QString(), "version", 0, 0, 1000, true) != 1)
         r.fail(QStringLiteral("version"), QStringLiteral("应为 1"));
@@ -332,6 +332,7 @@ Layout parseLayout(const QByteArray& json, const QString& file)
     Layout l;
     l.file = file;
     l.title = r.text(root, QString(), "title");
+    l.fileName = r.text(root, QString(), "fileName");
     const QJsonValue params = root.value(QLatin1String("params"));
     if (!params.isUndefined()) {
         if (!params.isArray()) r.fail(QStringLiteral("params"), QStringLiteral("应为文字的列表"));

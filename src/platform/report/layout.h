@@ -79,6 +79,7 @@ struct Cards {
 struct Layout {
     QString file;
     QString title;
+    QString fileName;                           // start of the PDF export's proposed name
     QStringList params;                         // declared parameter names
     QPageSize::PageSizeId paper = QPageSize::A4;
     QPageLayout::Orientation orientation = QPageLayout::Portrait;
