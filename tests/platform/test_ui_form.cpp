@@ -6,7 +6,9 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QLabel>
 #include <QMessageBox>
+#include <QScrollArea>
 #include <QTest>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -283,4 +285,94 @@ TEST(UiModal, FileFiltersShowTheirPatternsOnceAndStillFilter)
     EXPECT_EQ(dlg.nameFilters(), QStringList{backup});
 }
 
+}
+
+namespace {
+
+// A dialog placed by hand, as most of the system's are: a fixed size, a
+// button at its lower right corner, inputs in a tab order of their own.
+struct BigForm : ui::Form {
+    ui::Edit* first = new ui::Edit(this);
+    ui::Edit* second = new ui::Edit(this);
+    ui::Button* save = new ui::Button(QStringLiteral("保存"), this);
+    QLabel* hiddenNote = new QLabel(QStringLiteral("说明"), this);
+    BigForm()
+    {
+        setFixedSize(699, 676);
+        first->setGeometry(400, 20, 120, 22);
+        second->setGeometry(20, 20, 120, 22);
+        save->setGeometry(600, 640, 75, 25);
+        hiddenNote->hide();
+        setTabOrder(first, second);
+        setTabOrder(second, save);
+    }
+};
+
+}
+
+// A dialog larger than the screen's room scrolls inside a window that fits;
+// every control is still in it, in its place and tab order, and reachable.
+TEST(UiFitToScreen, ALargerDialogScrollsWithinTheRoomThereIs)
+{
+    const QRect scale2(0, 0, 960, 540 - 30);   // 1920 x 1080 at scale factor 2, less a panel
+    BigForm big;
+    ASSERT_TRUE(ui::fitToScreen(&big, scale2));
+    EXPECT_LE(big.width(), scale2.width());
+    EXPECT_LE(big.height() + 30, scale2.height());
+    EXPECT_TRUE(scale2.contains(big.geometry()));
+    auto* scroll = big.findChild<QScrollArea*>();
+    ASSERT_TRUE(scroll);
+    EXPECT_TRUE(big.isAncestorOf(big.save));
+    EXPECT_EQ(big.save->geometry(), QRect(600, 640, 75, 25));   // within the scrolled content
+    EXPECT_EQ(big.first->nextInFocusChain(), big.second);
+    EXPECT_TRUE(big.hiddenNote->isHidden());
+
+    big.show();
+    QApplication::processEvents();
+    EXPECT_FALSE(big.save->isHidden());
+    scroll->ensureWidgetVisible(big.save);
+    const QRect seen(big.save->mapTo(scroll->viewport(), QPoint()), big.save->size());
+    EXPECT_TRUE(scroll->viewport()->rect().contains(seen));
+
+    // One that fits is left exactly as it was.
+    ChainForm small;
+    small.resize(300, 200);
+    EXPECT_FALSE(ui::fitToScreen(&small, scale2));
+    EXPECT_FALSE(small.findChild<QScrollArea*>());
+    EXPECT_EQ(small.a->parentWidget(), &small);
+}
+
+// A dialog laid out by a layout whose least size is too big: the layout moves
+// into the scrolled part and the dialog shrinks to the room.
+TEST(UiFitToScreen, LaidOutDialogsScrollToo)
+{
+    QDialog dlg;
+    auto* lay = new QVBoxLayout(&dlg);
+    auto* tall = new QLabel(QStringLiteral("表格"), &dlg);
+    tall->setMinimumSize(900, 800);
+    auto* ok = new QPushButton(QStringLiteral("确定"), &dlg);
+    lay->addWidget(tall);
+    lay->addWidget(ok);
+    dlg.adjustSize();
+    const QRect room(0, 0, 1280, 720);
+    ASSERT_TRUE(ui::fitToScreen(&dlg, room));
+    EXPECT_LE(dlg.height(), room.height());
+    auto* scroll = dlg.findChild<QScrollArea*>();
+    ASSERT_TRUE(scroll);
+    EXPECT_EQ(scroll->widget()->layout(), lay);
+    EXPECT_TRUE(scroll->widget()->isAncestorOf(ok));
+}
+
+// Every Form does it by itself when first shown on a screen too small for it.
+TEST(UiFitToScreen, AFormFitsItsScreenWhenShown)
+{
+    BigForm big;
+    big.setFixedSize(5000, 4000);   // larger than any screen a test runs on
+    big.save->move(4900, 3950);
+    big.show();
+    QApplication::processEvents();
+    const QRect avail = big.screen()->availableGeometry();
+    EXPECT_TRUE(avail.contains(big.geometry()));
+    EXPECT_TRUE(big.findChild<QScrollArea*>());
+    EXPECT_TRUE(big.isAncestorOf(big.save));
 }

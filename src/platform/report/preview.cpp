@@ -328,7 +328,12 @@ PreviewDialog::PreviewDialog(std::unique_ptr<Document> doc, QString pdfName, QWi
     });
 
     const QRect screen = (owner ? owner->screen() : QApplication::primaryScreen())->availableGeometry();
-    resize(std::max(800, screen.width() * 9 / 10), std::max(600, screen.height() * 9 / 10));
+    // Most of the screen, and never more than it (a small screen, a large scale factor).
+    const QSize most(std::max(800, screen.width() * 9 / 10), std::max(600, screen.height() * 9 / 10));
+    resize(most.boundedTo(screen.size() - QSize(16, 48)));
+    QRect frame(QPoint(), size());
+    frame.moveCenter(screen.center());
+    move(frame.topLeft());
     updateStatus();
     view_->setFocus();   // paging keys work at once
 }

@@ -65,6 +65,7 @@ private:
     QPointer<QAbstractButton> default_;
     QPointer<QAbstractButton> cancel_;
     bool closing_ = false;
+    bool fitted_ = false;
 };
 
 int execDialog(QDialog* dlg);   // the modal seam (modal.h)
@@ -90,6 +91,13 @@ int openDialog(T*& global, QWidget* owner, Args&&... args)
     struct Del { T* d; ~Del() { delete d; } } del{dlg};
     return execDialog(dlg);
 }
+
+// Makes a dialog about to be shown fit `available` (a screen's available
+// geometry): a dialog that is larger, frame included, gets its content in a
+// scroll area and is shrunk to the room there is, so every control can still
+// be reached; one that fits is left exactly as it is. Returns true when it
+// had to scroll. Every Form does this on its first show.
+bool fitToScreen(QDialog* dlg, const QRect& available);
 
 // Enter in this widget counts as Enter in a single-line input (the default
 // button takes it): edit boxes, masked edits, combo boxes, date and number boxes.
