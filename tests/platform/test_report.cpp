@@ -330,7 +330,7 @@ TEST_F(ReportPdf, SalaryMonthPreviewExportAndPrint)
     modal->files << QStringLiteral("/nonexistent-folder/x.pdf");
     modal->onDialog = [](QDialog* d) { qobject_cast<report::PreviewDialog*>(d)->exportPdf(); };
     p.Execute();
-    EXPECT_TRUE(modal->lastText().startsWith(QStringLiteral("导出失败：无法写入 /nonexistent-folder/x.pdf"))) << modal->lastText().toStdString();
+    EXPECT_EQ(modal->lastText(), QStringLiteral("导出失败：无法写入 /nonexistent-folder/x.pdf：文件夹不存在"));   // the reason in Chinese
     // Proposed in the folder of the last PDF written.
     ASSERT_EQ(modal->fileRequests.size(), 2);
     EXPECT_EQ(modal->fileRequests[1].fileName, QDir(db->dir()).filePath(QStringLiteral("工资表_2024-03.pdf")));

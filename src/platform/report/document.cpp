@@ -467,7 +467,7 @@ bool writePdf(const Document& doc, const QString& path, QString* error)
 {
     QSaveFile f(path);
     if (!f.open(QIODevice::WriteOnly)) {
-        if (error) *error = QStringLiteral("无法写入 %1：%2").arg(path, f.errorString());
+        if (error) *error = QStringLiteral("无法写入 %1：%2").arg(path, fileProblem(f, path));
         return false;
     }
     {
@@ -481,7 +481,7 @@ bool writePdf(const Document& doc, const QString& path, QString* error)
         }
     }
     if (!f.commit()) {
-        if (error) *error = QStringLiteral("无法写入 %1：%2").arg(path, f.errorString());
+        if (error) *error = QStringLiteral("无法写入 %1：%2").arg(path, fileProblem(f, path));
         return false;
     }
     return true;

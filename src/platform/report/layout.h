@@ -1,5 +1,6 @@
 #pragma once
 #include <QColor>
+#include <QFileDevice>
 #include <QMarginsF>
 #include <QPageLayout>
 #include <QPageSize>
@@ -97,6 +98,9 @@ struct Layout {
     // The columns the layout reads, each with the first key naming it.
     QVector<QPair<QString, QString>> columns() const;
 };
+
+// Why a file could not be read or written, in the operator's words.
+QString fileProblem(const QFileDevice& f, const QString& path);
 
 // Both throw Error. parseLayout reads the text of a file already loaded.
 Layout loadLayout(const QString& file);
