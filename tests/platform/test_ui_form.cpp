@@ -334,12 +334,20 @@ TEST(UiFitToScreen, ALargerDialogScrollsWithinTheRoomThereIs)
     const QRect seen(big.save->mapTo(scroll->viewport(), QPoint()), big.save->size());
     EXPECT_TRUE(scroll->viewport()->rect().contains(seen));
 
-    // One that fits is left exactly as it was.
+    // One that fits is left as it was; placed partly off the screen, it
+    // moves just far enough to be seen whole.
     ChainForm small;
-    small.resize(300, 200);
+    small.resize(701, 440);
+    small.move(144, 20);
     EXPECT_FALSE(ui::fitToScreen(&small, scale2));
     EXPECT_FALSE(small.findChild<QScrollArea*>());
     EXPECT_EQ(small.a->parentWidget(), &small);
+    EXPECT_EQ(small.size(), QSize(701, 440));
+    EXPECT_EQ(small.pos(), QPoint(144, 20));
+    small.move(144, 124);
+    ui::fitToScreen(&small, scale2);
+    EXPECT_EQ(small.x(), 144);
+    EXPECT_LE(small.y() + small.height(), scale2.bottom());
 }
 
 // A dialog laid out by a layout whose least size is too big: the layout moves

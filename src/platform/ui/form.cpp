@@ -176,7 +176,18 @@ bool fitToScreen(QDialog* dlg, const QRect& available)
     if (!dlg || available.isEmpty()) return false;
     const QSize designed = dlg->size().expandedTo(dlg->minimumSize());
     const QRect room = available.marginsRemoved(kFrameAllowance);
-    if (designed.width() <= room.width() && designed.height() <= room.height()) return false;
+    if (designed.width() <= room.width() && designed.height() <= room.height()) {
+        // It fits; one placed where it does not (a position made for another
+        // screen) moves just far enough to be seen whole.
+        if (dlg->testAttribute(Qt::WA_Moved)) {
+            // A window's position is that of its frame.
+            QRect g(dlg->pos(), designed.grownBy(kFrameAllowance));
+            g.moveLeft(qBound(available.left(), g.left(), available.right() - g.width() + 1));
+            g.moveTop(qBound(available.top(), g.top(), available.bottom() - g.height() + 1));
+            if (g.topLeft() != dlg->pos()) dlg->move(g.topLeft());
+        }
+        return false;
+    }
 
     // The scroll area goes in first, so the controls moved into it never
     // leave the dialog: their tab order and focus stay as they were.

@@ -95,8 +95,9 @@ int openDialog(T*& global, QWidget* owner, Args&&... args)
 // Makes a dialog about to be shown fit `available` (a screen's available
 // geometry): a dialog that is larger, frame included, gets its content in a
 // scroll area and is shrunk to the room there is, so every control can still
-// be reached; one that fits is left exactly as it is. Returns true when it
-// had to scroll. Every Form does this on its first show.
+// be reached; one that fits keeps its size, and is moved only when it was
+// placed where part of it would be off the screen. Returns true when it had
+// to scroll. Every Form does this on its first show.
 bool fitToScreen(QDialog* dlg, const QRect& available);
 
 // Enter in this widget counts as Enter in a single-line input (the default
