@@ -56,6 +56,8 @@ TEST_F(FailureLogFile, FixedTextBoxesAndTheDefaultHandlerWriteTheirCauses)
     // Each line starts with the time it was written.
     EXPECT_TRUE(QDateTime::fromString(lines[0].left(19), QStringLiteral("yyyy-MM-dd HH:mm:ss")).isValid());
     EXPECT_EQ(quiet.lines.size(), 2);   // stderr keeps them as before
+    EXPECT_EQ(diag::causeText(std::make_exception_ptr(std::bad_alloc())), QStringLiteral("内存不足"));
+    EXPECT_EQ(diag::causeText(nullptr), QStringLiteral("（没有异常）"));
 }
 
 // The file never grows past its bound: the older half moves aside once, the

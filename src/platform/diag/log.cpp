@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QMutex>
 #include <QStandardPaths>
+#include <new>
 
 Q_LOGGING_CATEGORY(lcFailure, "hrms.failure")
 
@@ -45,6 +46,8 @@ QString causeText(std::exception_ptr e)
         std::rethrow_exception(e);
     } catch (const MessageError& x) {
         return x.message();
+    } catch (const std::bad_alloc&) {
+        return QStringLiteral("内存不足");   // what() would say "std::bad_alloc"
     } catch (const std::exception& x) {
         return QString::fromUtf8(x.what());
     } catch (...) {
