@@ -204,7 +204,8 @@ bool fitToScreen(QDialog* dlg, const QRect& available)
         // Placed by hand: the content keeps the designed size and the places.
         content->setMinimumSize(designed);
     }
-    for (QObject* o : dlg->children()) {
+    const QObjectList kids = dlg->children();   // a copy: the loop takes them away
+    for (QObject* o : kids) {
         auto* w = qobject_cast<QWidget*>(o);
         if (!w || w == scroll || w->isWindow()) continue;
         const QRect g = w->geometry();
