@@ -322,7 +322,8 @@ TEST(UiFitToScreen, ALargerDialogScrollsWithinTheRoomThereIs)
     EXPECT_TRUE(scale2.contains(big.geometry()));
     auto* scroll = big.findChild<QScrollArea*>();
     ASSERT_TRUE(scroll);
-    EXPECT_TRUE(big.isAncestorOf(big.save));
+    for (QWidget* w : std::initializer_list<QWidget*>{big.first, big.second, big.save, big.hiddenNote})
+        EXPECT_EQ(w->parentWidget(), scroll->widget()) << w->metaObject()->className();
     EXPECT_EQ(big.save->geometry(), QRect(600, 640, 75, 25));   // within the scrolled content
     EXPECT_EQ(big.first->nextInFocusChain(), big.second);
     EXPECT_TRUE(big.hiddenNote->isHidden());
