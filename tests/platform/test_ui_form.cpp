@@ -215,6 +215,7 @@ TEST(UiModal, BoxesHaveTheSystemsCaptionsIconsAndChineseButtons)
     QString wanted, shown;   // shown: caption|icon|buttons|the one clicked
     int width = 0;
     Qt::WindowFlags flags;
+    QString detail;
     QTimer poll;
     poll.setInterval(10);
     QObject::connect(&poll, &QTimer::timeout, [&] {
@@ -230,6 +231,7 @@ TEST(UiModal, BoxesHaveTheSystemsCaptionsIconsAndChineseButtons)
         buttons.sort();
         width = box->width();
         flags = box->windowFlags();
+        detail = box->detailedText();
         shown = QStringLiteral("%1|%2|%3|%4")
                     .arg(box->windowTitle())
                     .arg(box->icon())
@@ -261,6 +263,13 @@ TEST(UiModal, BoxesHaveTheSystemsCaptionsIconsAndChineseButtons)
         EXPECT_FALSE(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
         EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
     }
+    // A fixed failure text with its cause one click away, as wide.
+    answer(QStringLiteral("确定"));
+    ui::failedBecause(QStringLiteral("恢复失败"), QStringLiteral("所选文件不是本系统的数据库"), nullptr,
+                      ui::applicationTitle(), ui::Icon::None);
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("人力资源管理系统|%1|").arg(QMessageBox::NoIcon))) << shown.toStdString();
+    EXPECT_EQ(detail, QStringLiteral("所选文件不是本系统的数据库"));
+    EXPECT_GE(width, ui::kMessageBoxMinWidth);
     EXPECT_EQ(ui::toQtFilter(QStringLiteral("BMP|*.bmp|图片|*.bmp;*.jpg")),
               QStringLiteral("BMP (*.bmp);;图片 (*.bmp *.jpg)"));
     EXPECT_EQ(ui::toQtFilter(QStringLiteral("All")), QStringLiteral("All (*)"));
