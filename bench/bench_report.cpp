@@ -228,7 +228,9 @@ int figures(int rows, bool reference)
     // Preview: from the call until the first page has been painted on screen.
     t0 = Clock::now();
     c0 = cpuSeconds();
-    report::PreviewDialog preview(project.prepare(), project.defaultPdfName());
+    auto prepared = project.prepare();
+    const QString pdfName = project.defaultPdfName(prepared->layout());
+    report::PreviewDialog preview(std::move(prepared), pdfName);
     QEventLoop loop;
     QObject::connect(preview.view(), &report::PageView::pageRendered, &loop, &QEventLoop::quit);
     QTimer::singleShot(10000, &loop, &QEventLoop::quit);

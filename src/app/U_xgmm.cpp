@@ -4,6 +4,7 @@
 #include "platform/ui/modal.h"
 #include "platform/ui/rowbind.h"
 #include "platform/ui/text.h"
+#include <QCoreApplication>
 #include <QFrame>
 #include <QLabel>
 #include <QStyle>
@@ -59,7 +60,8 @@ Tfrm_xgmm::Tfrm_xgmm(QWidget* owner) : ui::Form(owner)
     BitBtn3->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
     BitBtn3->setGeometry(32, 168, 75, 25);
     BitBtn3->onClick = [this] { BitBtn3Click(); };
-    BitBtn2 = new ui::Button(QStringLiteral("Cancel"), Panel1);
+    // The toolkit's own cancel caption, in the language of its loaded catalogue (取消).
+    BitBtn2 = new ui::Button(QCoreApplication::translate("QPlatformTheme", "Cancel"), Panel1);
     BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
     BitBtn2->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
     BitBtn2->setGeometry(128, 168, 75, 25);

@@ -4,6 +4,7 @@
 #include "platform/db/query.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/errors.h"
+#include <QMouseEvent>
 #include <QTreeWidget>
 
 namespace personnel {
@@ -19,6 +20,8 @@ EmployeeTreeList::EmployeeTreeList(QWidget* owner, Setup setup) : QObject(owner)
     connect(TreeView1, &QTreeWidget::itemClicked, this, [this, owner] {
         ui::guarded(owner->window(), [this] { TreeView1Click(); });
     });
+    // A click beside the nodes lists the selected node as well.
+    TreeView1->viewport()->installEventFilter(this);
 
     DBGrid1 = new ui::DBGrid(owner);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
@@ -26,6 +29,22 @@ EmployeeTreeList::EmployeeTreeList(QWidget* owner, Setup setup) : QObject(owner)
 }
 
 QString EmployeeTreeList::companyName(db::Query& q) { return ::companyName(q); }
+
+bool EmployeeTreeList::eventFilter(QObject* o, QEvent* e)
+{
+    if (o == TreeView1->viewport()) {
+        if (e->type() == QEvent::MouseButtonPress) {
+            pressed_ = static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton;
+        } else if (e->type() == QEvent::MouseButtonRelease && pressed_) {
+            pressed_ = false;
+            auto* me = static_cast<QMouseEvent*>(e);
+            // A click on a node arrives as itemClicked.
+            if (me->button() == Qt::LeftButton && !TreeView1->itemAt(me->position().toPoint()))
+                ui::guarded(TreeView1->window(), [this] { TreeView1Click(); });
+        }
+    }
+    return QObject::eventFilter(o, e);
+}
 
 void EmployeeTreeList::buildTree(bool clearFirst, ui::ComboBox* departments)
 {

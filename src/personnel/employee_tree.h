@@ -41,8 +41,8 @@ namespace personnel {
 //                      tree_->expand();
 //   显示全部:          tree_->showAll();
 //
-// A click on a tree node runs TreeView1Click by itself (under the default error
-// handler).
+// A left click anywhere on the tree, its empty area included, runs
+// TreeView1Click by itself (under the default error handler).
 class EmployeeTreeList : public QObject {
     Q_OBJECT
 public:
@@ -78,8 +78,12 @@ public:
     // 单位名称 of the first row of "select distinct 单位名称 from 单位信息表" on q.
     static QString companyName(db::Query& q);
 
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override;
+
 private:
     void run(const QString& sql, const QString* node);
+    bool pressed_ = false;
 
     Setup setup_;
 };

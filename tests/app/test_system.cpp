@@ -8,6 +8,7 @@
 #include "harness.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dbgrid.h"
+#include "platform/ui/locale.h"
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -160,8 +161,10 @@ TEST_F(SystemTest, OperatorPasswordLoginCompanyBackupAndRestoreFromTheMainWindow
         g->SpeedButton1->click();
     });
     modal->clear();
+    ASSERT_TRUE(ui::installChineseTranslations());   // as the program does
     run("N9", [&](QDialog* d) {
         auto* x = static_cast<Tfrm_xgmm*>(d);
+        EXPECT_EQ(x->BitBtn2->text(), "取消");   // the toolkit's cancel, in Chinese
         const auto press = [&](const QString& a, const QString& b, const QString& c, const QString& e) {
             x->Edit1->setText(a);
             x->Edit2->setText(b);

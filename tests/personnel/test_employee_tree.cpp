@@ -2,6 +2,7 @@
 // employee is in test_ygxxll, the inputs that follow the list in test_moves.
 #include "employees.h"
 #include "personnel/employee_tree.h"
+#include <QTest>
 
 namespace {
 
@@ -44,4 +45,45 @@ TEST_F(EmployeeTreeTest, PopulationInService)
     t.showAll();
     EXPECT_EQ(q.recordCount(), 0);
     EXPECT_FALSE(t.hasCurrentRow());
+}
+
+// A click beside the nodes lists the selected node again, as a click on it
+// does: after a search the list is the node's once more.
+TEST_F(EmployeeTreeTest, ClickOnTheEmptyAreaListsTheSelectedNode)
+{
+    QWidget owner;
+    owner.resize(400, 400);
+    personnel::EmployeeTreeList::Setup s;
+    s.list = &Data1->ADOpublic;
+    s.sflz = "否";
+    s.showSql = "select * from 人事表 where sflz=:a";
+    s.rootSql = "select * from 人事表 where sflz=:b ";
+    s.deptSql = "select * from 人事表 where ssbm = :a and sflz=:b ";
+    personnel::EmployeeTreeList t(&owner, s);
+    t.TreeView1->setGeometry(0, 0, 209, 400);
+    t.buildTree(true);
+    t.expand();
+    t.openPopulation();
+    owner.show();
+    QApplication::processEvents();
+
+    db::Query& q = Data1->ADOpublic;
+    hrtest::clickNode(t.TreeView1, "研发部");
+    ASSERT_EQ(q.recordCount(), 2);
+    // Something else fills the list (a search, 显示全部) ...
+    ui::runSelect(q, "select * from 人事表");
+    ASSERT_GT(q.recordCount(), 2);
+    // ... and a click below the last node brings back the selected node's rows.
+    QWidget* vp = t.TreeView1->viewport();
+    const QPoint below(100, vp->height() - 5);
+    ASSERT_EQ(t.TreeView1->itemAt(below), nullptr);
+    QTest::mouseClick(vp, Qt::LeftButton, Qt::NoModifier, below);
+    EXPECT_EQ(hrtest::fieldTexts(q, "xm"), (QStringList{"张三", "李四二"}));
+    EXPECT_EQ(t.TreeView1->currentItem()->text(0), "研发部");
+
+    // A right click there does nothing.
+    ui::runSelect(q, "select * from 人事表");
+    const int all = q.recordCount();
+    QTest::mouseClick(vp, Qt::RightButton, Qt::NoModifier, below);
+    EXPECT_EQ(q.recordCount(), all);
 }

@@ -3,6 +3,7 @@
 #include "platform/image/image.h"
 #include "platform/report/preview.h"
 #include "platform/report/report.h"
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -104,11 +105,12 @@ TEST(ReportLayout, RowsPagesAndTotals)
     const auto text = [&l](const report::Document& d, BandKind band, int page, int row = -1) {
         return d.itemText(l.band(band).items[0], band, page, row).toStdString();
     };
-    EXPECT_EQ(text(doc, BandKind::PageTotal, 0), "2.3");
-    EXPECT_EQ(text(doc, BandKind::PageTotal, 1), "3000000002.7");
+    // Amounts with their decimals, totals too; without decimals as stored.
+    EXPECT_EQ(text(doc, BandKind::PageTotal, 0), "2.30");
+    EXPECT_EQ(text(doc, BandKind::PageTotal, 1), "3000000002.70");
     EXPECT_EQ(text(doc, BandKind::Summary, 1), "3000000004.996");
-    EXPECT_EQ(text(doc, BandKind::Detail, 1, 23), "0.2");
-    EXPECT_EQ(text(doc, BandKind::Detail, 1, 28), "0");   // -0.004 to two places
+    EXPECT_EQ(text(doc, BandKind::Detail, 1, 23), "0.20");
+    EXPECT_EQ(text(doc, BandKind::Detail, 1, 28), "0.00");   // -0.004 to two places, no minus
     const report::Document cents(l, amounts(QList<db::Value>(10000, db::Value::real(0.01))), {});
     EXPECT_EQ(text(cents, BandKind::Summary, 0), "100");
     // Texts: an empty parameter takes its blank along; page numbers.
@@ -259,8 +261,22 @@ TEST_F(ReportPdf, SalaryMonthPreviewExportAndPrint)
         ASSERT_TRUE(preview);
         pages = preview->document().pageCount();
         rendered = preview->view()->pagesRendered();
-        preview->view()->showPage(pages - 1);
+        // Paging: nowhere to go before the first page or past the last.
+        QHash<QString, QAction*> act;
+        for (QAction* a : preview->findChildren<QAction*>()) act.insert(a->text(), a);
+        const auto enabled = [&] {
+            QString s;
+            for (const char* t : {"首页", "上一页", "下一页", "末页"}) s += act.value(QString::fromUtf8(t))->isEnabled() ? '1' : '0';
+            return s.toStdString();
+        };
+        EXPECT_EQ(enabled(), "0011");
+        EXPECT_FALSE(act.value(QStringLiteral("打印"))->icon().isNull());
+        act.value(QStringLiteral("下一页"))->trigger();
         shownLast = preview->view()->currentPage();
+        EXPECT_EQ(enabled(), "1100");
+        act.value(QStringLiteral("首页"))->trigger();
+        EXPECT_EQ(enabled(), "0011");
+        preview->view()->showPage(pages - 1);
         preview->exportPdf();
         preview->printDocument();
     };
@@ -271,7 +287,9 @@ TEST_F(ReportPdf, SalaryMonthPreviewExportAndPrint)
     EXPECT_EQ(inner, QStringList{QStringLiteral("print")});
     ASSERT_EQ(modal->fileRequests.size(), 1);
     EXPECT_TRUE(modal->fileRequests[0].save);
-    EXPECT_EQ(modal->fileRequests[0].fileName, QStringLiteral("gzt_2024-03.pdf"));
+    // A readable name for the month shown.
+    EXPECT_TRUE(modal->fileRequests[0].fileName.endsWith(QStringLiteral("/工资表_2024-03.pdf")))
+        << modal->fileRequests[0].fileName.toStdString();
     EXPECT_TRUE(modal->messages.isEmpty()) << modal->lastText().toStdString();
 
     const QString text = pdfText(pdf);
@@ -312,7 +330,15 @@ TEST_F(ReportPdf, SalaryMonthPreviewExportAndPrint)
     modal->files << QStringLiteral("/nonexistent-folder/x.pdf");
     modal->onDialog = [](QDialog* d) { qobject_cast<report::PreviewDialog*>(d)->exportPdf(); };
     p.Execute();
-    EXPECT_TRUE(modal->lastText().startsWith(QStringLiteral("导出失败：无法写入 /nonexistent-folder/x.pdf"))) << modal->lastText().toStdString();
+    EXPECT_EQ(modal->lastText(), QStringLiteral("导出失败：无法写入 /nonexistent-folder/x.pdf：文件夹不存在"));   // the reason in Chinese
+    // Proposed in the folder of the last PDF written.
+    ASSERT_EQ(modal->fileRequests.size(), 2);
+    EXPECT_EQ(modal->fileRequests[1].fileName, QDir(db->dir()).filePath(QStringLiteral("工资表_2024-03.pdf")));
+
+    // The work card, dated: its own name and the day.
+    report::RvProject card;
+    card.ProjectFile = report::programFolder() + QStringLiteral("gzz");
+    EXPECT_EQ(card.defaultPdfName(report::loadLayout(report::resolveProjectFile(card.ProjectFile)), QDate(2026, 12, 7)), QStringLiteral("工作证_2026-12-07.pdf"));
 }
 
 }

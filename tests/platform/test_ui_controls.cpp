@@ -209,3 +209,35 @@ TEST(UiLocale, QtsOwnDialogTextsSpeakChinese)
     EXPECT_EQ(picker.calendarWidget()->locale().standaloneMonthName(12), QStringLiteral("十二月"));
     EXPECT_EQ(picker.text(), QStringLiteral("2000-01-01"));
 }
+
+// One click into a part of the date and the digits typed replace that part:
+// the year as well as the month and the day.
+TEST(UiDatePicker, AClickThenTypingReplacesTheClickedPart)
+{
+    ui::DateTimePicker picker;
+    picker.resize(160, 28);
+    picker.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&picker));
+    picker.setText(QStringLiteral("2000-01-01"));
+    QLineEdit* line = picker.findChild<QLineEdit*>();
+    ASSERT_TRUE(line);
+    // Where the operator points: within the digits of each part of "2000-01-01".
+    const auto at = [&](int chars) {
+        line->setCursorPosition(chars);
+        const QRect r = line->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+        return QPoint(r.center().x(), line->height() / 2);
+    };
+    const std::tuple<int, const char*, const char*> cases[] = {
+        {2, "2025", "2025-01-01"},   // the year, clicked between its digits
+        {6, "07", "2025-07-01"},
+        {9, "15", "2025-07-15"},
+        {4, "1999", "1999-07-15"},   // the year clicked at its end
+    };
+    for (const auto& [chars, typed, want] : cases) {
+        QTest::mouseClick(line, Qt::LeftButton, Qt::NoModifier, at(chars));
+        QTest::keyClicks(line, QString::fromLatin1(typed));
+        QTest::keyClick(line, Qt::Key_Tab);
+        EXPECT_EQ(picker.text(), QString::fromLatin1(want)) << typed;
+        picker.setFocus();
+    }
+}

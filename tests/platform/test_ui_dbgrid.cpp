@@ -142,3 +142,62 @@ TEST_F(UiDBGrid, GivenColumnsBitmapsAndLeavingAQuery)
 }
 
 }
+
+namespace {
+
+// A grid on a table of its own: a name and an amount.
+class UiDBGridLook : public hrtest::HrTest {
+protected:
+    void SetUp() override
+    {
+        HrTest::SetUp();
+        db->exec(QStringLiteral("create table 金额 (mc text, je real)"));
+        db->exec(QStringLiteral("insert into 金额 values ('加班费', 2068.9655172413795), ('上限', 1e23),"
+                                " ('结算', 3195.4), ('整数', 3000), ('负', -12.345), ('零头', -0.001), ('小', 1e-7)"));
+        q = &Data1->ADOpublic;
+        q->setSql(QStringLiteral("select mc, je from 金额 order by rowid"));
+        q->open();
+        grid->resize(500, 300);
+        grid->setQuery(q);
+        grid->show();
+        QApplication::processEvents();
+    }
+    QString cell(int row, int col) const { return grid->model()->index(row, col).data().toString(); }
+    db::Query* q = nullptr;
+    std::unique_ptr<ui::DBGrid> grid = std::make_unique<ui::DBGrid>();
+};
+
+}
+
+// Amounts read as amounts: to the cent, plain digits; the row keeps its value.
+TEST_F(UiDBGridLook, RealColumnsShowAtMostTwoDecimalsInPlainDigits)
+{
+    const QStringList want = {"2068.97", "100000000000000000000000", "3195.4", "3000", "-12.35", "0", "0"};
+    for (int r = 0; r < want.size(); ++r) EXPECT_EQ(cell(r, 1), want[r]) << r;
+    q->first();
+    EXPECT_EQ(q->field(QStringLiteral("je")).toReal(), 2068.9655172413795);   // stored as it was
+    EXPECT_EQ(q->fieldText(QStringLiteral("je")), QStringLiteral("2068.9655172413795"));   // what an input is filled with
+}
+
+// The last column reaches the right edge, so a click anywhere on a row picks
+// that row; a value edited into a column widens it at once.
+TEST_F(UiDBGridLook, TheLastColumnFillsTheGridAndWidthsFollowEditedValues)
+{
+    QHeaderView* header = grid->horizontalHeader();
+    EXPECT_EQ(header->length(), grid->viewport()->width());
+    QStringList seen;
+    grid->onCellClick = [&] { seen << q->fieldText(QStringLiteral("mc")); };
+    const int y = grid->rowViewportPosition(2) + grid->rowHeight(2) / 2;
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(grid->viewport()->width() - 3, y));
+    EXPECT_EQ(q->recNo(), 2);
+    EXPECT_EQ(seen, QStringList{"结算"});
+
+    // A longer name than any the grid opened with.
+    const QString longer = QStringLiteral("技术研究开发部第一项目组");
+    q->edit();
+    q->setField(QStringLiteral("mc"), db::Value::text(longer));
+    q->post();
+    QApplication::processEvents();
+    EXPECT_GE(grid->columnWidth(0), grid->fontMetrics().horizontalAdvance(longer) + 6);
+    EXPECT_EQ(header->length(), grid->viewport()->width());   // still filled, nothing beyond
+}

@@ -4,7 +4,11 @@
 #include "platform/ui/form.h"
 #include "platform/ui/modal.h"
 #include <QApplication>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QLabel>
 #include <QMessageBox>
+#include <QScrollArea>
 #include <QTest>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -209,6 +213,9 @@ TEST(UiModal, BoxesHaveTheSystemsCaptionsIconsAndChineseButtons)
 {
     ASSERT_FALSE(ui::quitRequested());
     QString wanted, shown;   // shown: caption|icon|buttons|the one clicked
+    int width = 0;
+    Qt::WindowFlags flags;
+    QString detail;
     QTimer poll;
     poll.setInterval(10);
     QObject::connect(&poll, &QTimer::timeout, [&] {
@@ -222,6 +229,9 @@ TEST(UiModal, BoxesHaveTheSystemsCaptionsIconsAndChineseButtons)
             if (b->text() == wanted) pick = b;
         }
         buttons.sort();
+        width = box->width();
+        flags = box->windowFlags();
+        detail = box->detailedText();
         shown = QStringLiteral("%1|%2|%3|%4")
                     .arg(box->windowTitle())
                     .arg(box->icon())
@@ -247,10 +257,140 @@ TEST(UiModal, BoxesHaveTheSystemsCaptionsIconsAndChineseButtons)
         answer(QStringLiteral("确定"));
         show(QStringLiteral("完成"), nullptr);
         EXPECT_EQ(shown, QStringLiteral("%1|%2|确定|确定").arg(QString::fromUtf8(wantCaption)).arg(wantIcon));
+        // A dialog's frame, wide enough for its caption however short the text.
+        EXPECT_GE(width, ui::kMessageBoxMinWidth) << wantCaption;
+        EXPECT_TRUE(flags & Qt::CustomizeWindowHint);
+        EXPECT_FALSE(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+        EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
     }
+    // A fixed failure text with its cause one click away, as wide.
+    answer(QStringLiteral("确定"));
+    ui::failedBecause(QStringLiteral("恢复失败"), QStringLiteral("所选文件不是本系统的数据库"), nullptr,
+                      ui::applicationTitle(), ui::Icon::None);
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("人力资源管理系统|%1|").arg(QMessageBox::NoIcon))) << shown.toStdString();
+    EXPECT_EQ(detail, QStringLiteral("所选文件不是本系统的数据库"));
+    EXPECT_GE(width, ui::kMessageBoxMinWidth);
     EXPECT_EQ(ui::toQtFilter(QStringLiteral("BMP|*.bmp|图片|*.bmp;*.jpg")),
               QStringLiteral("BMP (*.bmp);;图片 (*.bmp *.jpg)"));
     EXPECT_EQ(ui::toQtFilter(QStringLiteral("All")), QStringLiteral("All (*)"));
 }
 
+// A description that already shows its patterns shows them once, and the
+// file dialog still filters by them.
+TEST(UiModal, FileFiltersShowTheirPatternsOnceAndStillFilter)
+{
+    const QString backup = ui::toQtFilter(QStringLiteral("备份文件(*.bak)|*.bak"));
+    EXPECT_EQ(backup, QStringLiteral("备份文件(*.bak)"));
+    EXPECT_EQ(ui::toQtFilter(QStringLiteral("图片 (*.jpg; *.bmp)|*.bmp;*.jpg")), QStringLiteral("图片 (*.jpg; *.bmp)"));
+    // Other patterns than the description shows: the real ones in their own pair.
+    EXPECT_EQ(ui::toQtFilter(QStringLiteral("位图(*.bmp)|*.bmp;*.dib")), QStringLiteral("位图(*.bmp) (*.bmp *.dib)"));
+    EXPECT_EQ(ui::toQtFilter(QStringLiteral("(说明)|*.txt")), QStringLiteral("(说明) (*.txt)"));
+
+    QFileDialog dlg(nullptr, QString(), QString(), backup);
+    dlg.setOption(QFileDialog::DontUseNativeDialog);
+    auto* files = dlg.findChild<QFileSystemModel*>();
+    ASSERT_TRUE(files);
+    EXPECT_EQ(files->nameFilters(), QStringList{QStringLiteral("*.bak")});
+    EXPECT_EQ(dlg.nameFilters(), QStringList{backup});
+}
+
+}
+
+namespace {
+
+// A dialog placed by hand, as most of the system's are: a fixed size, a
+// button at its lower right corner, inputs in a tab order of their own.
+struct BigForm : ui::Form {
+    ui::Edit* first = new ui::Edit(this);
+    ui::Edit* second = new ui::Edit(this);
+    ui::Button* save = new ui::Button(QStringLiteral("保存"), this);
+    QLabel* hiddenNote = new QLabel(QStringLiteral("说明"), this);
+    BigForm()
+    {
+        setFixedSize(699, 676);
+        first->setGeometry(400, 20, 120, 22);
+        second->setGeometry(20, 20, 120, 22);
+        save->setGeometry(600, 640, 75, 25);
+        hiddenNote->hide();
+        setTabOrder(first, second);
+        setTabOrder(second, save);
+    }
+};
+
+}
+
+// A dialog larger than the screen's room scrolls inside a window that fits;
+// every control is still in it, in its place and tab order, and reachable.
+TEST(UiFitToScreen, ALargerDialogScrollsWithinTheRoomThereIs)
+{
+    const QRect scale2(0, 0, 960, 540 - 30);   // 1920 x 1080 at scale factor 2, less a panel
+    BigForm big;
+    ASSERT_TRUE(ui::fitToScreen(&big, scale2));
+    EXPECT_LE(big.width(), scale2.width());
+    EXPECT_LE(big.height() + 30, scale2.height());
+    EXPECT_TRUE(scale2.contains(big.geometry()));
+    auto* scroll = big.findChild<QScrollArea*>();
+    ASSERT_TRUE(scroll);
+    for (QWidget* w : std::initializer_list<QWidget*>{big.first, big.second, big.save, big.hiddenNote})
+        EXPECT_EQ(w->parentWidget(), scroll->widget()) << w->metaObject()->className();
+    EXPECT_EQ(big.save->geometry(), QRect(600, 640, 75, 25));   // within the scrolled content
+    EXPECT_EQ(big.first->nextInFocusChain(), big.second);
+    EXPECT_TRUE(big.hiddenNote->isHidden());
+
+    big.show();
+    QApplication::processEvents();
+    EXPECT_FALSE(big.save->isHidden());
+    scroll->ensureWidgetVisible(big.save);
+    const QRect seen(big.save->mapTo(scroll->viewport(), QPoint()), big.save->size());
+    EXPECT_TRUE(scroll->viewport()->rect().contains(seen));
+
+    // One that fits is left as it was; placed partly off the screen, it
+    // moves just far enough to be seen whole.
+    ChainForm small;
+    small.resize(701, 440);
+    small.move(144, 20);
+    EXPECT_FALSE(ui::fitToScreen(&small, scale2));
+    EXPECT_FALSE(small.findChild<QScrollArea*>());
+    EXPECT_EQ(small.a->parentWidget(), &small);
+    EXPECT_EQ(small.size(), QSize(701, 440));
+    EXPECT_EQ(small.pos(), QPoint(144, 20));
+    small.move(144, 124);
+    ui::fitToScreen(&small, scale2);
+    EXPECT_EQ(small.x(), 144);
+    EXPECT_LE(small.y() + small.height(), scale2.bottom());
+}
+
+// A dialog laid out by a layout whose least size is too big: the layout moves
+// into the scrolled part and the dialog shrinks to the room.
+TEST(UiFitToScreen, LaidOutDialogsScrollToo)
+{
+    QDialog dlg;
+    auto* lay = new QVBoxLayout(&dlg);
+    auto* tall = new QLabel(QStringLiteral("表格"), &dlg);
+    tall->setMinimumSize(900, 800);
+    auto* ok = new QPushButton(QStringLiteral("确定"), &dlg);
+    lay->addWidget(tall);
+    lay->addWidget(ok);
+    dlg.adjustSize();
+    const QRect room(0, 0, 1280, 720);
+    ASSERT_TRUE(ui::fitToScreen(&dlg, room));
+    EXPECT_LE(dlg.height(), room.height());
+    auto* scroll = dlg.findChild<QScrollArea*>();
+    ASSERT_TRUE(scroll);
+    EXPECT_EQ(scroll->widget()->layout(), lay);
+    EXPECT_TRUE(scroll->widget()->isAncestorOf(ok));
+}
+
+// Every Form does it by itself when first shown on a screen too small for it.
+TEST(UiFitToScreen, AFormFitsItsScreenWhenShown)
+{
+    BigForm big;
+    big.setFixedSize(5000, 4000);   // larger than any screen a test runs on
+    big.save->move(4900, 3950);
+    big.show();
+    QApplication::processEvents();
+    const QRect avail = big.screen()->availableGeometry();
+    EXPECT_TRUE(avail.contains(big.geometry()));
+    EXPECT_TRUE(big.findChild<QScrollArea*>());
+    EXPECT_TRUE(big.isAncestorOf(big.save));
 }

@@ -1,6 +1,7 @@
 #include "app/U_flash.h"
 #include "app/U_main.h"
 #include "data/U_data.h"
+#include "platform/diag/log.h"
 #include "platform/ui/locale.h"
 #include "platform/ui/modal.h"
 #include <QApplication>
@@ -16,6 +17,8 @@ int main(int argc, char** argv)
     // The task-bar name of the program (window class); the message boxes take
     // the same title from the modal seam.
     QApplication::setApplicationName(ui::applicationTitle());
+    // Under the data folder of that name: ~/.local/share/人力资源管理系统/failures.log
+    diag::startLogFile();
 
     frm_main = new Tfrm_main();
     Data1 = new TData1();

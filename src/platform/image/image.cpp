@@ -53,6 +53,54 @@ constexpr size_t kArithPad = 256;
 
 constexpr const char* kIncomplete = "JPEG 图片不完整：文件在图片结束之前就断了";
 
+// The fragments a refusal is made of, in the operator's language; libjpeg's
+// own English messages only go as far as their code.
+namespace texts {
+QString tooManyScans() { return QStringLiteral("扫描次数超过 %1 次").arg(kMaxScans); }
+QString colourSpace() { return QStringLiteral("不支持的色彩空间"); }
+QString implausibleSize() { return QStringLiteral("图片尺寸不合理"); }
+QString noMemory() { return QStringLiteral("内存不足，无法存放图片"); }
+QString stoppedEarly() { return QStringLiteral("解码提前中止"); }
+QString decoderError(int code)
+{
+    switch (code) {
+    case JERR_NO_SOI: return QStringLiteral("不是 JPEG 文件");
+    case JERR_INPUT_EMPTY:
+    case JERR_INPUT_EOF: return QStringLiteral("文件提前结束");
+    case JERR_OUT_OF_MEMORY: return QStringLiteral("内存不足");
+    case JERR_IMAGE_TOO_BIG:
+    case JERR_EMPTY_IMAGE: return QStringLiteral("图片尺寸不合理");
+    case JERR_BAD_PRECISION:
+    case JERR_NOT_COMPILED:
+    case JERR_ARITH_NOTIMPL:
+    case JERR_CONVERSION_NOTIMPL: return QStringLiteral("不支持的编码方式");
+    default: return QStringLiteral("解码错误，代码 %1").arg(code);
+    }
+}
+QString bmpTooShort() { return QStringLiteral("文件太短"); }
+QString notBmp() { return QStringLiteral("不是 BMP 文件"); }
+QString os2Header() { return QStringLiteral("OS/2 文件头"); }
+QString badInfoHeader() { return QStringLiteral("信息头有误"); }
+QString badSize() { return QStringLiteral("图片尺寸有误"); }
+QString missingMasks() { return QStringLiteral("缺少颜色掩码"); }
+QString otherMasks() { return QStringLiteral("非常规的颜色掩码"); }
+QString compressed(quint32 method) { return QStringLiteral("压缩方式 %1").arg(method); }
+QString bitsPerPixel(int bits) { return QStringLiteral("每像素 %1 位").arg(bits); }
+QString badPalette() { return QStringLiteral("调色板大小有误"); }
+QString paletteOutside() { return QStringLiteral("调色板超出文件范围"); }
+QString pixelsOutside() { return QStringLiteral("像素数据超出文件范围"); }
+// Qt's file error texts come from the C library, in English.
+QString fileError(const QFile& f)
+{
+    switch (f.error()) {
+    case QFileDevice::OpenError: return f.exists() ? QStringLiteral("无法打开（可能没有读取权限）") : QStringLiteral("文件不存在");
+    case QFileDevice::PermissionsError: return QStringLiteral("没有读取权限");
+    case QFileDevice::ReadError: return QStringLiteral("读取出错");
+    default: return QStringLiteral("文件错误（%1）").arg(int(f.error()));
+    }
+}
+}
+
 // libjpeg reports failures by calling error_exit, which must not return.
 // Throwing through libjpeg's C frames is undefined, so we jump back to the
 // frame that called setjmp and turn the failure into an exception there.
@@ -292,7 +340,7 @@ bool runJpeg(JpegJob* job, const unsigned char* data, unsigned long size)
     if (setjmp(job->err.jump)) {
         jpeg_destroy_decompress(cinfo);
         if (src.stop == JpegSource::Stop::Incomplete) job->refusal = QString::fromUtf8(kIncomplete);
-        if (src.stop == JpegSource::Stop::TooManyScans) job->refusal = QStringLiteral("more than %1 scans").arg(kMaxScans);
+        if (src.stop == JpegSource::Stop::TooManyScans) job->refusal = texts::tooManyScans();
         job->whole = src.stop == JpegSource::Stop::Incomplete;
         return false;
     }
@@ -325,7 +373,7 @@ bool runJpeg(JpegJob* job, const unsigned char* data, unsigned long size)
         cmyk = true;
         break;
     default:
-        job->refusal = QStringLiteral("unsupported colour space");
+        job->refusal = texts::colourSpace();
         jpeg_destroy_decompress(cinfo);
         return false;
     }
@@ -335,7 +383,7 @@ bool runJpeg(JpegJob* job, const unsigned char* data, unsigned long size)
     const qint64 h = cinfo->output_height;
     const int comps = cinfo->output_components;
     if (w <= 0 || h <= 0 || tooLarge(w, h) || comps != (cmyk ? 4 : 3)) {
-        job->refusal = QStringLiteral("implausible picture size");
+        job->refusal = texts::implausibleSize();
         jpeg_destroy_decompress(cinfo);
         return false;
     }
@@ -348,7 +396,7 @@ bool runJpeg(JpegJob* job, const unsigned char* data, unsigned long size)
     }
     job->image = QImage(int(w), int(h), QImage::Format_RGB32);
     if (job->image.isNull()) {
-        job->refusal = QStringLiteral("not enough memory for the picture");
+        job->refusal = texts::noMemory();
         jpeg_destroy_decompress(cinfo);
         return false;
     }
@@ -360,7 +408,7 @@ bool runJpeg(JpegJob* job, const unsigned char* data, unsigned long size)
         JSAMPROW rows[1] = {job->row.data()};
         if (jpeg_read_scanlines(cinfo, rows, 1) != 1) {
             // Only a suspending source returns no line; ours never suspends.
-            job->refusal = QStringLiteral("decoder stopped early");
+            job->refusal = texts::stoppedEarly();
             jpeg_destroy_decompress(cinfo);
             return false;
         }
@@ -405,9 +453,9 @@ void put16(uchar* p, quint16 v)
     p[1] = uchar(v >> 8);
 }
 
-[[noreturn]] void bmpCorrupt(const char* why)
+[[noreturn]] void bmpCorrupt(const QString& why)
 {
-    throw Error(QStringLiteral("BMP 图片已损坏或不完整（%1）").arg(QString::fromLatin1(why)));
+    throw Error(QStringLiteral("BMP 图片已损坏或不完整（%1）").arg(why));
 }
 
 [[noreturn]] void bmpUnsupported(const QString& what)
@@ -419,7 +467,7 @@ QByteArray readWholeFile(const QString& path)
 {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
-        throw Error(QStringLiteral("无法打开图片文件 %1：%2").arg(path, f.errorString()));
+        throw Error(QStringLiteral("无法打开图片文件 %1：%2").arg(path, texts::fileError(f)));
     // Read up to the bound only: the name may even belong to a device that never ends.
     QByteArray bytes;
     if (!f.isSequential()) bytes.reserve(qsizetype(qMin(f.size(), kMaxFileBytes + 1)));
@@ -429,7 +477,7 @@ QByteArray readWholeFile(const QString& path)
         bytes += chunk;
     }
     if (f.error() != QFileDevice::NoError)
-        throw Error(QStringLiteral("无法读取图片文件 %1：%2").arg(path, f.errorString()));
+        throw Error(QStringLiteral("无法读取图片文件 %1：%2").arg(path, texts::fileError(f)));
     if (bytes.size() > kMaxFileBytes)
         throw Error(QStringLiteral("图片文件 %1 太大，不能用作照片（最多 %2 MB）").arg(path).arg(kMaxFileBytes >> 20));
     return bytes;
@@ -455,7 +503,7 @@ QImage decodeJpeg(const QByteArray& bytes)
     JpegJob job{};
     if (!runJpeg(&job, reinterpret_cast<const unsigned char*>(bytes.constData()), static_cast<unsigned long>(bytes.size()))) {
         if (job.whole) throw Error(job.refusal);
-        const QString why = job.refusal.isEmpty() ? QString::fromLocal8Bit(job.err.message) : job.refusal;
+        const QString why = job.refusal.isEmpty() ? texts::decoderError(job.err.pub.msg_code) : job.refusal;
         throw Error(QStringLiteral("JPEG 图片已损坏或无法读取（%1）").arg(why));
     }
     return job.image;
@@ -516,13 +564,13 @@ QImage decodeBmp(const QByteArray& bytes)
 {
     const qint64 size = bytes.size();
     const auto* p = reinterpret_cast<const uchar*>(bytes.constData());
-    if (size < kFileHeader + 4) bmpCorrupt("file too short");
-    if (p[0] != 'B' || p[1] != 'M') bmpCorrupt("not a BMP file");
+    if (size < kFileHeader + 4) bmpCorrupt(texts::bmpTooShort());
+    if (p[0] != 'B' || p[1] != 'M') bmpCorrupt(texts::notBmp());
 
     const qint64 offBits = le32(p + 10);
     const qint64 infoSize = le32(p + kFileHeader);
-    if (infoSize == 12) bmpUnsupported(QStringLiteral("OS/2 header"));
-    if (infoSize < kInfoHeader || kFileHeader + infoSize > size) bmpCorrupt("bad info header");
+    if (infoSize == 12) bmpUnsupported(texts::os2Header());
+    if (infoSize < kInfoHeader || kFileHeader + infoSize > size) bmpCorrupt(texts::badInfoHeader());
 
     const uchar* info = p + kFileHeader;
     const qint64 width = qint32(le32(info + 4));
@@ -533,29 +581,29 @@ QImage decodeBmp(const QByteArray& bytes)
 
     const bool topDown = rawHeight < 0;
     const qint64 height = topDown ? -rawHeight : rawHeight;
-    if (width <= 0 || height <= 0) bmpCorrupt("bad picture size");
+    if (width <= 0 || height <= 0) bmpCorrupt(texts::badSize());
     if (tooLarge(width, height)) throw Error(tooLargeMessage(width, height));
 
     // 32-bit pictures may declare their channel masks; only the usual layout is read.
     if (compression == 3 && bits == 32) {
         qint64 maskAt = kFileHeader + kInfoHeader;
-        if (maskAt + 12 > size) bmpCorrupt("missing colour masks");
+        if (maskAt + 12 > size) bmpCorrupt(texts::missingMasks());
         if (le32(p + maskAt) != 0x00ff0000u || le32(p + maskAt + 4) != 0x0000ff00u || le32(p + maskAt + 8) != 0x000000ffu)
-            bmpUnsupported(QStringLiteral("colour masks"));
+            bmpUnsupported(texts::otherMasks());
     } else if (compression != 0) {
-        bmpUnsupported(QStringLiteral("compression %1").arg(compression));
+        bmpUnsupported(texts::compressed(compression));
     }
 
     const bool paletted = bits == 1 || bits == 4 || bits == 8;
-    if (!paletted && bits != 24 && bits != 32) bmpUnsupported(QStringLiteral("%1 bits per pixel").arg(bits));
+    if (!paletted && bits != 24 && bits != 32) bmpUnsupported(texts::bitsPerPixel(bits));
 
     std::vector<QRgb> palette;
     if (paletted) {
         const qint64 maxColours = qint64(1) << bits;
         const qint64 colours = clrUsed == 0 ? maxColours : qint64(clrUsed);
-        if (colours > maxColours) bmpCorrupt("bad palette size");
+        if (colours > maxColours) bmpCorrupt(texts::badPalette());
         const qint64 palAt = kFileHeader + infoSize;
-        if (palAt + colours * 4 > size || palAt + colours * 4 > offBits) bmpCorrupt("palette outside the file");
+        if (palAt + colours * 4 > size || palAt + colours * 4 > offBits) bmpCorrupt(texts::paletteOutside());
         palette.resize(size_t(maxColours), qRgb(0, 0, 0));   // unused indices read as black
         for (qint64 i = 0; i < colours; ++i) {
             const uchar* e = p + palAt + 4 * i;
@@ -565,7 +613,7 @@ QImage decodeBmp(const QByteArray& bytes)
 
     const qint64 stride = ((width * bits + 31) / 32) * 4;
     if (offBits < kFileHeader + infoSize || offBits > size || stride * height > size - offBits)
-        bmpCorrupt("pixel data outside the file");
+        bmpCorrupt(texts::pixelsOutside());
 
     QImage image(int(width), int(height), QImage::Format_RGB32);
     if (image.isNull()) throw Error(QStringLiteral("内存不足，无法读取 BMP 图片"));

@@ -214,12 +214,8 @@ QString Document::numberText(double v, int decimals) const
     QString s = QString::number(v, 'f', decimals);
     // Beyond fifteen digits the rounded text shows noise: formatNumber writes the rounded value.
     if (!(std::fabs(v) < std::pow(10.0, 15 - decimals))) return db::formatNumber(s.toDouble());
-    // Otherwise the rounded text as formatNumber writes numbers: no trailing zeros.
-    if (s.contains(QLatin1Char('.'))) {
-        while (s.endsWith(QLatin1Char('0'))) s.chop(1);
-        if (s.endsWith(QLatin1Char('.'))) s.chop(1);
-    }
-    if (s == QLatin1String("-0")) s = QStringLiteral("0");
+    // A column of amounts reads evenly: every value with the same places, 3195.40.
+    if (s.startsWith(QLatin1Char('-')) && s.toDouble() == 0) s.remove(0, 1);   // no "-0.00"
     return s;
 }
 
@@ -471,7 +467,7 @@ bool writePdf(const Document& doc, const QString& path, QString* error)
 {
     QSaveFile f(path);
     if (!f.open(QIODevice::WriteOnly)) {
-        if (error) *error = QStringLiteral("无法写入 %1：%2").arg(path, f.errorString());
+        if (error) *error = QStringLiteral("无法写入 %1：%2").arg(path, fileProblem(f, path));
         return false;
     }
     {
@@ -485,7 +481,7 @@ bool writePdf(const Document& doc, const QString& path, QString* error)
         }
     }
     if (!f.commit()) {
-        if (error) *error = QStringLiteral("无法写入 %1：%2").arg(path, f.errorString());
+        if (error) *error = QStringLiteral("无法写入 %1：%2").arg(path, fileProblem(f, path));
         return false;
     }
     return true;

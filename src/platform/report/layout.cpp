@@ -1,5 +1,6 @@
 #include "platform/report/layout.h"
 #include <QFile>
+#include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -324,7 +325,7 @@ Layout parseLayout(const QByteArray& json, const QString& file)
     }
     if (!doc.isObject()) r.fail(QStringLiteral("最外层应为对象 { … }"));
     const QJsonObject root = doc.object();
-    r.onlyKeys(root, QString(), {"version", "title", "params", "page", "font", "pageHeader", "columnHeader", "detail",
+    r.onlyKeys(root, QString(), {"version", "title", "fileName", "params", "page", "font", "pageHeader", "columnHeader", "detail",
                                  "pageTotal", "summary", "pageFooter"});
     if (r.integer(root, QString(), "version", 0, 0, 1000, true) != 1)
         r.fail(QStringLiteral("version"), QStringLiteral("应为 1"));
@@ -332,6 +333,7 @@ Layout parseLayout(const QByteArray& json, const QString& file)
     Layout l;
     l.file = file;
     l.title = r.text(root, QString(), "title");
+    l.fileName = r.text(root, QString(), "fileName");
     const QJsonValue params = root.value(QLatin1String("params"));
     if (!params.isUndefined()) {
         if (!params.isArray()) r.fail(QStringLiteral("params"), QStringLiteral("应为文字的列表"));
@@ -400,6 +402,23 @@ Layout parseLayout(const QByteArray& json, const QString& file)
     return l;
 }
 
+QString fileProblem(const QFileDevice& f, const QString& path)
+{
+    // Qt passes the C library's words on, English under most settings.
+    const QFileInfo fi(path);
+    switch (f.error()) {
+    case QFileDevice::OpenError:
+        if (!fi.absoluteDir().exists()) return QStringLiteral("文件夹不存在");
+        if (fi.isDir()) return QStringLiteral("这是一个文件夹");
+        return QStringLiteral("无法打开，可能没有权限");
+    case QFileDevice::PermissionsError: return QStringLiteral("没有权限");
+    case QFileDevice::ReadError: return QStringLiteral("读取出错");
+    case QFileDevice::WriteError:
+    case QFileDevice::ResourceError: return QStringLiteral("写入出错，磁盘可能已满");
+    default: return QStringLiteral("文件出错（%1）").arg(int(f.error()));
+    }
+}
+
 Layout loadLayout(const QString& file)
 {
     const QFileInfo fi(file);
@@ -408,11 +427,11 @@ Layout loadLayout(const QString& file)
         throw Error(QStringLiteral("报表文件 %1 过大（%2 字节，最多 %3 字节）").arg(file).arg(fi.size()).arg(kMaxLayoutBytes));
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly))
-        throw Error(QStringLiteral("无法读取报表文件 %1：%2").arg(file, f.errorString()));
+        throw Error(QStringLiteral("无法读取报表文件 %1：%2").arg(file, fileProblem(f, file)));
     // Read no more than the bound, even if the file grew since it was measured.
     const QByteArray bytes = f.read(kMaxLayoutBytes + 1);
     if (f.error() != QFileDevice::NoError)
-        throw Error(QStringLiteral("无法读取报表文件 %1：%2").arg(file, f.errorString()));
+        throw Error(QStringLiteral("无法读取报表文件 %1：%2").arg(file, fileProblem(f, file)));
     if (bytes.size() > kMaxLayoutBytes)
         throw Error(QStringLiteral("报表文件 %1 过大（超过 %2 字节）").arg(file).arg(kMaxLayoutBytes));
     return parseLayout(bytes, file);

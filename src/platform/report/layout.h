@@ -1,5 +1,6 @@
 #pragma once
 #include <QColor>
+#include <QFileDevice>
 #include <QMarginsF>
 #include <QPageLayout>
 #include <QPageSize>
@@ -79,6 +80,7 @@ struct Cards {
 struct Layout {
     QString file;
     QString title;
+    QString fileName;                           // start of the PDF export's proposed name
     QStringList params;                         // declared parameter names
     QPageSize::PageSizeId paper = QPageSize::A4;
     QPageLayout::Orientation orientation = QPageLayout::Portrait;
@@ -96,6 +98,9 @@ struct Layout {
     // The columns the layout reads, each with the first key naming it.
     QVector<QPair<QString, QString>> columns() const;
 };
+
+// Why a file could not be read or written, in the operator's words.
+QString fileProblem(const QFileDevice& f, const QString& path);
 
 // Both throw Error. parseLayout reads the text of a file already loaded.
 Layout loadLayout(const QString& file);

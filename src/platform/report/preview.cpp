@@ -3,6 +3,8 @@
 #include "platform/ui/modal.h"
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -12,6 +14,7 @@
 #include <QScrollBar>
 #include <QShortcut>
 #include <QSpinBox>
+#include <QStandardPaths>
 #include <QStyle>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -23,6 +26,48 @@ namespace {
 
 constexpr int kGap = 16;                      // around and between pages, logical pixels
 const double kZooms[] = {0.25, 0.5, 0.75, 1.0, 1.25, 1.5, 2.0, 3.0};
+
+// The folder of the last PDF written in this session; the documents folder at first.
+QString& pdfFolder()
+{
+    static QString folder;
+    return folder;
+}
+
+QString proposedPdfFolder()
+{
+    if (!pdfFolder().isEmpty() && QFileInfo(pdfFolder()).isDir()) return pdfFolder();
+    const QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return !docs.isEmpty() && QFileInfo(docs).isDir() ? docs : QDir::homePath();
+}
+
+// The style offers no printer; a small one drawn in the style's text colour,
+// so 打印 has a picture like the buttons beside it.
+QIcon printerIcon(const QPalette& pal)
+{
+    QIcon themed = QIcon::fromTheme(QStringLiteral("document-print"));
+    if (!themed.isNull()) return themed;
+    QIcon icon;
+    for (int side : {16, 32}) {
+        QPixmap pm(side, side);
+        pm.fill(Qt::transparent);
+        QPainter p(&pm);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.scale(side / 16.0, side / 16.0);
+        const QColor ink = pal.color(QPalette::WindowText);
+        p.setPen(QPen(ink, 1));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(4.5, 1.5, 7, 5));        // paper going in
+        p.setBrush(pal.color(QPalette::Button));
+        p.drawRoundedRect(QRectF(1.5, 5.5, 13, 6), 1, 1);   // the body
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(4.5, 9.5, 7, 5));        // the printed sheet
+        p.drawLine(QPointF(6, 11.5), QPointF(10, 11.5));
+        p.drawLine(QPointF(6, 13), QPointF(10, 13));
+        icon.addPixmap(pm);
+    }
+    return icon;
+}
 
 struct Busy {
     Busy() { QApplication::setOverrideCursor(Qt::WaitCursor); }
@@ -217,13 +262,14 @@ PreviewDialog::PreviewDialog(std::unique_ptr<Document> doc, QString pdfName, QWi
     top->addWidget(status_);
 
     QStyle* st = style();
-    QAction* print = bar->addAction(QStringLiteral("打印"), this, &PreviewDialog::printDocument);
+    QAction* print = bar->addAction(printerIcon(palette()), QStringLiteral("打印"), this, &PreviewDialog::printDocument);
     print->setShortcut(QKeySequence::Print);
     bar->addAction(st->standardIcon(QStyle::SP_DialogSaveButton), QStringLiteral("导出PDF"), this, &PreviewDialog::exportPdf);
     bar->addSeparator();
-    bar->addAction(st->standardIcon(QStyle::SP_MediaSkipBackward), QStringLiteral("首页"), this, [this] { view_->showPage(0); });
-    bar->addAction(st->standardIcon(QStyle::SP_MediaSeekBackward), QStringLiteral("上一页"), this,
-                   [this] { view_->showPage(view_->currentPage() - 1); });
+    firstAct_ = bar->addAction(st->standardIcon(QStyle::SP_MediaSkipBackward), QStringLiteral("首页"), this,
+                               [this] { view_->showPage(0); });
+    prevAct_ = bar->addAction(st->standardIcon(QStyle::SP_MediaSeekBackward), QStringLiteral("上一页"), this,
+                              [this] { view_->showPage(view_->currentPage() - 1); });
     pageBox_ = new QSpinBox(bar);
     pageBox_->setRange(1, doc_->pageCount());
     pageBox_->setKeyboardTracking(false);
@@ -232,10 +278,10 @@ PreviewDialog::PreviewDialog(std::unique_ptr<Document> doc, QString pdfName, QWi
     bar->addWidget(pageBox_);
     auto* of = new QLabel(QStringLiteral(" / %1 ").arg(doc_->pageCount()), bar);
     bar->addWidget(of);
-    bar->addAction(st->standardIcon(QStyle::SP_MediaSeekForward), QStringLiteral("下一页"), this,
-                   [this] { view_->showPage(view_->currentPage() + 1); });
-    bar->addAction(st->standardIcon(QStyle::SP_MediaSkipForward), QStringLiteral("末页"), this,
-                   [this] { view_->showPage(doc_->pageCount() - 1); });
+    nextAct_ = bar->addAction(st->standardIcon(QStyle::SP_MediaSeekForward), QStringLiteral("下一页"), this,
+                              [this] { view_->showPage(view_->currentPage() + 1); });
+    lastAct_ = bar->addAction(st->standardIcon(QStyle::SP_MediaSkipForward), QStringLiteral("末页"), this,
+                              [this] { view_->showPage(doc_->pageCount() - 1); });
     bar->addSeparator();
     bar->addAction(QStringLiteral("缩小"), this, [this] {
         double z = kZooms[0];
@@ -282,7 +328,12 @@ PreviewDialog::PreviewDialog(std::unique_ptr<Document> doc, QString pdfName, QWi
     });
 
     const QRect screen = (owner ? owner->screen() : QApplication::primaryScreen())->availableGeometry();
-    resize(std::max(800, screen.width() * 9 / 10), std::max(600, screen.height() * 9 / 10));
+    // Most of the screen, and never more than it (a small screen, a large scale factor).
+    const QSize most(std::max(800, screen.width() * 9 / 10), std::max(600, screen.height() * 9 / 10));
+    resize(most.boundedTo(screen.size() - QSize(16, 48)));
+    QRect frame(QPoint(), size());
+    frame.moveCenter(screen.center());
+    move(frame.topLeft());
     updateStatus();
     view_->setFocus();   // paging keys work at once
 }
@@ -293,6 +344,13 @@ QString PreviewDialog::statusText() const { return status_->text(); }
 
 void PreviewDialog::updateStatus()
 {
+    // Nowhere to go before the first page or past the last.
+    const int page = view_->currentPage();
+    firstAct_->setEnabled(page > 0);
+    prevAct_->setEnabled(page > 0);
+    nextAct_->setEnabled(page < doc_->pageCount() - 1);
+    lastAct_->setEnabled(page < doc_->pageCount() - 1);
+
     QString s = QStringLiteral("第 %1 页，共 %2 页　　%3 行　　%4%")
                     .arg(view_->currentPage() + 1)
                     .arg(doc_->pageCount())
@@ -338,7 +396,7 @@ void PreviewDialog::printDocument()
 void PreviewDialog::exportPdf()
 {
     const QString path = ui::saveFileName(this, QStringLiteral("导出PDF"), QStringLiteral("PDF 文件|*.pdf"),
-                                          QStringLiteral("pdf"), pdfName_);
+                                          QStringLiteral("pdf"), QDir(proposedPdfFolder()).filePath(pdfName_));
     if (path.isEmpty()) return;
     QString err;
     bool ok;
@@ -350,6 +408,7 @@ void PreviewDialog::exportPdf()
         ui::info(QStringLiteral("导出失败：") + err, this);
         return;
     }
+    pdfFolder() = QFileInfo(path).absolutePath();
     note_ = QStringLiteral("已导出到 %1").arg(path);
     updateStatus();
 }

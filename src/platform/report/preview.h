@@ -5,6 +5,7 @@
 #include <QImage>
 #include <memory>
 
+class QAction;
 class QComboBox;
 class QLabel;
 class QSpinBox;
@@ -81,6 +82,10 @@ private:
     QSpinBox* pageBox_ = nullptr;
     QComboBox* zoomBox_ = nullptr;
     QLabel* status_ = nullptr;
+    QAction* firstAct_ = nullptr;
+    QAction* prevAct_ = nullptr;
+    QAction* nextAct_ = nullptr;
+    QAction* lastAct_ = nullptr;
     QString note_;
 };
 

@@ -32,9 +32,11 @@ std::unique_ptr<Document> RvProject::prepare(QDate printDate) const
     return std::make_unique<Document>(std::move(layout), std::move(rows), params_, printDate);
 }
 
-QString RvProject::defaultPdfName(QDate date) const
+QString RvProject::defaultPdfName(const Layout& layout, QDate date) const
 {
-    QString base = QFileInfo(resolveProjectFile(ProjectFile)).completeBaseName();
+    QString base = layout.fileName.trimmed();
+    if (base.isEmpty()) base = layout.title.trimmed();
+    if (base.isEmpty()) base = QFileInfo(resolveProjectFile(ProjectFile)).completeBaseName();
     const QString month = params_.value(QStringLiteral("月份")).trimmed();
     QString name = base + QLatin1Char('_') + (month.isEmpty() ? date.toString(QStringLiteral("yyyy-MM-dd")) : month);
     // A month is free text: nothing in it may leave the folder or upset the file system.
@@ -56,7 +58,8 @@ void RvProject::Execute(QWidget* owner)
         ui::info(e.message(), owner);
         return;
     }
-    PreviewDialog dlg(std::move(doc), defaultPdfName(), owner);
+    const QString pdfName = defaultPdfName(doc->layout());
+    PreviewDialog dlg(std::move(doc), pdfName, owner);
     ui::execDialog(&dlg);
 }
 

@@ -25,8 +25,9 @@ public:
 
     // What Execute previews: the layout read and the rows taken now. Error on failure.
     std::unique_ptr<Document> prepare(QDate printDate = QDate::currentDate()) const;
-    // The PDF export's proposed file name: the project's name and the month, or the date.
-    QString defaultPdfName(QDate date = QDate::currentDate()) const;
+    // The PDF export's proposed file name: the layout's file name (its title,
+    // else the project's name), then the month, or else the date.
+    QString defaultPdfName(const Layout& layout, QDate date = QDate::currentDate()) const;
 
     db::Query* dataSet() const { return data_; }
     const QHash<QString, QString>& params() const { return params_; }

@@ -1,4 +1,5 @@
 #include "platform/text/text.h"
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -80,6 +81,36 @@ QString formatNumber(double v)
         out += digits;
     }
     return QString::fromLatin1(out.data(), qsizetype(out.size()));
+}
+
+QString formatAmount(double v)
+{
+    if (!std::isfinite(v)) return formatNumber(v);
+    std::string s;
+    if (std::fabs(v) < 1e15) {
+        char buf[32];   // to_chars: the C locale's point whatever the system's locale
+        const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 2);
+        s.assign(buf, r.ptr);
+        while (s.back() == '0') s.pop_back();
+        if (s.back() == '.') s.pop_back();
+    } else {
+        // Past 1e15 a double has no cents: the shortest digits that read back
+        // as v, padded with zeros (1e23 -> 1 and 23 zeros, not 99999999999999991611392).
+        char buf[64];
+        const auto r = std::to_chars(buf, buf + sizeof buf, std::fabs(v), std::chars_format::scientific);
+        const std::string sci(buf, r.ptr);
+        const size_t e = sci.find('e');
+        std::string digits;
+        for (size_t i = 0; i < e; ++i)
+            if (sci[i] != '.') digits.push_back(sci[i]);
+        const size_t intLen = size_t(std::stoi(sci.substr(e + 1))) + 1;   // >= 16 here
+        if (digits.size() < intLen) digits.append(intLen - digits.size(), '0');
+        else if (digits.size() > intLen) digits.insert(intLen, 1, '.');
+        if (const size_t dot = digits.find('.'); dot != std::string::npos) digits.erase(std::min(digits.size(), dot + 3));
+        s = (v < 0 ? "-" : "") + digits;
+    }
+    if (s == "-0") s = "0";
+    return QString::fromLatin1(s.data(), qsizetype(s.size()));
 }
 
 std::optional<double> parseNumber(const QString& text)

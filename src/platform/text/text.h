@@ -21,6 +21,11 @@ std::optional<std::string> asciiCore(const QString& s);
 // 1e-6 or from 1e21 on: 1e-7 -> "1e-7", 1e21 -> "1e+21"; -0 -> "0".
 QString formatNumber(double v);
 
+// A number as a grid shows it: rounded to at most two decimals, trailing
+// zeros dropped, never an exponent: 2068.9655172413795 -> "2068.97",
+// 3195.4 -> "3195.4", 1e23 -> "100000000000000000000000", -0.001 -> "0".
+QString formatAmount(double v);
+
 // Strict C-locale parser: optional blanks (chars <= U+0020) around an optional
 // sign, digits with an optional '.' fraction and optional exponent.
 // Refuses "", blanks only, "abc", "1,500", "1a", "-", "inf", "nan", hex,

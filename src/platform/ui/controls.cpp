@@ -1,4 +1,5 @@
 #include "platform/ui/controls.h"
+#include <QMouseEvent>
 #include "platform/ui/errors.h"
 #include "platform/ui/modal.h"
 #include "platform/db/convert.h"
@@ -378,6 +379,18 @@ DateTimePicker::DateTimePicker(QWidget* parent) : QDateEdit(parent)
     calendarWidget()->setLocale(QLocale(QLocale::Chinese, QLocale::China));
     setDisplayFormat(QString::fromLatin1(text::kShortDateFormat));
     setDate(QDate(2000, 1, 1));
+    lineEdit()->installEventFilter(this);
+}
+
+bool DateTimePicker::eventFilter(QObject* o, QEvent* e)
+{
+    // A click marks the whole part it lands on, so the digits typed next
+    // replace it: left as a cursor inside "2000", a typed year would make a
+    // five-digit one and be refused, while two-digit parts happened to work.
+    if (o == lineEdit() && e->type() == QEvent::MouseButtonRelease
+        && static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton && !lineEdit()->hasSelectedText())
+        setSelectedSection(currentSection());
+    return QDateEdit::eventFilter(o, e);
 }
 
 QString DateTimePicker::text() const { return db::formatDate(date()); }

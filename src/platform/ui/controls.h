@@ -121,6 +121,9 @@ public:
     QString text() const;                 // "yyyy-MM-dd"
     // From a stored text; db::Error naming the text when it is no date.
     void setText(const QString& t);
+
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override;
 };
 
 }

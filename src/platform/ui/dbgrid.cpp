@@ -1,11 +1,16 @@
 #include "platform/ui/dbgrid.h"
 #include "platform/db/query.h"
 #include "platform/ui/errors.h"
+#include "platform/text/text.h"
 #include <QAbstractTableModel>
 #include <QHeaderView>
 #include <QMouseEvent>
 
 namespace ui {
+
+namespace {
+constexpr int kMaxAutoWidth = 200;   // a long memo does not push every other column away
+}
 
 // The rows of a query as a table; every cell is read from the query's snapshot
 // when the view asks for it.
@@ -85,7 +90,10 @@ public:
             const bool number = v.kind() == db::Value::Kind::Integer || v.kind() == db::Value::Kind::Real;
             return int(Qt::AlignVCenter | (number ? Qt::AlignRight : Qt::AlignLeft));
         }
-        QString text = v.kind() == db::Value::Kind::Blob ? QStringLiteral("(BLOB)") : v.toText();
+        // Amounts to the cent and in plain digits; the value itself stays as stored.
+        QString text = v.kind() == db::Value::Kind::Blob   ? QStringLiteral("(BLOB)")
+                       : v.kind() == db::Value::Kind::Real ? text::formatAmount(v.asReal())
+                                                           : v.toText();
         if (role == Qt::ToolTipRole) return text.size() > 40 ? QVariant(text) : QVariant();
         // A cell is one line: line breaks of a memo text show as blanks.
         text.replace(QLatin1String("\r\n"), QLatin1String(" "));
@@ -168,9 +176,15 @@ DBGrid::DBGrid(QWidget* parent) : QTableView(parent)
     setWordWrap(false);
     setCornerButtonEnabled(false);
     horizontalHeader()->setHighlightSections(false);
-    // Columns are fitted to the rows on screen and a few more, not to thousands.
-    horizontalHeader()->setResizeContentsPrecision(100);
-    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // The last column reaches the grid's right edge, so a click anywhere on a
+    // row lands on a cell and selects the row. Its own width (set on opening
+    // or by the dialog) is kept as the least it gets.
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int logical, int, int size) {
+        if (filling_) return;
+        if (logical == model_->columnCount() - 1) lastNatural_ = size;
+        // Filled once the widths have settled (updateGeometries), not between
+        // a dialog's measuring of a column and its setting of it.
+    });
     verticalHeader()->setHighlightSections(false);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
@@ -191,12 +205,16 @@ void DBGrid::setQuery(db::Query* q)
     query_ = q;
     if (q) {
         connect(q, &db::Query::reset, this, [this] { queryReset(); });
-        connect(q, &db::Query::rowChanged, this, [this](int r) { model_->rowChanged(r); });
+        connect(q, &db::Query::rowChanged, this, [this](int r) {
+            model_->rowChanged(r);
+            fitColumns();   // an edited value is not cut until the next opening
+        });
         connect(q, &db::Query::rowInserted, this, [this](int r) {
             // Qt moves the view's current index while rows move; that is not the operator.
             syncing_ = true;
             model_->rowInserted(r);
             syncing_ = false;
+            fitColumns();
             if (query_) followCurrent(query_->isOpen() ? query_->recNo() : -1);
         });
         connect(q, &db::Query::rowRemoved, this, [this](int r) {
@@ -226,8 +244,28 @@ void DBGrid::queryReset()
     followCurrent(query_ && query_->isOpen() ? query_->recNo() : -1);
 }
 
+void DBGrid::fillLastColumn()
+{
+    const int last = model_->columnCount() - 1;
+    if (last < 0) return;
+    int others = 0;
+    for (int c = 0; c < last; ++c) others += columnWidth(c);
+    const int want = qMax(lastNatural_, viewport()->width() - others);
+    if (want == columnWidth(last)) return;
+    filling_ = true;
+    setColumnWidth(last, want);
+    filling_ = false;
+}
+
+void DBGrid::updateGeometries()
+{
+    QTableView::updateGeometries();
+    fillLastColumn();   // the viewport may have changed (a scroll bar came or went)
+}
+
 void DBGrid::applyWidths()
 {
+    lastNatural_ = 0;
     const int n = model_->columnCount();
     for (int c = 0; c < n; ++c) {
         const int w = model_->widthOf(c);
@@ -236,8 +274,21 @@ void DBGrid::applyWidths()
         } else {
             // Room around the widest text on screen, within reason.
             resizeColumnToContents(c);
-            setColumnWidth(c, qBound(48, columnWidth(c) + 12, 200));
+            setColumnWidth(c, qBound(48, columnWidth(c) + 12, kMaxAutoWidth));
         }
+    }
+}
+
+// After an edit: a column whose texts no longer fit widens as an opening
+// would have made it; none narrows under the operator's eyes.
+void DBGrid::fitColumns()
+{
+    const int n = model_->columnCount();
+    for (int c = 0; c < n; ++c) {
+        if (model_->widthOf(c) > 0) continue;
+        const int needed = qMax(sizeHintForColumn(c), horizontalHeader()->sectionSizeHint(c));
+        const int now = columnWidth(c);
+        if (needed > now && now < kMaxAutoWidth) setColumnWidth(c, qMin(needed + 12, kMaxAutoWidth));
     }
 }
 

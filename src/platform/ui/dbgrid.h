@@ -36,6 +36,7 @@ public:
 
 protected:
     void mousePressEvent(QMouseEvent* e) override;
+    void updateGeometries() override;
 
 private:
     void queryReset();
@@ -43,12 +44,16 @@ private:
     void cellClicked(const QModelIndex& index);
     void operatorMoved(const QModelIndex& current);
     void applyWidths();
+    void fitColumns();                   // the columns without a given width, to their texts
+    void fillLastColumn();
 
     QPointer<db::Query> query_;
     QueryModel* model_ = nullptr;
     QVector<Column> columns_;
     bool syncing_ = false;               // the grid is following the query
     bool pressing_ = false;              // a press on a cell, whose click follows
+    bool filling_ = false;               // the grid is widening its last column
+    int lastNatural_ = 0;                // the last column's width before filling
 };
 
 }

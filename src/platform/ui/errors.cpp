@@ -1,5 +1,6 @@
 #include "platform/ui/errors.h"
 #include "platform/diag/error.h"
+#include "platform/diag/log.h"
 #include "platform/ui/modal.h"
 
 namespace ui {
@@ -31,9 +32,15 @@ bool guarded(QWidget* owner, const std::function<void()>& f)
         return true;
     } catch (const std::exception& e) {
         // Reporting must not throw into the event loop either.
-        try { showException(e, owner); } catch (...) {}
+        try {
+            diag::logFailure(QStringLiteral("默认错误处理"), exceptionText(e));
+            showException(e, owner);
+        } catch (...) {}
     } catch (...) {
-        try { showError(QStringLiteral("未知错误"), owner); } catch (...) {}
+        try {
+            diag::logFailure(QStringLiteral("默认错误处理"), QStringLiteral("未知错误"));
+            showError(QStringLiteral("未知错误"), owner);
+        } catch (...) {}
     }
     return false;
 }

@@ -7,7 +7,12 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QShowEvent>
+#include <QVBoxLayout>
 #include <QTextEdit>
 
 namespace ui {
@@ -162,10 +167,80 @@ void Form::keyPressEvent(QKeyEvent* e)
     QDialog::keyPressEvent(e);
 }
 
+// Room the window manager's frame takes around a dialog before the dialog is
+// first mapped and the frame can be measured.
+constexpr QMargins kFrameAllowance(8, 36, 8, 8);
+
+bool fitToScreen(QDialog* dlg, const QRect& available)
+{
+    if (!dlg || available.isEmpty()) return false;
+    const QSize designed = dlg->size().expandedTo(dlg->minimumSize());
+    const QRect room = available.marginsRemoved(kFrameAllowance);
+    if (designed.width() <= room.width() && designed.height() <= room.height()) {
+        // It fits; one placed where it does not (a position made for another
+        // screen) moves just far enough to be seen whole.
+        if (dlg->testAttribute(Qt::WA_Moved)) {
+            // A window's position is that of its frame.
+            QRect g(dlg->pos(), designed.grownBy(kFrameAllowance));
+            g.moveLeft(qBound(available.left(), g.left(), available.right() - g.width() + 1));
+            g.moveTop(qBound(available.top(), g.top(), available.bottom() - g.height() + 1));
+            if (g.topLeft() != dlg->pos()) dlg->move(g.topLeft());
+        }
+        return false;
+    }
+
+    // The scroll area goes in first, so the controls moved into it never
+    // leave the dialog: their tab order and focus stay as they were.
+    auto* scroll = new QScrollArea(dlg);
+    scroll->setObjectName(QStringLiteral("fitScroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    auto* content = new QWidget;
+    content->setObjectName(QStringLiteral("fitContent"));
+    scroll->setWidget(content);
+    if (QLayout* l = dlg->layout()) {
+        content->setLayout(l);   // taken over from the dialog, with its widgets
+    } else {
+        // Placed by hand: the content keeps the designed size and the places.
+        content->setMinimumSize(designed);
+    }
+    const QObjectList kids = dlg->children();   // a copy: the loop takes them away
+    for (QObject* o : kids) {
+        auto* w = qobject_cast<QWidget*>(o);
+        if (!w || w == scroll || w->isWindow()) continue;
+        const QRect g = w->geometry();
+        const bool hidden = w->isHidden();
+        w->setParent(content);
+        w->setGeometry(g);
+        if (!hidden) w->show();
+    }
+    auto* outer = new QVBoxLayout(dlg);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(scroll);
+    scroll->show();
+
+    dlg->setMinimumSize(0, 0);
+    dlg->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    dlg->setSizeGripEnabled(true);
+    const int bar = scroll->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const QSize need = content->minimumSizeHint().expandedTo(content->minimumSize()).expandedTo(designed) + QSize(bar, bar);
+    const QSize size = need.boundedTo(room.size());
+    dlg->resize(size);
+    QRect frame(QPoint(), size);
+    frame.moveCenter(room.center());
+    dlg->move(frame.topLeft());
+    return true;
+}
+
 void Form::showEvent(QShowEvent* e)
 {
     QDialog::showEvent(e);
     if (e->spontaneous()) return;
+    if (!fitted_) {
+        fitted_ = true;
+        if (QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen())
+            fitToScreen(this, s->availableGeometry());
+    }
     // Enter in any single-line input reaches the default button, whichever
     // widget the key was sent to.
     for (QWidget* w : findChildren<QWidget*>()) {

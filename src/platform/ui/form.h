@@ -66,6 +66,7 @@ private:
     QPointer<QAbstractButton> default_;
     QPointer<QAbstractButton> cancel_;
     bool closing_ = false;
+    bool fitted_ = false;
 };
 
 int execDialog(QDialog* dlg);   // the modal seam (modal.h)
@@ -82,6 +83,14 @@ int openDialog(T*& global, QWidget* owner, Args&&... args)
     global = dlg.get();
     return execDialog(dlg.get());
 }
+
+// Makes a dialog about to be shown fit `available` (a screen's available
+// geometry): a dialog that is larger, frame included, gets its content in a
+// scroll area and is shrunk to the room there is, so every control can still
+// be reached; one that fits keeps its size, and is moved only when it was
+// placed where part of it would be off the screen. Returns true when it had
+// to scroll. Every Form does this on its first show.
+bool fitToScreen(QDialog* dlg, const QRect& available);
 
 // Enter in this widget counts as Enter in a single-line input (the default
 // button takes it): edit boxes, masked edits, combo boxes, date and number boxes.

@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
+#include <QGridLayout>
+#include <QRegularExpression>
+#include <QSpacerItem>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QThread>
@@ -60,38 +63,9 @@ public:
     Answer message(const MessageRequest& r) override
     {
         if (g_quitting) return dismissed(r.buttons);
-        QMessageBox box(qtIcon(r.icon), r.caption, r.text, QMessageBox::NoButton, ownerOrActive(r.owner));
-        if (!r.detail.isEmpty()) box.setDetailedText(r.detail);
-        QPushButton* yes = nullptr;
-        QPushButton* no = nullptr;
-        QPushButton* ok = nullptr;
-        QPushButton* cancel = nullptr;
-        switch (r.buttons) {
-        case Buttons::Ok:
-            ok = box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
-            box.setDefaultButton(ok);
-            box.setEscapeButton(ok);
-            break;
-        case Buttons::YesNo:
-            yes = box.addButton(QStringLiteral("是"), QMessageBox::YesRole);
-            no = box.addButton(QStringLiteral("否"), QMessageBox::NoRole);
-            box.setDefaultButton(yes);
-            box.setEscapeButton(no);
-            break;
-        case Buttons::OkCancel:
-            ok = box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
-            cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
-            box.setDefaultButton(ok);
-            box.setEscapeButton(cancel);
-            break;
-        }
-        box.exec();
-        QAbstractButton* c = box.clickedButton();
-        if (c && c == yes) return Answer::Yes;
-        if (c && c == no) return Answer::No;
-        if (c && c == cancel) return Answer::Cancel;
-        if (c && c == ok) return Answer::Ok;
-        return dismissed(r.buttons);
+        const std::unique_ptr<QMessageBox> box = makeMessageBox(r, ownerOrActive(r.owner));
+        box->exec();
+        return answerOf(*box, r.buttons);
     }
 
     QString file(const FileRequest& r) override
@@ -136,6 +110,19 @@ WindowHandler& windowHandler()
 
 ModalHandler* g_installed = nullptr;
 
+// "备份文件(*.bak)" with the patterns "*.bak": the description already ends in them.
+bool showsPatterns(const QString& desc, const QStringList& globs)
+{
+    static const QRegularExpression tail(QStringLiteral("\\(([^()]*)\\)\\s*$"));
+    const QRegularExpressionMatch m = tail.match(desc);
+    if (!m.hasMatch()) return false;
+    QStringList shown = m.captured(1).split(QRegularExpression(QStringLiteral("[\\s;]+")), Qt::SkipEmptyParts);
+    QStringList wanted = globs;
+    shown.sort(Qt::CaseInsensitive);
+    wanted.sort(Qt::CaseInsensitive);
+    return shown == wanted;
+}
+
 } // namespace
 
 ModalHandler& modal() { return g_installed ? *g_installed : windowHandler(); }
@@ -145,6 +132,62 @@ ModalHandler* setModalHandler(ModalHandler* h)
     ModalHandler* prev = g_installed;
     g_installed = h;
     return prev;
+}
+
+std::unique_ptr<QMessageBox> makeMessageBox(const MessageRequest& r, QWidget* parent)
+{
+    auto box = std::make_unique<QMessageBox>(qtIcon(r.icon), r.caption, r.text, QMessageBox::NoButton, parent);
+    // A dialog's frame: title and close button, never minimise or maximise.
+    box->setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                        | Qt::WindowCloseButtonHint);
+    if (!r.detail.isEmpty()) box->setDetailedText(r.detail);
+    const auto add = [&](const QString& text, QMessageBox::ButtonRole role, const char* answer) {
+        QPushButton* b = box->addButton(text, role);
+        b->setProperty("answer", QByteArray(answer));
+        return b;
+    };
+    switch (r.buttons) {
+    case Buttons::Ok: {
+        QPushButton* ok = add(QStringLiteral("确定"), QMessageBox::AcceptRole, "ok");
+        box->setDefaultButton(ok);
+        box->setEscapeButton(ok);
+        break;
+    }
+    case Buttons::YesNo: {
+        QPushButton* yes = add(QStringLiteral("是"), QMessageBox::YesRole, "yes");
+        QPushButton* no = add(QStringLiteral("否"), QMessageBox::NoRole, "no");
+        box->setDefaultButton(yes);
+        box->setEscapeButton(no);
+        break;
+    }
+    case Buttons::OkCancel: {
+        QPushButton* ok = add(QStringLiteral("确定"), QMessageBox::AcceptRole, "ok");
+        QPushButton* cancel = add(QStringLiteral("取消"), QMessageBox::RejectRole, "cancel");
+        box->setDefaultButton(ok);
+        box->setEscapeButton(cancel);
+        break;
+    }
+    }
+    // A short text makes a narrow box, and a window manager's title bar then
+    // cuts the caption ("人…统"): the box keeps room for the caption and the
+    // frame's buttons. The grid takes the width as a spacer below everything.
+    if (auto* grid = qobject_cast<QGridLayout*>(box->layout())) {
+        const int width = std::max(kMessageBoxMinWidth, box->fontMetrics().horizontalAdvance(r.caption) + 160);
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                      grid->columnCount());
+    }
+    return box;
+}
+
+Answer answerOf(const QMessageBox& box, Buttons buttons)
+{
+    const QAbstractButton* c = box.clickedButton();
+    const QByteArray a = c ? c->property("answer").toByteArray() : QByteArray();
+    if (a == "yes") return Answer::Yes;
+    if (a == "no") return Answer::No;
+    if (a == "cancel") return Answer::Cancel;
+    if (a == "ok") return Answer::Ok;
+    return dismissed(buttons);
 }
 
 QString applicationTitle() { return QStringLiteral("人力资源管理系统"); }
@@ -239,8 +282,12 @@ QString toQtFilter(const QString& filter)
         }
         if (globs.isEmpty()) globs << QStringLiteral("*");
         const QString list = globs.join(QLatin1Char(' '));
-        // Qt reads the patterns from the last parentheses; a description that
-        // already shows them ("Bitmaps (*.bmp)") still gets its own pair.
+        // Qt filters by the patterns in the last parentheses. A description
+        // that ends in exactly these patterns is a complete filter as it stands.
+        if (!desc.isEmpty() && showsPatterns(desc, globs)) {
+            out << desc;
+            continue;
+        }
         out << (desc.isEmpty() ? list : desc) + QStringLiteral(" (") + list + QLatin1Char(')');
     }
     return out.join(QStringLiteral(";;"));

@@ -1,9 +1,11 @@
 #pragma once
 #include <QString>
 #include <functional>
+#include <memory>
 
 class QWidget;
 class QDialog;
+class QMessageBox;
 
 // Every modal interaction of the program goes through this seam, so tests can
 // answer message boxes, file dialogs and nested dialogs without blocking.
@@ -75,7 +77,14 @@ void quitApplication();
 // then on it shows no more windows (message boxes answer as if dismissed).
 bool quitRequested();
 
-// "BMP|*.bmp|JPG|*.jpg;*.jpeg" -> "BMP (*.bmp);;JPG (*.jpg *.jpeg)"
+// The box the default handler shows for r, not yet shown: Chinese buttons, a
+// dialog's frame, at least kMessageBoxMinWidth wide. answerOf reads it after exec.
+inline constexpr int kMessageBoxMinWidth = 260;
+std::unique_ptr<QMessageBox> makeMessageBox(const MessageRequest& r, QWidget* parent = nullptr);
+Answer answerOf(const QMessageBox& box, Buttons buttons);
+
+// "BMP|*.bmp|JPG|*.jpg;*.jpeg" -> "BMP (*.bmp);;JPG (*.jpg *.jpeg)"; a description
+// that ends in its own patterns stays as it is: "备份文件(*.bak)|*.bak" -> "备份文件(*.bak)"
 QString toQtFilter(const QString& filter);
 
 }
