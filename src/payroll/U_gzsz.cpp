@@ -98,6 +98,8 @@ Tfrm_gzsz::Tfrm_gzsz(QWidget* owner)
     bindFields({{"员工编号", ComboBox1},          {"员工姓名", ComboBox2},          {"基本工资", Edit1, As::Number},
                 {"全勤奖", Edit2, As::Number},   {"职务津贴", Edit3, As::Number}, {"养老保险", Edit4, As::Number},
                 {"失业保险", Edit6, As::Number}, {"医疗保险", Edit5, As::Number}, {"扣税级别", Edit7}});
+    // The insurance columns hold rates (0.005), not amounts in cents.
+    for (const char* rate : {"养老保险", "失业保险", "医疗保险"}) DBGrid1->setDecimals(QString::fromUtf8(rate), 6);
 
     tabOrder({BitBtn1, BitBtn2, BitBtn3, ComboBox1, ComboBox2, Edit1, Edit2, Edit3, Edit7, Edit4, Edit5, Edit6,
               CheckBox1, BitBtn4});

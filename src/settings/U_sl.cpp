@@ -32,6 +32,7 @@ Tfrm_sl::Tfrm_sl(QWidget* owner)
     // 级别号 sits in an INTEGER column: read strictly too, the table keeps only whole numbers.
     bindFields({{"级别号", Edit1, ui::As::Number}, {"应纳所得税金额下限", Edit2, ui::As::Number},
                 {"应纳所得税金额上限", Edit3, ui::As::Number}, {"税率", Edit4, ui::As::Number}});
+    DBGrid1->setDecimals(QStringLiteral("税率"), 6);   // a factor: 0.035 is no 0.04
 
     tabOrder({Edit1, Edit4, Edit2, Edit3, DBGrid1});
     // The last input moves nowhere, not even back.

@@ -83,13 +83,13 @@ QString formatNumber(double v)
     return QString::fromLatin1(out.data(), qsizetype(out.size()));
 }
 
-QString formatAmount(double v)
+QString formatAmount(double v, int decimals)
 {
     if (!std::isfinite(v)) return formatNumber(v);
     std::string s;
     if (std::fabs(v) < 1e15) {
         char buf[32];   // to_chars: the C locale's point whatever the system's locale
-        const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 2);
+        const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
         s.assign(buf, r.ptr);
         while (s.back() == '0') s.pop_back();
         if (s.back() == '.') s.pop_back();
@@ -106,7 +106,7 @@ QString formatAmount(double v)
         const size_t intLen = size_t(std::stoi(sci.substr(e + 1))) + 1;   // >= 16 here
         if (digits.size() < intLen) digits.append(intLen - digits.size(), '0');
         else if (digits.size() > intLen) digits.insert(intLen, 1, '.');
-        if (const size_t dot = digits.find('.'); dot != std::string::npos) digits.erase(std::min(digits.size(), dot + 3));
+        if (const size_t dot = digits.find('.'); dot != std::string::npos) digits.erase(std::min(digits.size(), dot + 1 + size_t(decimals)));
         s = (v < 0 ? "-" : "") + digits;
     }
     if (s == "-0") s = "0";

@@ -24,7 +24,8 @@ QString formatNumber(double v);
 // A number as a grid shows it: rounded to at most two decimals, trailing
 // zeros dropped, never an exponent: 2068.9655172413795 -> "2068.97",
 // 3195.4 -> "3195.4", 1e23 -> "100000000000000000000000", -0.001 -> "0".
-QString formatAmount(double v);
+// `decimals` other than 2 serves factors such as a tax rate (0.035 is no 0.04).
+QString formatAmount(double v, int decimals = 2);
 
 // Strict C-locale parser: optional blanks (chars <= U+0020) around an optional
 // sign, digits with an optional '.' fraction and optional exponent.

@@ -3,6 +3,7 @@
 #include "platform/ui/errors.h"
 #include "platform/text/text.h"
 #include <QAbstractTableModel>
+#include <QHash>
 #include <QHeaderView>
 #include <QMouseEvent>
 
@@ -92,7 +93,7 @@ public:
         }
         // Amounts to the cent and in plain digits; the value itself stays as stored.
         QString text = v.kind() == db::Value::Kind::Blob   ? QStringLiteral("(BLOB)")
-                       : v.kind() == db::Value::Kind::Real ? text::formatAmount(v.asReal())
+                       : v.kind() == db::Value::Kind::Real ? text::formatAmount(v.asReal(), cols_.at(index.column()).decimals)
                                                            : v.toText();
         if (role == Qt::ToolTipRole) return text.size() > 40 ? QVariant(text) : QVariant();
         // A cell is one line: line breaks of a memo text show as blanks.
@@ -114,6 +115,7 @@ private:
         int field = -1;     // index in the query's fields, -1 when it has none of that name
         QString title;
         int width = -1;
+        int decimals = 2;
     };
 
     int actualRows() const
@@ -138,6 +140,7 @@ private:
                     col.field = open ? q_->fieldIndex(c.field) : -1;
                     col.title = c.title.isEmpty() ? c.field : c.title;
                     col.width = c.width;
+                    col.decimals = decimals_.value(c.field, 2);
                     cols_ << col;
                 }
             } else if (open) {
@@ -146,6 +149,7 @@ private:
                     Col col;
                     col.field = i;
                     col.title = names.at(i);
+                    col.decimals = decimals_.value(names.at(i), 2);
                     cols_ << col;
                 }
             }
@@ -159,6 +163,10 @@ private:
         }
     }
 
+public:
+    QHash<QString, int> decimals_;
+
+private:
     QPointer<db::Query> q_;
     QVector<DBGrid::Column> fixed_;
     QVector<Col> cols_;
@@ -227,6 +235,12 @@ void DBGrid::setQuery(db::Query* q)
         connect(q, &QObject::destroyed, this, [this] { queryReset(); });
     }
     queryReset();
+}
+
+void DBGrid::setDecimals(const QString& field, int decimals)
+{
+    model_->decimals_.insert(field, decimals);
+    model_->reload();
 }
 
 void DBGrid::setColumns(const QVector<Column>& cols)

@@ -24,6 +24,9 @@ public:
     struct Column { QString field; QString title; int width = -1; };
     // Fixed columns (field names, titles, widths); empty = all columns of the query.
     void setColumns(const QVector<Column>& cols);
+    // Real values show rounded to two decimals (amounts); a column of factors
+    // names its own precision here.
+    void setDecimals(const QString& field, int decimals);
 
     // A click on a cell, or any other move of the current row by the operator
     // (keys, the row indicator, another mouse button, dragging over the rows):
