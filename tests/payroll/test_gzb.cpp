@@ -180,6 +180,43 @@ TEST_F(GzbTest, ARowTheDatabaseRefusesAmongManyCostsOnlyThatEmployee)
     EXPECT_TRUE(log.lines[0].contains("mr077")) << log.lines[0].toStdString();
 }
 
+TEST_F(GzbTest, ARowRefusedHalfwayThroughAStatementIsNeitherLostNorWrittenTwice)
+{
+    // A conflict clause FAIL keeps the rows a statement wrote before the one it
+    // refuses; a row already stored under another month takes mr077's number.
+    QStringList want;
+    for (int i = 1; i <= 120; ++i) {
+        const QString bh = QStringLiteral("mr%1").arg(i, 3, 10, QChar('0'));
+        tpl(bh);
+        assess(bh, "22,0,0,0,0");
+        if (i != 77) want << QStringLiteral("'%1'|2000.0").arg(bh);
+    }
+    db->exec("create table 新 (gzyf TEXT, ygbh TEXT UNIQUE ON CONFLICT FAIL, ygxm TEXT, jbgz REAL, jbf REAL, qqj REAL, "
+             "zwjt REAL, qtje REAL, kgf REAL, ylbx REAL, sybx REAL, ylx REAL, ks REAL, qtke REAL, yfgz INTEGER, "
+             "ykgz INTEGER, sfgz INTEGER, bz TEXT); drop table 工资表; alter table 新 rename to 工资表");
+    salary("2023-12", "mr077", kNoAmounts);
+    withDialog([&](Tfrm_gzb& d) {
+        generate(d, "2024-01");
+        EXPECT_EQ(modal->texts(), QStringList{"生成失败"});
+    });
+    EXPECT_EQ(stored("ygbh,jbgz", "2024-01"), want);
+}
+
+TEST_F(GzbTest, ARowThatTakesTheTransactionWithItEndsTheRunWithNothingWritten)
+{
+    for (const char* bh : {"mr001", "mr002", "mr003"}) {
+        tpl(bh);
+        assess(bh, "22,0,0,0,0");
+    }
+    db->exec("create trigger undo before insert on 工资表 when new.ygbh = 'mr002' begin select raise(rollback, 'undone'); end");
+    withDialog([&](Tfrm_gzb& d) {
+        generate(d, "2024-01");
+        ASSERT_FALSE(modal->messages.isEmpty());
+        EXPECT_EQ(modal->messages.back().icon, ui::Icon::Error);
+    });
+    EXPECT_EQ(db->count("工资表"), 0);
+}
+
 TEST_F(GzbTest, AStaleScreenNeverWritesOverAMonthAnotherCopySettled)
 {
     salary("2024-02", "mr001", kNoAmounts);
