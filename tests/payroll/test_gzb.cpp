@@ -135,13 +135,17 @@ TEST_F(GzbTest, BadOtherAmountsFailTheRunOnceAndAFailedEmployeeIsRolledBackAlone
     db->exec("create table 日志 (t TEXT); create trigger refuse after insert on 工资表 begin insert into 日志 values (new.ygbh); "
              "select raise(fail, 'refused') where new.ygbh = 'mr002'; end");
     withDialog([&](Tfrm_gzb& d) {
-        d.CheckBox1->setChecked(true);
+        // The box that holds no number is named and takes the focus, its group opened.
         for (auto [amount, deduction] : {std::pair{"  ", "0"}, {"0", "1,000"}, {"1e999", "0"}, {"0", "1e-400"}}) {
+            d.CheckBox1->setChecked(false);
             d.Edit2->setText(QString::fromUtf8(amount));
             d.Edit1->setText(QString::fromUtf8(deduction));
             generate(d, "2024-01");
+            const bool amountBad = QString::fromUtf8(deduction) == "0";
             EXPECT_EQ(modal->texts(), QStringList{"生成失败"}) << amount << "/" << deduction;
-            EXPECT_EQ(modal->messages[0].detail, "其它金额和其它扣额必须是有效的数字。");
+            EXPECT_EQ(modal->messages[0].detail, amountBad ? "其它金额必须是有效的数字！" : "其它扣额必须是有效的数字！");
+            EXPECT_TRUE(d.GroupBox1->isEnabled());
+            EXPECT_EQ(d.focusWidget(), amountBad ? d.Edit2 : d.Edit1);
         }
         EXPECT_EQ(db->count("工资表"), 0);
         d.Edit2->setText(" 1e3 ");
