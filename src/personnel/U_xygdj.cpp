@@ -232,16 +232,8 @@ Tfrm_xygdj::Tfrm_xygdj(QWidget* owner) : ui::Form(owner)
 
     // Handlers go on last, so the initial texts above run no rule. A date
     // input refuses a date that does not exist when it is left.
-    for (const personnel::RecordField& f : fields_) {
-        if (!f.required) continue;
-        std::function<void()> rule = [this] { Edit1Change(); };
-        if (f.input == Edit10) rule = [this] { Edit10Change(); };
-        if (auto* e = qobject_cast<ui::Edit*>(f.input)) e->onChange = rule;
-        else if (auto* c = qobject_cast<ui::ComboBox*>(f.input)) c->onChange = rule;
-        else if (auto* m = qobject_cast<ui::MaskEdit*>(f.input)) m->onChange = rule;
-        if (auto* m = qobject_cast<ui::MaskEdit*>(f.input); m && f.kind != K::Text)
-            m->leaveCheck = [f] { return personnel::refusalOf(f); };
-    }
+    personnel::watchInputs(fields_, [this] { Edit1Change(); });
+    Edit10->onChange = [this] { Edit10Change(); };
 
     BitBtn2->onClick = [this] { BitBtn2Click(); };
     BitBtn1->onClick = [this] { BitBtn1Click(); };

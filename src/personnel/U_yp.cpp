@@ -148,14 +148,7 @@ Tfrm_yp::Tfrm_yp(QWidget* owner) : ui::Form(owner)
     // of the rule watch every change, the two combo boxes the operator's, so
     // emptying one disables 保存 at once. The birth date refuses a date that
     // does not exist when it is left.
-    for (const personnel::RecordField& f : fields_) {
-        if (!f.required) continue;
-        if (auto* e = qobject_cast<ui::Edit*>(f.input)) e->onChange = [this] { Edit1Change(); };
-        else if (auto* c = qobject_cast<ui::ComboBox*>(f.input)) c->onChange = [this] { Edit1Change(); };
-        else if (auto* m = qobject_cast<ui::Memo*>(f.input)) m->onChange = [this] { Edit1Change(); };
-    }
-    const personnel::RecordField& birth = fields_[3];
-    MaskEdit1->leaveCheck = [birth] { return personnel::refusalOf(birth); };
+    personnel::watchInputs(fields_, [this] { Edit1Change(); });
 
     BitBtn1->onClick = [this] { BitBtn1Click(); };
     BitBtn2->onClick = [this] { BitBtn2Click(); };

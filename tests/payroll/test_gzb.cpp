@@ -45,6 +45,25 @@ protected:
         return db->rows(QStringLiteral("select %1 from 工资表 where gzyf = '%2' order by rowid").arg(cols, month));
     }
 
+    // 120 employees, enough for rows to go several to a statement, and 工资表
+    // made anew with its ygbh declared as given; the month's rows expected
+    // when mr077's alone is refused.
+    QStringList manyEmployeesOn(const QString& ygbh)
+    {
+        QStringList want;
+        for (int i = 1; i <= 120; ++i) {
+            const QString bh = QStringLiteral("mr%1").arg(i, 3, 10, QChar('0'));
+            tpl(bh);
+            assess(bh, "22,0,0,0,0");
+            if (i != 77) want << QStringLiteral("'%1'|2000.0").arg(bh);
+        }
+        db->exec(QStringLiteral("create table 新 (gzyf TEXT, ygbh %1, ygxm TEXT, jbgz REAL, jbf REAL, qqj REAL, zwjt REAL, "
+                                "qtje REAL, kgf REAL, ylbx REAL, sybx REAL, ylx REAL, ks REAL, qtke REAL, yfgz INTEGER, "
+                                "ykgz INTEGER, sfgz INTEGER, bz TEXT); drop table 工资表; alter table 新 rename to 工资表")
+                     .arg(ygbh));
+        return want;
+    }
+
     void withDialog(const std::function<void(Tfrm_gzb&)>& f)
     {
         modal->onDialog = [&](QDialog*) { f(*frm_gzb); };
@@ -162,18 +181,8 @@ TEST_F(GzbTest, BadOtherAmountsFailTheRunOnceAndAFailedEmployeeIsRolledBackAlone
 
 TEST_F(GzbTest, ARowTheDatabaseRefusesAmongManyCostsOnlyThatEmployee)
 {
-    // Enough employees for rows to go several to a statement; no trigger, but
-    // a check that refuses one employee's row.
-    QStringList want;
-    for (int i = 1; i <= 120; ++i) {
-        const QString bh = QStringLiteral("mr%1").arg(i, 3, 10, QChar('0'));
-        tpl(bh);
-        assess(bh, "22,0,0,0,0");
-        if (i != 77) want << QStringLiteral("'%1'|2000.0").arg(bh);
-    }
-    db->exec("create table 新 (gzyf TEXT, ygbh TEXT CHECK (ygbh <> 'mr077'), ygxm TEXT, jbgz REAL, jbf REAL, qqj REAL, "
-             "zwjt REAL, qtje REAL, kgf REAL, ylbx REAL, sybx REAL, ylx REAL, ks REAL, qtke REAL, yfgz INTEGER, "
-             "ykgz INTEGER, sfgz INTEGER, bz TEXT); drop table 工资表; alter table 新 rename to 工资表");
+    // No trigger, but a check that refuses one employee's row.
+    const QStringList want = manyEmployeesOn("TEXT CHECK (ygbh <> 'mr077')");
     hrtest::FailureLog log;
     withDialog([&](Tfrm_gzb& d) {
         generate(d, "2024-01");
@@ -188,16 +197,7 @@ TEST_F(GzbTest, ARowRefusedHalfwayThroughAStatementIsNeitherLostNorWrittenTwice)
 {
     // A conflict clause FAIL keeps the rows a statement wrote before the one it
     // refuses; a row already stored under another month takes mr077's number.
-    QStringList want;
-    for (int i = 1; i <= 120; ++i) {
-        const QString bh = QStringLiteral("mr%1").arg(i, 3, 10, QChar('0'));
-        tpl(bh);
-        assess(bh, "22,0,0,0,0");
-        if (i != 77) want << QStringLiteral("'%1'|2000.0").arg(bh);
-    }
-    db->exec("create table 新 (gzyf TEXT, ygbh TEXT UNIQUE ON CONFLICT FAIL, ygxm TEXT, jbgz REAL, jbf REAL, qqj REAL, "
-             "zwjt REAL, qtje REAL, kgf REAL, ylbx REAL, sybx REAL, ylx REAL, ks REAL, qtke REAL, yfgz INTEGER, "
-             "ykgz INTEGER, sfgz INTEGER, bz TEXT); drop table 工资表; alter table 新 rename to 工资表");
+    const QStringList want = manyEmployeesOn("TEXT UNIQUE ON CONFLICT FAIL");
     salary("2023-12", "mr077", kNoAmounts);
     withDialog([&](Tfrm_gzb& d) {
         generate(d, "2024-01");
