@@ -3,6 +3,7 @@
 #include "data/U_data.h"
 #include "platform/db/query.h"
 #include "personnel/employee_rules.h"
+#include "personnel/record_layout.h"
 #include "platform/db/convert.h"
 #include "platform/db/error.h"
 #include "platform/diag/log.h"
@@ -29,12 +30,7 @@ const char* const kPhoneMask = "9999-99999999;1;_";
 const char* const kInitialDate = "1975-01-01";
 const char* const kClearedDate = "1999-01-01";
 
-template <class W>
-W* named(W* w, const char* name)
-{
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
+using personnel::named;
 
 ui::Edit* newEdit(QWidget* parent, const char* name) { return named(new ui::Edit(parent), name); }
 
@@ -46,14 +42,6 @@ ui::MaskEdit* newMaskEdit(QWidget* parent, const char* name, const char* mask, c
     m->setEditMask(QString::fromLatin1(mask));
     m->setText(text);
     return m;
-}
-
-void addLabeled(QGridLayout* g, int row, int col, const QString& caption, QWidget* input, int span = 1)
-{
-    auto* l = new QLabel(caption, g->parentWidget());
-    l->setBuddy(input);
-    g->addWidget(l, row, col * 2);
-    g->addWidget(input, row, col * 2 + 1, 1, span);
 }
 
 bool hasCurrentRow(const db::Query& q)
@@ -97,16 +85,14 @@ Tfrm_xygdj::Tfrm_xygdj(QWidget* owner) : ui::Form(owner)
     Edit10 = newEdit(GroupBox1, "Edit10");
     Edit12 = newEdit(GroupBox1, "Edit12");
 
-    struct Place { int row, col; const char* caption; QWidget* input; int span = 1; };
-    const Place basic[] = {
+    personnel::placeInputs(g1, {
         {0, 0, "编    号：", Edit1},    {0, 1, "姓    名：", Edit2},    {0, 2, "性    别：", ComboBox8},
         {1, 0, "民    族：", ComboBox1}, {1, 1, "出生日期：", MaskEdit3}, {1, 2, "婚姻状况：", ComboBox7},
         {2, 0, "文化程度：", ComboBox9}, {2, 1, "政治面貌：", ComboBox2}, {2, 2, "毕业学校：", Edit6},
         {3, 0, "专    业：", Edit7},    {3, 1, "特    长：", Edit8},    {3, 2, "电子信箱：", Edit13},
         {4, 0, "联系电话：", MaskEdit4}, {4, 1, "手    机：", Edit9},    {4, 2, "籍    贯：", Edit5},
         {5, 0, "身份证号：", Edit10, 3}, {6, 0, "家庭住址：", Edit12, 6},
-    };
-    for (const Place& p : basic) addLabeled(g1, p.row, p.col, QString::fromUtf8(p.caption), p.input, p.span);
+    });
 
     Panel2 = named(new QFrame(GroupBox1), "Panel2");
     Panel2->setFrameShape(QFrame::Panel);
@@ -143,12 +129,11 @@ Tfrm_xygdj::Tfrm_xygdj(QWidget* owner) : ui::Form(owner)
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setText(QString(30, QLatin1Char('\n')));
 
-    const Place other[] = {
+    personnel::placeInputs(g2, {
         {0, 0, "参加工作时间：", MaskEdit5}, {0, 1, "工    种：", ComboBox3}, {0, 2, "工    龄：", Edit15},
         {1, 0, "所属部门：", ComboBox4},     {1, 1, "职    务：", ComboBox5}, {1, 2, "职    称：", ComboBox6},
         {2, 0, "登记日期：", MaskEdit2},     {2, 1, "登 记 人：", Edit16},   {2, 2, "调入时间：", MaskEdit1},
-    };
-    for (const Place& p : other) addLabeled(g2, p.row, p.col, QString::fromUtf8(p.caption), p.input, p.span);
+    });
     auto* memoLabel = new QLabel(QStringLiteral("简历："), GroupBox2);
     memoLabel->setBuddy(Memo1);
     g2->addWidget(memoLabel, 3, 0, Qt::AlignTop);
