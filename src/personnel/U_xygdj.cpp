@@ -59,6 +59,47 @@ Tfrm_xygdj::Tfrm_xygdj(QWidget* owner) : ui::Form(owner)
     // centred on the screen, and stays on a screen smaller than itself.
     setFixedSize(699, 676);
 
+    buildBasicInputs();
+    buildOtherInputs();
+    buildButtons();
+
+    auto* top = new QVBoxLayout(this);
+    top->setContentsMargins(8, 6, 8, 8);
+    top->addWidget(GroupBox1);
+    top->addWidget(GroupBox2, 1);
+    top->addWidget(Panel1);
+
+    // Tab follows the inputs as they stand; Enter, Down and Up follow the chain.
+    const QList<QWidget*> tabs = {Edit1, Edit2, ComboBox8, ComboBox1, MaskEdit3, ComboBox7, ComboBox9, ComboBox2,
+                                  Edit6, Edit7, Edit8, Edit13, MaskEdit4, Edit9, Edit5, Edit10, Edit12, Button1,
+                                  MaskEdit5, ComboBox3, Edit15, ComboBox4, ComboBox5, ComboBox6, MaskEdit2, Edit16,
+                                  MaskEdit1, Memo1, BitBtn2, BitBtn1, BitBtn5, BitBtn4, BitBtn3};
+    for (int i = 1; i < tabs.size(); ++i) setTabOrder(tabs[i - 1], tabs[i]);
+    setFocusChain({Edit1, Edit2, ComboBox8, ComboBox1, MaskEdit3, ComboBox7, ComboBox9, ComboBox2, Edit6, Edit7,
+                   Edit8, Edit13, MaskEdit4, Edit9, Edit5, Edit10, Edit12, MaskEdit5, ComboBox3, Edit15, ComboBox4,
+                   ComboBox5, ComboBox6, MaskEdit1, Edit16, MaskEdit2, Memo1});
+    setFocusKeys(Memo1, Keys::None);   // 简历 moves by its own rule (Memo1KeyDown)
+    setDefaultButton(BitBtn1);
+
+    describeRecord();
+
+    // Handlers go on last, so the initial texts above run no rule. A date
+    // input refuses a date that does not exist when it is left.
+    personnel::watchInputs(fields_, [this] { Edit1Change(); });
+    Edit10->onChange = [this] { Edit10Change(); };
+
+    BitBtn2->onClick = [this] { BitBtn2Click(); };
+    BitBtn1->onClick = [this] { BitBtn1Click(); };
+    BitBtn5->onClick = [this] { BitBtn5Click(); };
+    BitBtn4->onClick = [this] { BitBtn4Click(); };
+    BitBtn3->onClick = [this] { close(); };
+    Button1->onClick = [this] { Button1Click(); };
+
+    FormCreate();
+}
+
+void Tfrm_xygdj::buildBasicInputs()
+{
     // 基本信息: three columns of inputs, the photo at the right.
     GroupBox1 = named(new QGroupBox(QStringLiteral("基本信息"), this), "GroupBox1");
     auto* g1 = new QGridLayout(GroupBox1);
@@ -108,7 +149,10 @@ Tfrm_xygdj::Tfrm_xygdj(QWidget* owner) : ui::Form(owner)
     g1->addWidget(Button1, 4, 6, 1, 1, Qt::AlignHCenter);
     g1->setColumnMinimumWidth(6, 93 + 4 + 16);
     for (int c : {1, 3, 5}) g1->setColumnStretch(c, 1);
+}
 
+void Tfrm_xygdj::buildOtherInputs()
+{
     // 其它信息
     GroupBox2 = named(new QGroupBox(QStringLiteral("其它信息"), this), "GroupBox2");
     auto* g2 = new QGridLayout(GroupBox2);
@@ -140,7 +184,10 @@ Tfrm_xygdj::Tfrm_xygdj(QWidget* owner) : ui::Form(owner)
     g2->addWidget(Memo1, 3, 1, 1, 5);
     g2->setRowStretch(3, 1);
     for (int c : {1, 3, 5}) g2->setColumnStretch(c, 1);
+}
 
+void Tfrm_xygdj::buildButtons()
+{
     // The buttons; the placeholder 保存 stands where 保存 would in OpenMode 1.
     Panel1 = named(new QFrame(this), "Panel1");
     Panel1->setFrameShape(QFrame::StyledPanel);
@@ -162,25 +209,10 @@ Tfrm_xygdj::Tfrm_xygdj(QWidget* owner) : ui::Form(owner)
     BitBtn6->setEnabled(false);
     BitBtn1->setEnabled(false);
     BitBtn5->setEnabled(false);
+}
 
-    auto* top = new QVBoxLayout(this);
-    top->setContentsMargins(8, 6, 8, 8);
-    top->addWidget(GroupBox1);
-    top->addWidget(GroupBox2, 1);
-    top->addWidget(Panel1);
-
-    // Tab follows the inputs as they stand; Enter, Down and Up follow the chain.
-    const QList<QWidget*> tabs = {Edit1, Edit2, ComboBox8, ComboBox1, MaskEdit3, ComboBox7, ComboBox9, ComboBox2,
-                                  Edit6, Edit7, Edit8, Edit13, MaskEdit4, Edit9, Edit5, Edit10, Edit12, Button1,
-                                  MaskEdit5, ComboBox3, Edit15, ComboBox4, ComboBox5, ComboBox6, MaskEdit2, Edit16,
-                                  MaskEdit1, Memo1, BitBtn2, BitBtn1, BitBtn5, BitBtn4, BitBtn3};
-    for (int i = 1; i < tabs.size(); ++i) setTabOrder(tabs[i - 1], tabs[i]);
-    setFocusChain({Edit1, Edit2, ComboBox8, ComboBox1, MaskEdit3, ComboBox7, ComboBox9, ComboBox2, Edit6, Edit7,
-                   Edit8, Edit13, MaskEdit4, Edit9, Edit5, Edit10, Edit12, MaskEdit5, ComboBox3, Edit15, ComboBox4,
-                   ComboBox5, ComboBox6, MaskEdit1, Edit16, MaskEdit2, Memo1});
-    setFocusKeys(Memo1, Keys::None);   // 简历 moves by its own rule (Memo1KeyDown)
-    setDefaultButton(BitBtn1);
-
+void Tfrm_xygdj::describeRecord()
+{
     // The record: each input in the order a loaded row fills it (身份证号
     // after 出生日期, so that the number's birth date wins), with its column.
     using K = personnel::RecordField::Kind;
@@ -214,20 +246,6 @@ Tfrm_xygdj::Tfrm_xygdj(QWidget* owner) : ui::Form(owner)
         {"drsj", QStringLiteral("调入时间"), MaskEdit1, K::Date, true, true, cleared},
         {"jl", QStringLiteral("简历"), Memo1, K::Text, false, false},
     };
-
-    // Handlers go on last, so the initial texts above run no rule. A date
-    // input refuses a date that does not exist when it is left.
-    personnel::watchInputs(fields_, [this] { Edit1Change(); });
-    Edit10->onChange = [this] { Edit10Change(); };
-
-    BitBtn2->onClick = [this] { BitBtn2Click(); };
-    BitBtn1->onClick = [this] { BitBtn1Click(); };
-    BitBtn5->onClick = [this] { BitBtn5Click(); };
-    BitBtn4->onClick = [this] { BitBtn4Click(); };
-    BitBtn3->onClick = [this] { close(); };
-    Button1->onClick = [this] { Button1Click(); };
-
-    FormCreate();
 }
 
 int Tfrm_xygdj::openMode() const { return session().OpenMode; }
