@@ -17,7 +17,6 @@
 #include <QLabel>
 #include <QVBoxLayout>
 #include <optional>
-#include <tuple>
 
 Tfrm_gzb* frm_gzb = nullptr;
 
