@@ -17,7 +17,6 @@
 #include <QLabel>
 #include <QVBoxLayout>
 #include <optional>
-#include <tuple>
 
 Tfrm_gzb* frm_gzb = nullptr;
 
@@ -135,9 +134,13 @@ void Tfrm_gzb::Button3Click()
     case payroll::GenerateStatus::NoMonth: ui::info(QStringLiteral("请选择日期"), this); break;
     case payroll::GenerateStatus::AlreadyGenerated: ui::info(QStringLiteral("该月工资已经生成"), this); break;
     // Amounts shared by every row: one message, not one for each employee.
-    case payroll::GenerateStatus::BadOtherAmounts:
-        ui::failedBecause(QStringLiteral("生成失败"), QStringLiteral("其它金额和其它扣额必须是有效的数字。"), this);
+    case payroll::GenerateStatus::BadOtherAmounts: {
+        ui::Edit* bad = firstBadAmount();
+        const QString why = bad ? amountRefusal(bad) : QStringLiteral("其它金额和其它扣额必须是有效的数字！");
+        ui::failedBecause(QStringLiteral("生成失败"), why, this);
+        if (bad) focusAmount(bad);
         break;
+    }
     case payroll::GenerateStatus::Generated: break;
     }
     showMonth(month);
@@ -187,6 +190,25 @@ void Tfrm_gzb::jiesuan()
     ui::info(QStringLiteral("结算完毕"), this);
 }
 
+ui::Edit* Tfrm_gzb::firstBadAmount() const
+{
+    // Numbers only through the strict parser: "1e999" would be stored as infinity.
+    for (ui::Edit* e : {Edit2, Edit1})
+        if (!db::parseNumber(e->text())) return e;
+    return nullptr;
+}
+
+QString Tfrm_gzb::amountRefusal(const ui::Edit* box) const
+{
+    return QStringLiteral("%1必须是有效的数字！").arg(box == Edit2 ? QStringLiteral("其它金额") : QStringLiteral("其它扣额"));
+}
+
+void Tfrm_gzb::focusAmount(ui::Edit* box)
+{
+    CheckBox1->setChecked(true);   // the amounts' group opens to show it
+    box->setFocus(Qt::OtherFocusReason);
+}
+
 void Tfrm_gzb::CheckBox1Click() { GroupBox1->setEnabled(CheckBox1->isChecked()); }
 
 void Tfrm_gzb::BitBtn1Click()
@@ -204,15 +226,13 @@ void Tfrm_gzb::BitBtn1Click()
         ui::info(QStringLiteral("该月工资已结算，请不要重复结算"), this);
         return;
     }
-    // Numbers only through the strict parser: "1e999" would be stored as infinity.
-    const std::optional<double> amount = db::parseNumber(Edit2->text());
-    const std::optional<double> deduction = db::parseNumber(Edit1->text());
-    for (auto [value, box, name] : {std::tuple{amount, Edit2, "其它金额"}, std::tuple{deduction, Edit1, "其它扣额"}}) {
-        if (value) continue;
-        ui::info(QStringLiteral("%1必须是有效的数字！").arg(QString::fromUtf8(name)), this);
-        box->setFocus();
+    if (ui::Edit* bad = firstBadAmount()) {
+        ui::info(amountRefusal(bad), this);
+        focusAmount(bad);
         return;
     }
+    const std::optional<double> amount = db::parseNumber(Edit2->text());
+    const std::optional<double> deduction = db::parseNumber(Edit1->text());
     try {
         // Refused when the row no longer holds what the grid shows (settled
         // meanwhile by another copy of the program, say): nothing written.

@@ -38,6 +38,10 @@ public:
     void BitBtn1Click();
 
 private:
+    // The first other-amount box (其它金额, then 其它扣额) holding no number.
+    ui::Edit* firstBadAmount() const;
+    QString amountRefusal(const ui::Edit* box) const;
+    void focusAmount(ui::Edit* box);
     void showMonth(const QString& month);
 };
 

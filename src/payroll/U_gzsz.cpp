@@ -180,13 +180,8 @@ void Tfrm_gzsz::CheckBox1Click() { GroupBox2->setEnabled(CheckBox1->isChecked())
 
 bool Tfrm_gzsz::inputsWritable(const QString& failureText)
 {
-    for (const auto& fc : fields()) {
-        if (fc.as != ui::As::Number || db::parseNumber(ui::controlText(fc.control))) continue;
-        ui::info(QStringLiteral("%1必须是有效的数字！").arg(fc.field), this);
-        if (!fc.control->isEnabled()) CheckBox1->setChecked(true);   // a rate in the closed group
-        fc.control->setFocus();
-        return false;
-    }
+    // A rate in the closed group: the group opens to show it.
+    if (!acceptNumbers([this](QWidget* w) { if (!w->isEnabled()) CheckBox1->setChecked(true); })) return false;
     // 扣税级别 holds a level number: without one the template could not be taxed.
     if (ui::trim(Edit7->text()).isEmpty()) {
         ui::failedBecause(failureText,

@@ -212,8 +212,9 @@ GenerateResult generateMonth(db::Connection& conn, const QString& month, const Q
     const Value bz = Value::text(text::trim(remark));
     const int n = in.assessments.count();
     RowInsert single(conn, 1, month_, *qtje, *qtke, bz);
-    // A statement that fails is undone whole, unless a trigger's RAISE(FAIL)
-    // keeps what it did so far: then each row goes alone in a savepoint.
+    // A statement of many rows can fail halfway and keep what it did so far
+    // (a conflict clause FAIL, a trigger's RAISE(FAIL)): each goes in a
+    // savepoint. So does a single row where a trigger may leave half of it.
     std::optional<RowInsert> batch;
     if (!in.triggered && n >= kBatchRows) batch.emplace(conn, kBatchRows, month_, *qtje, *qtke, bz);
 
@@ -221,6 +222,11 @@ GenerateResult generateMonth(db::Connection& conn, const QString& month, const Q
         diag::logCause(QStringLiteral("工资表生成（员工编号 %1）").arg(in.assessments.value(row, in.aBh).toText()));
         ++res.failed;
         if (onFailure) onFailure();
+    };
+    // A failure that took the whole transaction with it (RAISE(ROLLBACK), a
+    // full disk) ends the run: what followed would be committed row by row.
+    auto stillOurs = [&] {
+        if (!conn.inTransaction()) throw;
     };
     auto insertAlone = [&](int row, const RowValues& v) {
         try {
@@ -230,6 +236,7 @@ GenerateResult generateMonth(db::Connection& conn, const QString& month, const Q
             if (sp) sp->release();
             ++res.inserted;
         } catch (...) {
+            stillOurs();
             failed(row);
         }
     };
@@ -238,13 +245,16 @@ GenerateResult generateMonth(db::Connection& conn, const QString& month, const Q
     auto flush = [&] {
         if (batch && int(pending.size()) == batch->rows()) {
             try {
+                db::Savepoint sp(conn, QStringLiteral("salary_rows"));
                 batch->insert(pending.data());
+                sp.release();
                 res.inserted += batch->rows();
                 pending.clear();
                 pendingRows.clear();
                 return;
             } catch (...) {
                 // Nothing of it stays: each row again on its own, to find the one that fails.
+                stillOurs();
             }
         }
         for (size_t i = 0; i < pending.size(); ++i) insertAlone(pendingRows[i], pending[i]);

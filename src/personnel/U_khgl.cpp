@@ -46,6 +46,7 @@ void Tfrm_khgl::FormShow()
 
 void Tfrm_khgl::SpeedButton4Click()
 {
+    if (!acceptNumbers()) return;
     try {
         insertInputs(QStringLiteral("insert into 考核表 (员工编号, 出勤天数, 请假天数, 迟到次数, 早退次数, 旷工天数, "
                                     "加班时数, 考核等级, 考核分值, 考核人, 考核月份, 考核评价) "
@@ -67,6 +68,7 @@ void Tfrm_khgl::SpeedButton1Click()
         ui::info(QStringLiteral("请选择员工编号"), this);
         return;
     }
+    if (!acceptNumbers()) return;
     postInputs();
     ui::info(QStringLiteral("修改成功"), this);
 }

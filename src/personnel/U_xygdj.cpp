@@ -3,6 +3,7 @@
 #include "data/U_data.h"
 #include "platform/db/query.h"
 #include "personnel/employee_rules.h"
+#include "personnel/record_layout.h"
 #include "platform/db/convert.h"
 #include "platform/db/error.h"
 #include "platform/diag/log.h"
@@ -29,12 +30,7 @@ const char* const kPhoneMask = "9999-99999999;1;_";
 const char* const kInitialDate = "1975-01-01";
 const char* const kClearedDate = "1999-01-01";
 
-template <class W>
-W* named(W* w, const char* name)
-{
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
+using personnel::named;
 
 ui::Edit* newEdit(QWidget* parent, const char* name) { return named(new ui::Edit(parent), name); }
 
@@ -46,14 +42,6 @@ ui::MaskEdit* newMaskEdit(QWidget* parent, const char* name, const char* mask, c
     m->setEditMask(QString::fromLatin1(mask));
     m->setText(text);
     return m;
-}
-
-void addLabeled(QGridLayout* g, int row, int col, const QString& caption, QWidget* input, int span = 1)
-{
-    auto* l = new QLabel(caption, g->parentWidget());
-    l->setBuddy(input);
-    g->addWidget(l, row, col * 2);
-    g->addWidget(input, row, col * 2 + 1, 1, span);
 }
 
 bool hasCurrentRow(const db::Query& q)
@@ -71,6 +59,47 @@ Tfrm_xygdj::Tfrm_xygdj(QWidget* owner) : ui::Form(owner)
     // centred on the screen, and stays on a screen smaller than itself.
     setFixedSize(699, 676);
 
+    buildBasicInputs();
+    buildOtherInputs();
+    buildButtons();
+
+    auto* top = new QVBoxLayout(this);
+    top->setContentsMargins(8, 6, 8, 8);
+    top->addWidget(GroupBox1);
+    top->addWidget(GroupBox2, 1);
+    top->addWidget(Panel1);
+
+    // Tab follows the inputs as they stand; Enter, Down and Up follow the chain.
+    const QList<QWidget*> tabs = {Edit1, Edit2, ComboBox8, ComboBox1, MaskEdit3, ComboBox7, ComboBox9, ComboBox2,
+                                  Edit6, Edit7, Edit8, Edit13, MaskEdit4, Edit9, Edit5, Edit10, Edit12, Button1,
+                                  MaskEdit5, ComboBox3, Edit15, ComboBox4, ComboBox5, ComboBox6, MaskEdit2, Edit16,
+                                  MaskEdit1, Memo1, BitBtn2, BitBtn1, BitBtn5, BitBtn4, BitBtn3};
+    for (int i = 1; i < tabs.size(); ++i) setTabOrder(tabs[i - 1], tabs[i]);
+    setFocusChain({Edit1, Edit2, ComboBox8, ComboBox1, MaskEdit3, ComboBox7, ComboBox9, ComboBox2, Edit6, Edit7,
+                   Edit8, Edit13, MaskEdit4, Edit9, Edit5, Edit10, Edit12, MaskEdit5, ComboBox3, Edit15, ComboBox4,
+                   ComboBox5, ComboBox6, MaskEdit1, Edit16, MaskEdit2, Memo1});
+    setFocusKeys(Memo1, Keys::None);   // 简历 moves by its own rule (Memo1KeyDown)
+    setDefaultButton(BitBtn1);
+
+    describeRecord();
+
+    // Handlers go on last, so the initial texts above run no rule. A date
+    // input refuses a date that does not exist when it is left.
+    personnel::watchInputs(fields_, [this] { Edit1Change(); });
+    Edit10->onChange = [this] { Edit10Change(); };
+
+    BitBtn2->onClick = [this] { BitBtn2Click(); };
+    BitBtn1->onClick = [this] { BitBtn1Click(); };
+    BitBtn5->onClick = [this] { BitBtn5Click(); };
+    BitBtn4->onClick = [this] { BitBtn4Click(); };
+    BitBtn3->onClick = [this] { close(); };
+    Button1->onClick = [this] { Button1Click(); };
+
+    FormCreate();
+}
+
+void Tfrm_xygdj::buildBasicInputs()
+{
     // 基本信息: three columns of inputs, the photo at the right.
     GroupBox1 = named(new QGroupBox(QStringLiteral("基本信息"), this), "GroupBox1");
     auto* g1 = new QGridLayout(GroupBox1);
@@ -97,16 +126,14 @@ Tfrm_xygdj::Tfrm_xygdj(QWidget* owner) : ui::Form(owner)
     Edit10 = newEdit(GroupBox1, "Edit10");
     Edit12 = newEdit(GroupBox1, "Edit12");
 
-    struct Place { int row, col; const char* caption; QWidget* input; int span = 1; };
-    const Place basic[] = {
+    personnel::placeInputs(g1, {
         {0, 0, "编    号：", Edit1},    {0, 1, "姓    名：", Edit2},    {0, 2, "性    别：", ComboBox8},
         {1, 0, "民    族：", ComboBox1}, {1, 1, "出生日期：", MaskEdit3}, {1, 2, "婚姻状况：", ComboBox7},
         {2, 0, "文化程度：", ComboBox9}, {2, 1, "政治面貌：", ComboBox2}, {2, 2, "毕业学校：", Edit6},
         {3, 0, "专    业：", Edit7},    {3, 1, "特    长：", Edit8},    {3, 2, "电子信箱：", Edit13},
         {4, 0, "联系电话：", MaskEdit4}, {4, 1, "手    机：", Edit9},    {4, 2, "籍    贯：", Edit5},
         {5, 0, "身份证号：", Edit10, 3}, {6, 0, "家庭住址：", Edit12, 6},
-    };
-    for (const Place& p : basic) addLabeled(g1, p.row, p.col, QString::fromUtf8(p.caption), p.input, p.span);
+    });
 
     Panel2 = named(new QFrame(GroupBox1), "Panel2");
     Panel2->setFrameShape(QFrame::Panel);
@@ -122,7 +149,10 @@ Tfrm_xygdj::Tfrm_xygdj(QWidget* owner) : ui::Form(owner)
     g1->addWidget(Button1, 4, 6, 1, 1, Qt::AlignHCenter);
     g1->setColumnMinimumWidth(6, 93 + 4 + 16);
     for (int c : {1, 3, 5}) g1->setColumnStretch(c, 1);
+}
 
+void Tfrm_xygdj::buildOtherInputs()
+{
     // 其它信息
     GroupBox2 = named(new QGroupBox(QStringLiteral("其它信息"), this), "GroupBox2");
     auto* g2 = new QGridLayout(GroupBox2);
@@ -143,19 +173,21 @@ Tfrm_xygdj::Tfrm_xygdj(QWidget* owner) : ui::Form(owner)
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setText(QString(30, QLatin1Char('\n')));
 
-    const Place other[] = {
+    personnel::placeInputs(g2, {
         {0, 0, "参加工作时间：", MaskEdit5}, {0, 1, "工    种：", ComboBox3}, {0, 2, "工    龄：", Edit15},
         {1, 0, "所属部门：", ComboBox4},     {1, 1, "职    务：", ComboBox5}, {1, 2, "职    称：", ComboBox6},
         {2, 0, "登记日期：", MaskEdit2},     {2, 1, "登 记 人：", Edit16},   {2, 2, "调入时间：", MaskEdit1},
-    };
-    for (const Place& p : other) addLabeled(g2, p.row, p.col, QString::fromUtf8(p.caption), p.input, p.span);
+    });
     auto* memoLabel = new QLabel(QStringLiteral("简历："), GroupBox2);
     memoLabel->setBuddy(Memo1);
     g2->addWidget(memoLabel, 3, 0, Qt::AlignTop);
     g2->addWidget(Memo1, 3, 1, 1, 5);
     g2->setRowStretch(3, 1);
     for (int c : {1, 3, 5}) g2->setColumnStretch(c, 1);
+}
 
+void Tfrm_xygdj::buildButtons()
+{
     // The buttons; the placeholder 保存 stands where 保存 would in OpenMode 1.
     Panel1 = named(new QFrame(this), "Panel1");
     Panel1->setFrameShape(QFrame::StyledPanel);
@@ -177,25 +209,10 @@ Tfrm_xygdj::Tfrm_xygdj(QWidget* owner) : ui::Form(owner)
     BitBtn6->setEnabled(false);
     BitBtn1->setEnabled(false);
     BitBtn5->setEnabled(false);
+}
 
-    auto* top = new QVBoxLayout(this);
-    top->setContentsMargins(8, 6, 8, 8);
-    top->addWidget(GroupBox1);
-    top->addWidget(GroupBox2, 1);
-    top->addWidget(Panel1);
-
-    // Tab follows the inputs as they stand; Enter, Down and Up follow the chain.
-    const QList<QWidget*> tabs = {Edit1, Edit2, ComboBox8, ComboBox1, MaskEdit3, ComboBox7, ComboBox9, ComboBox2,
-                                  Edit6, Edit7, Edit8, Edit13, MaskEdit4, Edit9, Edit5, Edit10, Edit12, Button1,
-                                  MaskEdit5, ComboBox3, Edit15, ComboBox4, ComboBox5, ComboBox6, MaskEdit2, Edit16,
-                                  MaskEdit1, Memo1, BitBtn2, BitBtn1, BitBtn5, BitBtn4, BitBtn3};
-    for (int i = 1; i < tabs.size(); ++i) setTabOrder(tabs[i - 1], tabs[i]);
-    setFocusChain({Edit1, Edit2, ComboBox8, ComboBox1, MaskEdit3, ComboBox7, ComboBox9, ComboBox2, Edit6, Edit7,
-                   Edit8, Edit13, MaskEdit4, Edit9, Edit5, Edit10, Edit12, MaskEdit5, ComboBox3, Edit15, ComboBox4,
-                   ComboBox5, ComboBox6, MaskEdit1, Edit16, MaskEdit2, Memo1});
-    setFocusKeys(Memo1, Keys::None);   // 简历 moves by its own rule (Memo1KeyDown)
-    setDefaultButton(BitBtn1);
-
+void Tfrm_xygdj::describeRecord()
+{
     // The record: each input in the order a loaded row fills it (身份证号
     // after 出生日期, so that the number's birth date wins), with its column.
     using K = personnel::RecordField::Kind;
@@ -229,28 +246,6 @@ Tfrm_xygdj::Tfrm_xygdj(QWidget* owner) : ui::Form(owner)
         {"drsj", QStringLiteral("调入时间"), MaskEdit1, K::Date, true, true, cleared},
         {"jl", QStringLiteral("简历"), Memo1, K::Text, false, false},
     };
-
-    // Handlers go on last, so the initial texts above run no rule. A date
-    // input refuses a date that does not exist when it is left.
-    for (const personnel::RecordField& f : fields_) {
-        if (!f.required) continue;
-        std::function<void()> rule = [this] { Edit1Change(); };
-        if (f.input == Edit10) rule = [this] { Edit10Change(); };
-        if (auto* e = qobject_cast<ui::Edit*>(f.input)) e->onChange = rule;
-        else if (auto* c = qobject_cast<ui::ComboBox*>(f.input)) c->onChange = rule;
-        else if (auto* m = qobject_cast<ui::MaskEdit*>(f.input)) m->onChange = rule;
-        if (auto* m = qobject_cast<ui::MaskEdit*>(f.input); m && f.kind != K::Text)
-            m->leaveCheck = [f] { return personnel::refusalOf(f); };
-    }
-
-    BitBtn2->onClick = [this] { BitBtn2Click(); };
-    BitBtn1->onClick = [this] { BitBtn1Click(); };
-    BitBtn5->onClick = [this] { BitBtn5Click(); };
-    BitBtn4->onClick = [this] { BitBtn4Click(); };
-    BitBtn3->onClick = [this] { close(); };
-    Button1->onClick = [this] { Button1Click(); };
-
-    FormCreate();
 }
 
 int Tfrm_xygdj::openMode() const { return session().OpenMode; }

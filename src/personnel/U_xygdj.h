@@ -115,6 +115,12 @@ public:
     bool chainKeyDown(QWidget* input, int key) override;
 
 private:
+    // The construction, part by part: the two groups of inputs, the button
+    // bar, and the record's field table over the inputs.
+    void buildBasicInputs();
+    void buildOtherInputs();
+    void buildButtons();
+    void describeRecord();
     void FormCreate();
     int openMode() const;
     void showPicture();

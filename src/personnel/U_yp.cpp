@@ -4,6 +4,7 @@
 #include "platform/db/query.h"
 #include "personnel/U_xygdj.h"
 #include "personnel/employee_rules.h"
+#include "personnel/record_layout.h"
 #include "platform/db/error.h"
 #include "platform/diag/log.h"
 #include "platform/ui/controls.h"
@@ -23,20 +24,7 @@ namespace {
 
 const char* const kInitialDate = "1975-01-01";
 
-template <class W>
-W* named(W* w, const char* name)
-{
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
-
-void addLabeled(QGridLayout* g, int row, int col, const QString& caption, QWidget* input, int span = 1)
-{
-    auto* l = new QLabel(caption, g->parentWidget());
-    l->setBuddy(input);
-    g->addWidget(l, row, col * 2, Qt::AlignRight | Qt::AlignVCenter);
-    g->addWidget(input, row, col * 2 + 1, 1, span);
-}
+using personnel::named;
 
 }
 
@@ -72,15 +60,13 @@ Tfrm_yp::Tfrm_yp(QWidget* owner) : ui::Form(owner)
         m->setMinimumHeight(72);
     }
 
-    struct Place { int row, col; const char* caption; QWidget* input; int span = 1; };
-    const Place places[] = {
+    personnel::placeInputs(g, {
         {0, 0, "编    号：", Edit1},    {0, 1, "姓    名：", Edit2},     {0, 2, "性    别：", ComboBox2},
         {1, 0, "民    族：", ComboBox1}, {1, 1, "出生日期：", MaskEdit1}, {1, 2, "联系电话：", Edit6},
         {2, 0, "电子信箱：", Edit7},    {2, 1, "特    长：", Edit8},     {2, 2, "兴趣爱好：", Edit9},
         {3, 0, "通信地址：", Edit10, 5},
         {4, 0, "毕业院校：", Edit11},   {4, 1, "专    业：", Edit12},    {4, 2, "文化程度：", ComboBox3},
-    };
-    for (const Place& p : places) addLabeled(g, p.row, p.col, QString::fromUtf8(p.caption), p.input, p.span);
+    }, Qt::AlignRight | Qt::AlignVCenter);
     for (int c : {1, 3, 5}) g->setColumnStretch(c, 1);
     auto addMemo = [g](int row, const QString& caption, ui::Memo* m) {
         auto* l = new QLabel(caption, g->parentWidget());
@@ -148,14 +134,7 @@ Tfrm_yp::Tfrm_yp(QWidget* owner) : ui::Form(owner)
     // of the rule watch every change, the two combo boxes the operator's, so
     // emptying one disables 保存 at once. The birth date refuses a date that
     // does not exist when it is left.
-    for (const personnel::RecordField& f : fields_) {
-        if (!f.required) continue;
-        if (auto* e = qobject_cast<ui::Edit*>(f.input)) e->onChange = [this] { Edit1Change(); };
-        else if (auto* c = qobject_cast<ui::ComboBox*>(f.input)) c->onChange = [this] { Edit1Change(); };
-        else if (auto* m = qobject_cast<ui::Memo*>(f.input)) m->onChange = [this] { Edit1Change(); };
-    }
-    const personnel::RecordField& birth = fields_[3];
-    MaskEdit1->leaveCheck = [birth] { return personnel::refusalOf(birth); };
+    personnel::watchInputs(fields_, [this] { Edit1Change(); });
 
     BitBtn1->onClick = [this] { BitBtn1Click(); };
     BitBtn2->onClick = [this] { BitBtn2Click(); };

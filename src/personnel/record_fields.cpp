@@ -3,6 +3,7 @@
 #include "platform/db/convert.h"
 #include "platform/db/error.h"
 #include "platform/db/query.h"
+#include "platform/ui/controls.h"
 #include "platform/ui/modal.h"
 #include "platform/ui/rowbind.h"
 #include "platform/ui/text.h"
@@ -17,6 +18,20 @@ bool allFilled(const RecordFields& fields)
     for (const RecordField& f : fields)
         if (f.required && ui::controlText(f.input).isEmpty()) return false;
     return true;
+}
+
+void watchInputs(const RecordFields& fields, const std::function<void()>& rule)
+{
+    for (const RecordField& f : fields) {
+        if (f.required) {
+            if (auto* e = qobject_cast<ui::Edit*>(f.input)) e->onChange = rule;
+            else if (auto* c = qobject_cast<ui::ComboBox*>(f.input)) c->onChange = rule;
+            else if (auto* m = qobject_cast<ui::MaskEdit*>(f.input)) m->onChange = rule;
+            else if (auto* m = qobject_cast<ui::Memo*>(f.input)) m->onChange = rule;
+        }
+        if (auto* m = qobject_cast<ui::MaskEdit*>(f.input); m && (f.kind == Kind::Date || f.kind == Kind::DateText))
+            m->leaveCheck = [f] { return refusalOf(f); };
+    }
 }
 
 QString refusalOf(const RecordField& f)

@@ -2,6 +2,7 @@
 #include "platform/db/value.h"
 #include <QList>
 #include <QString>
+#include <functional>
 #include <optional>
 
 class QWidget;
@@ -33,6 +34,10 @@ using RecordFields = QList<RecordField>;
 
 // Every required input has text; a blank counts, a masked input always has.
 bool allFilled(const RecordFields& fields);
+
+// Runs `rule` after every change of a required input, and makes each date
+// input refuse, when it is left, a date that does not exist.
+void watchInputs(const RecordFields& fields, const std::function<void()>& rule);
 
 // The first input whose text its kind cannot take, with a message naming it
 // ("工龄必须是整数"); none when every value can be written. An identity card

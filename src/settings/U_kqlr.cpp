@@ -58,6 +58,7 @@ void Tfrm_kqxx::SpeedButton4Click()
         ui::info(QStringLiteral("考勤信息已经存在，不能重复添加，如有需要请修改信息！"), this);
         return;
     }
+    if (!acceptNumbers()) return;
     try {
         insertInputs(QStringLiteral("insert into 考勤表 (全勤奖, 出勤天数, 迟到早退次数, 月平均工作天数, 几倍) "
                                     "values (:a,:b,:c,:d,:e)"));
@@ -76,6 +77,7 @@ void Tfrm_kqxx::SpeedButton2Click()
         ui::info(QStringLiteral("请详细设置考勤信息"), this);
         return;
     }
+    if (!acceptNumbers()) return;
     postInputs();
     ui::info(QStringLiteral("修改成功"), this);
 }

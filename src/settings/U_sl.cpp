@@ -87,6 +87,13 @@ void Tfrm_sl::SpeedButton4Click()
             return;
         }
     }
+    if (!acceptNumbers()) return;
+    // The level goes into an INTEGER column, which takes no fraction.
+    if (const double level = db::toNumber(ui::trim(Edit1->text())); level != std::trunc(level) || std::fabs(level) >= 9.2e18) {
+        ui::info(QStringLiteral("级别号必须是整数！"), this);
+        Edit1->setFocus(Qt::OtherFocusReason);
+        return;
+    }
     if (xgflag == 0) {
         try {
             insertInputs(QStringLiteral("insert into 个人所得税税率表 (级别号, 应纳所得税金额下限, 应纳所得税金额上限, 税率) "

@@ -45,6 +45,25 @@ protected:
         return db->rows(QStringLiteral("select %1 from 工资表 where gzyf = '%2' order by rowid").arg(cols, month));
     }
 
+    // 120 employees, enough for rows to go several to a statement, and 工资表
+    // made anew with its ygbh declared as given; the month's rows expected
+    // when mr077's alone is refused.
+    QStringList manyEmployeesOn(const QString& ygbh)
+    {
+        QStringList want;
+        for (int i = 1; i <= 120; ++i) {
+            const QString bh = QStringLiteral("mr%1").arg(i, 3, 10, QChar('0'));
+            tpl(bh);
+            assess(bh, "22,0,0,0,0");
+            if (i != 77) want << QStringLiteral("'%1'|2000.0").arg(bh);
+        }
+        db->exec(QStringLiteral("create table 新 (gzyf TEXT, ygbh %1, ygxm TEXT, jbgz REAL, jbf REAL, qqj REAL, zwjt REAL, "
+                                "qtje REAL, kgf REAL, ylbx REAL, sybx REAL, ylx REAL, ks REAL, qtke REAL, yfgz INTEGER, "
+                                "ykgz INTEGER, sfgz INTEGER, bz TEXT); drop table 工资表; alter table 新 rename to 工资表")
+                     .arg(ygbh));
+        return want;
+    }
+
     void withDialog(const std::function<void(Tfrm_gzb&)>& f)
     {
         modal->onDialog = [&](QDialog*) { f(*frm_gzb); };
@@ -135,13 +154,17 @@ TEST_F(GzbTest, BadOtherAmountsFailTheRunOnceAndAFailedEmployeeIsRolledBackAlone
     db->exec("create table 日志 (t TEXT); create trigger refuse after insert on 工资表 begin insert into 日志 values (new.ygbh); "
              "select raise(fail, 'refused') where new.ygbh = 'mr002'; end");
     withDialog([&](Tfrm_gzb& d) {
-        d.CheckBox1->setChecked(true);
+        // The box that holds no number is named and takes the focus, its group opened.
         for (auto [amount, deduction] : {std::pair{"  ", "0"}, {"0", "1,000"}, {"1e999", "0"}, {"0", "1e-400"}}) {
+            d.CheckBox1->setChecked(false);
             d.Edit2->setText(QString::fromUtf8(amount));
             d.Edit1->setText(QString::fromUtf8(deduction));
             generate(d, "2024-01");
+            const bool amountBad = QString::fromUtf8(deduction) == "0";
             EXPECT_EQ(modal->texts(), QStringList{"生成失败"}) << amount << "/" << deduction;
-            EXPECT_EQ(modal->messages[0].detail, "其它金额和其它扣额必须是有效的数字。");
+            EXPECT_EQ(modal->messages[0].detail, amountBad ? "其它金额必须是有效的数字！" : "其它扣额必须是有效的数字！");
+            EXPECT_TRUE(d.GroupBox1->isEnabled());
+            EXPECT_EQ(d.focusWidget(), amountBad ? d.Edit2 : d.Edit1);
         }
         EXPECT_EQ(db->count("工资表"), 0);
         d.Edit2->setText(" 1e3 ");
@@ -158,18 +181,8 @@ TEST_F(GzbTest, BadOtherAmountsFailTheRunOnceAndAFailedEmployeeIsRolledBackAlone
 
 TEST_F(GzbTest, ARowTheDatabaseRefusesAmongManyCostsOnlyThatEmployee)
 {
-    // Enough employees for rows to go several to a statement; no trigger, but
-    // a check that refuses one employee's row.
-    QStringList want;
-    for (int i = 1; i <= 120; ++i) {
-        const QString bh = QStringLiteral("mr%1").arg(i, 3, 10, QChar('0'));
-        tpl(bh);
-        assess(bh, "22,0,0,0,0");
-        if (i != 77) want << QStringLiteral("'%1'|2000.0").arg(bh);
-    }
-    db->exec("create table 新 (gzyf TEXT, ygbh TEXT CHECK (ygbh <> 'mr077'), ygxm TEXT, jbgz REAL, jbf REAL, qqj REAL, "
-             "zwjt REAL, qtje REAL, kgf REAL, ylbx REAL, sybx REAL, ylx REAL, ks REAL, qtke REAL, yfgz INTEGER, "
-             "ykgz INTEGER, sfgz INTEGER, bz TEXT); drop table 工资表; alter table 新 rename to 工资表");
+    // No trigger, but a check that refuses one employee's row.
+    const QStringList want = manyEmployeesOn("TEXT CHECK (ygbh <> 'mr077')");
     hrtest::FailureLog log;
     withDialog([&](Tfrm_gzb& d) {
         generate(d, "2024-01");
@@ -178,6 +191,34 @@ TEST_F(GzbTest, ARowTheDatabaseRefusesAmongManyCostsOnlyThatEmployee)
     EXPECT_EQ(stored("ygbh,jbgz", "2024-01"), want);
     ASSERT_EQ(log.lines.size(), 1);
     EXPECT_TRUE(log.lines[0].contains("mr077")) << log.lines[0].toStdString();
+}
+
+TEST_F(GzbTest, ARowRefusedHalfwayThroughAStatementIsNeitherLostNorWrittenTwice)
+{
+    // A conflict clause FAIL keeps the rows a statement wrote before the one it
+    // refuses; a row already stored under another month takes mr077's number.
+    const QStringList want = manyEmployeesOn("TEXT UNIQUE ON CONFLICT FAIL");
+    salary("2023-12", "mr077", kNoAmounts);
+    withDialog([&](Tfrm_gzb& d) {
+        generate(d, "2024-01");
+        EXPECT_EQ(modal->texts(), QStringList{"生成失败"});
+    });
+    EXPECT_EQ(stored("ygbh,jbgz", "2024-01"), want);
+}
+
+TEST_F(GzbTest, ARowThatTakesTheTransactionWithItEndsTheRunWithNothingWritten)
+{
+    for (const char* bh : {"mr001", "mr002", "mr003"}) {
+        tpl(bh);
+        assess(bh, "22,0,0,0,0");
+    }
+    db->exec("create trigger undo before insert on 工资表 when new.ygbh = 'mr002' begin select raise(rollback, 'undone'); end");
+    withDialog([&](Tfrm_gzb& d) {
+        generate(d, "2024-01");
+        ASSERT_FALSE(modal->messages.isEmpty());
+        EXPECT_EQ(modal->messages.back().icon, ui::Icon::Error);
+    });
+    EXPECT_EQ(db->count("工资表"), 0);
 }
 
 TEST_F(GzbTest, AStaleScreenNeverWritesOverAMonthAnotherCopySettled)

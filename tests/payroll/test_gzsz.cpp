@@ -163,6 +163,15 @@ TEST_F(GzszTest, GridRowIsShownModifiedAndDeleted)
         EXPECT_EQ(db->rows("select * from 工资模板 order by rowid"),
                   (QStringList{"mr001|张三|2000.0|100.0|50.0|0.08|0.01|0.02|1", "mr002|李四|2500.0|100.0|50.0|0.07|0.05|0.04|2"}));
 
+        // A rate in the closed insurance group: the group opens on it.
+        d.CheckBox1->setChecked(false);
+        d.Edit5->setText("x");
+        modal->clear();
+        d.BitBtn2->click();
+        EXPECT_EQ(modal->texts(), QStringList{"医疗保险必须是有效的数字！"});
+        EXPECT_TRUE(d.GroupBox2->isEnabled());
+        EXPECT_EQ(d.focusWidget(), d.Edit5);
+
         modal->answerNo();
         d.BitBtn4->click();
         EXPECT_EQ(d.Edit1->text(), "");   // cleared either way

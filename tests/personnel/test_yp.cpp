@@ -166,7 +166,14 @@ TEST_F(YpTest, ModifyAndDeleteActOnExactlyTheApplicantShown)
 
     seed();
     QStringList rows = db->rows("select * from 应聘信息表");
-    fromBrowse(3, [&](Tfrm_yp* f) {
+    // Once the dialog closes the browse lists the applicants again, on the first.
+    auto browse = [](Tfrm_ypll* b) {
+        b->DBGrid1->clickRow(3);
+        b->BitBtn1->click();
+        EXPECT_EQ(Data1->yp.recNo(), 0);
+        EXPECT_EQ(hrtest::gridColumn(b->DBGrid1, 1).value(3), "王小五");
+    };
+    hrtest::openDialog(*modal, frm_ypll, browse, [&](Tfrm_yp* f) {
         EXPECT_TRUE(f->BitBtn3->isVisible() && f->BitBtn7->isVisible() && !f->BitBtn2->isVisible());
         EXPECT_EQ(f->Edit1->text() + f->MaskEdit1->text() + f->ComboBox3->text() + f->Memo2->text(),
                   "yp0031990-03-04本科2010 入职");

@@ -29,11 +29,12 @@ TEST_F(KqxxTest, TheOneRuleIsAddedModifiedAndDeletedOnlyWithCompleteNumbers)
     dlg->SpeedButton4->click();
     EXPECT_EQ(modal->texts(), QStringList{"请详细设置考勤信息"});
     // Blanks pass the emptiness test, not the number: nothing is written, the
-    // cause names the input, and the grid stays on the stored rows.
+    // message names the input, which takes the focus, and the grid stays on
+    // the stored rows.
     fill({"  ", "22", "1.5", "2", "21.75"});
     dlg->SpeedButton4->click();
-    EXPECT_EQ(modal->texts(), (QStringList{"请详细设置考勤信息", "系统出错！"}));
-    EXPECT_TRUE(modal->messages.back().detail.startsWith("全勤奖：")) << modal->messages.back().detail.toStdString();
+    EXPECT_EQ(modal->texts(), (QStringList{"请详细设置考勤信息", "全勤奖必须是有效的数字！"}));
+    EXPECT_EQ(dlg->focusWidget(), dlg->Edit5);
     EXPECT_EQ(shown(), (QStringList{"  ", "22", "1.5", "2", "21.75"}));
     EXPECT_TRUE(Data1->ADOQYkqxx.isOpen());
     EXPECT_EQ(db->count("考勤表"), 0);
@@ -63,7 +64,8 @@ TEST_F(KqxxTest, TheOneRuleIsAddedModifiedAndDeletedOnlyWithCompleteNumbers)
     EXPECT_EQ(modal->lastText(), "请详细设置考勤信息");
     fill({"200", "abc", "1.5", "2", "21.75"});
     dlg->SpeedButton2->click();
-    EXPECT_TRUE(lastWasError());
+    EXPECT_EQ(modal->lastText(), "出勤天数必须是有效的数字！");
+    EXPECT_EQ(dlg->focusWidget(), dlg->Edit6);
     EXPECT_EQ(stored("考勤表"), QStringList{"200.0|22.0|2.0|21.75|1.5"});
     fill({" 250 ", "21", "2", "0", "20.5"});
     dlg->SpeedButton2->click();

@@ -31,21 +31,22 @@ TEST_F(SlTest, AddProposesTheNextNumberAndStoresOnlyCompleteNumbers)
     EXPECT_EQ(cell(0, 2), "3500");   // no spurious ".0"
 
     // Not a number (the database would make 1e999 infinite, "abc" no rate):
-    // refused with the input named, the inputs stay, and the grid keeps its
-    // title row and the stored rows, so 取消 shows the current row again.
+    // refused before anything runs, the input named and focused, the inputs
+    // stay, and the grid keeps its title row and the stored rows, so 取消
+    // shows the current row again.
     for (const char* bad : {"1e999", "abc"}) {
         dlg->SpeedButton1->click();
         fill("1000", "2000", QString::fromUtf8(bad));
         modal->clear();
         dlg->SpeedButton4->click();
-        EXPECT_EQ(modal->texts(), QStringList{"系统出错！"});
-        EXPECT_TRUE(modal->messages.back().detail.startsWith("税率：")) << modal->messages.back().detail.toStdString();
+        EXPECT_EQ(modal->texts(), QStringList{"税率必须是有效的数字！"});
+        EXPECT_EQ(dlg->focusWidget(), dlg->Edit4);
         EXPECT_EQ(dlg->Edit4->text(), bad);
         EXPECT_EQ(dlg->DBGrid1->model()->columnCount(), 4);
         EXPECT_EQ(cell(0, 2), "3500");
         dlg->SpeedButton5->click();
         EXPECT_EQ(dlg->Edit3->text(), "3500");
-        EXPECT_EQ(modal->texts(), QStringList{"系统出错！"});
+        EXPECT_EQ(modal->texts(), QStringList{"税率必须是有效的数字！"});
     }
     EXPECT_EQ(stored(kTable), QStringList{"0|0.0|3500.0|0.03"});
 
@@ -74,7 +75,18 @@ TEST_F(SlTest, ModifyAndDeleteReachOnlyTheClickedOfIdenticalRows)
     // Not a number: shown, nothing written, still modifying; 取消 shows the stored row.
     dlg->Edit4->setText("1e-400");
     dlg->SpeedButton4->click();
-    EXPECT_TRUE(lastWasError());
+    EXPECT_EQ(modal->lastText(), "税率必须是有效的数字！");
+    EXPECT_EQ(dlg->focusWidget(), dlg->Edit4);
+    EXPECT_EQ(stored(kTable), (QStringList{row3, row3, row3}));
+    EXPECT_EQ(dlg->xgflag, 1);
+    // The level column holds whole numbers only.
+    dlg->Edit4->setText("0.05");
+    for (const char* level : {"2.5", "1e19"}) {
+        dlg->Edit1->setText(QString::fromUtf8(level));
+        dlg->SpeedButton4->click();
+        EXPECT_EQ(modal->lastText(), "级别号必须是整数！") << level;
+        EXPECT_EQ(dlg->focusWidget(), dlg->Edit1);
+    }
     EXPECT_EQ(stored(kTable), (QStringList{row3, row3, row3}));
     EXPECT_EQ(dlg->xgflag, 1);
     dlg->SpeedButton5->click();

@@ -3,6 +3,7 @@
 #include "platform/db/query.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dbgrid.h"
+#include "platform/ui/modal.h"
 #include "platform/ui/speedbar.h"
 #include <QAbstractSpinBox>
 #include <QFrame>
@@ -163,6 +164,22 @@ db::Value GridForm::inputOf(const FieldControl& fc, bool trimmed)
         // The operator must learn which input holds the bad number.
         throw db::Error(QStringLiteral("%1：%2").arg(fc.field, e.message()));
     }
+}
+
+bool GridForm::acceptNumbers(const std::function<void(QWidget*)>& reveal)
+{
+    for (const auto& fc : fields_) {
+        if (fc.as != As::Number) continue;
+        try {
+            inputValue(fc);   // the very reading the write would make
+        } catch (const db::Error&) {
+            if (reveal) reveal(fc.control);
+            info(QStringLiteral("%1必须是有效的数字！").arg(fc.field), this);
+            fc.control->setFocus(Qt::OtherFocusReason);
+            return false;
+        }
+    }
+    return true;
 }
 
 void GridForm::insertInputs(const QString& sql)

@@ -173,6 +173,11 @@ protected:
     // What an input gives its field (see ui::inputValue), a conversion
     // failure naming the field.
     static db::Value inputOf(const FieldControl& fc, bool trimmed = true);
+    // Every bound number input holds a number. Otherwise the first that does
+    // not is named ("出勤天数必须是有效的数字！"), takes the focus (`reveal`
+    // first makes it reachable where it can be disabled) and false comes back:
+    // nothing is to be written.
+    bool acceptNumbers(const std::function<void(QWidget*)>& reveal = {});
     // Asks the question (Yes/No) and on Yes deletes the grid's current row.
     bool deleteCurrentRow(const QString& question = QStringLiteral("真的要删除吗？"));
 
