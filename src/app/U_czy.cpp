@@ -3,7 +3,7 @@
 #include "platform/ui/controls.h"
 #include "platform/ui/dbgrid.h"
 #include "platform/ui/modal.h"
-#include "platform/ui/text.h"
+#include "platform/text/text.h"
 
 Tfrm_gly* frm_gly = nullptr;
 
@@ -33,7 +33,7 @@ void Tfrm_gly::FormShow() { reload(QStringLiteral("select * from 操作员信息
 // A name of blanks only would be stored empty: nobody could log in with it.
 bool Tfrm_gly::nameGiven()
 {
-    if (!ui::trim(Edit1->text()).isEmpty()) return true;
+    if (!text::trim(Edit1->text()).isEmpty()) return true;
     ui::info(QStringLiteral("请输入操作员名称"), this);
     return false;
 }
@@ -48,7 +48,7 @@ void Tfrm_gly::SpeedButton1Click()
     db::Query& q = query();
     q.close();
     q.setSql(QStringLiteral("select * from 操作员信息表 where 操作员名称=:a"));
-    q.setParam(QStringLiteral("a"), db::Value::text(ui::trim(Edit1->text())));
+    q.setParam(QStringLiteral("a"), db::Value::text(text::trim(Edit1->text())));
     q.open();
     if (q.recordCount() > 0) {
         ui::info(QStringLiteral("操作员已经存在！"), this);

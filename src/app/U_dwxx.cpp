@@ -3,7 +3,7 @@
 #include "platform/ui/controls.h"
 #include "platform/ui/modal.h"
 #include "platform/ui/speedbar.h"
-#include "platform/ui/text.h"
+#include "platform/text/text.h"
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -106,7 +106,7 @@ void Tfrm_dwxx::SpeedButton4Click()
         const char* names[] = {"a", "b", "c", "d", "e", "f", "g"};
         const ui::FieldControls f = fields();
         for (int i = 0; i < 7; ++i)
-            q.setParam(QLatin1String(names[i]), db::Value::text(ui::trim(ui::controlText(f[i].control))));
+            q.setParam(QLatin1String(names[i]), db::Value::text(text::trim(ui::controlText(f[i].control))));
         q.execSql();
         ui::info(QStringLiteral("添加成功"), this);
         FormShow();
@@ -119,7 +119,7 @@ void Tfrm_dwxx::SpeedButton4Click()
 void Tfrm_dwxx::SpeedButton2Click()
 {
     // The record is the root of the department trees: an empty name would cut them off.
-    if (ui::trim(Edit1->text()).isEmpty()) {
+    if (text::trim(Edit1->text()).isEmpty()) {
         ui::info(QStringLiteral("请输入单位名称"), this);
         return;
     }

@@ -5,7 +5,7 @@
 #include "data/system_db.h"
 #include "platform/ui/errors.h"
 #include "platform/ui/modal.h"
-#include "platform/ui/text.h"
+#include "platform/text/text.h"
 #include <QDateTime>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -126,8 +126,8 @@ void Tfrm_Login::plogin()
     q.close();
     q.clearSql();
     q.addSql(QStringLiteral("select * from 操作员信息表 where 操作员名称 = :a and 操作员密码 = :b"));
-    q.setParam(QStringLiteral("a"), db::Value::text(ui::trim(Edit1->text())));
-    q.setParam(QStringLiteral("b"), db::Value::text(ui::trim(Edit2->text())));
+    q.setParam(QStringLiteral("a"), db::Value::text(text::trim(Edit1->text())));
+    q.setParam(QStringLiteral("b"), db::Value::text(text::trim(Edit2->text())));
     q.open();
     if (q.recordCount() > 0) {
         OperatorName = q.field(QStringLiteral("操作员名称")).toText();

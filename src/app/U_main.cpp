@@ -6,7 +6,7 @@
 #include "platform/shell/shell.h"
 #include "platform/ui/errors.h"
 #include "platform/ui/modal.h"
-#include "platform/ui/text.h"
+#include "platform/text/text.h"
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QFrame>
@@ -301,8 +301,8 @@ void Tfrm_main::FormShow()
 void Tfrm_main::showLogin(const QString& operatorName, const QDateTime& at)
 {
     setStatusText(1, operatorName);
-    setStatusText(3, at.date().toString(QString::fromLatin1(ui::kShortDateFormat)));
-    setStatusText(5, at.time().toString(QString::fromLatin1(ui::kLongTimeFormat)));
+    setStatusText(3, at.date().toString(QString::fromLatin1(text::kShortDateFormat)));
+    setStatusText(5, at.time().toString(QString::fromLatin1(text::kLongTimeFormat)));
 }
 
 void Tfrm_main::N11Click()

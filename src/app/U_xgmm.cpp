@@ -3,7 +3,7 @@
 #include "platform/ui/controls.h"
 #include "platform/ui/modal.h"
 #include "platform/ui/rowbind.h"
-#include "platform/ui/text.h"
+#include "platform/text/text.h"
 #include <QCoreApplication>
 #include <QFrame>
 #include <QLabel>
@@ -83,8 +83,8 @@ void Tfrm_xgmm::BitBtn3Click()
     q.close();
     q.clearSql();
     q.addSql(QStringLiteral("select * from 操作员信息表 where 操作员名称=:a and 操作员密码=:b "));
-    q.setParam(QStringLiteral("a"), db::Value::text(ui::trim(Edit1->text())));
-    q.setParam(QStringLiteral("b"), db::Value::text(ui::trim(Edit2->text())));
+    q.setParam(QStringLiteral("a"), db::Value::text(text::trim(Edit1->text())));
+    q.setParam(QStringLiteral("b"), db::Value::text(text::trim(Edit2->text())));
     q.open();
     if (q.isEmpty()) {
         ui::info(QStringLiteral("操作员名称或密码错误！"), this);
@@ -99,7 +99,7 @@ void Tfrm_xgmm::BitBtn3Click()
     q.first();
     q.edit();
     // Stored as the login will compare it: blanks at either end could never be typed to match.
-    q.setField(QStringLiteral("操作员密码"), db::Value::text(ui::trim(Edit3->text())));
+    q.setField(QStringLiteral("操作员密码"), db::Value::text(text::trim(Edit3->text())));
     q.post();
     ui::info(QStringLiteral("密码修改成功"), this);
     accept();

@@ -10,7 +10,7 @@
 #include "platform/ui/errors.h"
 #include "platform/ui/modal.h"
 #include "platform/ui/rowbind.h"
-#include "platform/ui/text.h"
+#include "platform/text/text.h"
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -169,7 +169,7 @@ void Tfrm_gzb::Button1Click()
 
 void Tfrm_gzb::jiesuan()
 {
-    const QString month = ui::trim(ComboBox1->text());
+    const QString month = text::trim(ComboBox1->text());
     const payroll::SettleResult r = payroll::settleMonth(Data1->ADOConnection2, month);
     if (r.status == payroll::SettleStatus::AlreadySettled) {
         ui::info(QStringLiteral("该月工资已结算，请不要重复结算"), this);
@@ -238,7 +238,7 @@ void Tfrm_gzb::BitBtn1Click()
         // meanwhile by another copy of the program, say): nothing written.
         ui::writeRow(q, {{QStringLiteral("qtje"), Value::real(*amount)},
                          {QStringLiteral("qtke"), Value::real(*deduction)},
-                         {QStringLiteral("bz"), Value::text(ui::trim(Edit3->text()))}});
+                         {QStringLiteral("bz"), Value::text(text::trim(Edit3->text()))}});
     } catch (const db::RowChanged&) {
         ui::failed(QStringLiteral("其它金额添加"), QStringLiteral("该记录已被修改，请重新打开"), this);
         return;

@@ -6,7 +6,7 @@
 #include "platform/ui/dbgrid.h"
 #include "platform/ui/modal.h"
 #include "platform/ui/rowbind.h"
-#include "platform/ui/text.h"
+#include "platform/text/text.h"
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
@@ -83,7 +83,7 @@ void Tfrm_gzll::ComboBox1Change()
 
 void Tfrm_gzll::BitBtn2Click()
 {
-    const QString month = ui::trim(ComboBox1->text());
+    const QString month = text::trim(ComboBox1->text());
     // No month: whatever the grid shows.
     if (month.isEmpty()) return print(month);
     openMonth(QStringLiteral("select * from 工资表 where gzyf=:aaa"), QStringLiteral("aaa"), month);

@@ -8,7 +8,7 @@
 #include "platform/ui/errors.h"
 #include "platform/ui/modal.h"
 #include "platform/ui/rowbind.h"
-#include "platform/ui/text.h"
+#include "platform/text/text.h"
 #include <QCheckBox>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -183,10 +183,10 @@ bool Tfrm_gzsz::inputsWritable(const QString& failureText)
     // A rate in the closed group: the group opens to show it.
     if (!acceptNumbers([this](QWidget* w) { if (!w->isEnabled()) CheckBox1->setChecked(true); })) return false;
     // 扣税级别 holds a level number: without one the template could not be taxed.
-    if (ui::trim(Edit7->text()).isEmpty()) {
+    if (text::trim(Edit7->text()).isEmpty()) {
         ui::failedBecause(failureText,
                           QStringLiteral("基本工资%1不在任何所得税级别的范围内，没有扣税级别。请在所得税设置中添加相应的级别。")
-                              .arg(ui::trim(Edit1->text())),
+                              .arg(text::trim(Edit1->text())),
                           this);
         return false;
     }

@@ -7,7 +7,7 @@
 #include "platform/ui/controls.h"
 #include "platform/ui/dbgrid.h"
 #include "platform/ui/modal.h"
-#include "platform/ui/text.h"
+#include "platform/text/text.h"
 #include <QDate>
 
 Tfrm_htgl* frm_htgl = nullptr;
@@ -16,7 +16,7 @@ QString nextContractNumber(const QStringList& stored, int year)
 {
     std::optional<int64_t> largest;
     for (const QString& raw : stored) {
-        const QString number = ui::trim(raw);
+        const QString number = text::trim(raw);
         if (number.isEmpty()) continue;
         // The serial of any year counts: it runs on across years.
         const auto serial = number.size() >= 5 && number.size() <= 13 && keys::digits(number)
@@ -96,7 +96,7 @@ bool Tfrm_htgl::complete()
 {
     // A blank-only text is no entry.
     for (const QString& t : {ComboBox2->text(), Edit4->text(), Edit2->text(), ComboBox1->text(), Edit1->text()}) {
-        if (ui::trim(t).isEmpty()) {
+        if (text::trim(t).isEmpty()) {
             ui::info(QStringLiteral("请完整添写信息"), this);
             return false;
         }

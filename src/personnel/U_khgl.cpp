@@ -3,7 +3,7 @@
 #include "platform/ui/controls.h"
 #include "platform/ui/dbgrid.h"
 #include "platform/ui/modal.h"
-#include "platform/ui/text.h"
+#include "platform/text/text.h"
 
 Tfrm_khgl* frm_khgl = nullptr;
 
@@ -64,7 +64,7 @@ void Tfrm_khgl::SpeedButton4Click()
 void Tfrm_khgl::SpeedButton1Click()
 {
     // 修改 asks nothing: a record without its employee would be lost to payroll.
-    if (ui::trim(ComboBox1->text()).isEmpty()) {
+    if (text::trim(ComboBox1->text()).isEmpty()) {
         ui::info(QStringLiteral("请选择员工编号"), this);
         return;
     }

@@ -4,7 +4,7 @@
 #include "platform/ui/errors.h"
 #include "platform/ui/modal.h"
 #include "platform/ui/rowbind.h"
-#include "platform/ui/text.h"
+#include "platform/text/text.h"
 #include <QLabel>
 
 Tfrm_cxtj* frm_cxtj = nullptr;
@@ -63,7 +63,7 @@ Tfrm_cxtj::Tfrm_cxtj(QWidget* owner) : ui::Form(owner)
 
 void Tfrm_cxtj::BitBtn1Click()
 {
-    const QString value = ui::trim(Edit1->text());
+    const QString value = text::trim(Edit1->text());
     const QString column = searchColumn(ComboBox1->text());
     // Only the two known columns ever reach the statement; any other
     // condition counts as none and leaves the opener's list alone.

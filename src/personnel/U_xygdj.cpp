@@ -12,7 +12,7 @@
 #include "platform/ui/errors.h"
 #include "platform/ui/modal.h"
 #include "platform/ui/rowbind.h"
-#include "platform/ui/text.h"
+#include "platform/text/text.h"
 #include <QDate>
 #include <QFrame>
 #include <QGridLayout>
@@ -303,7 +303,7 @@ void Tfrm_xygdj::takeApplicant(const ApplicantInputs& a)
 void Tfrm_xygdj::FormShow()
 {
     const int mode = openMode();
-    const QString today = QDate::currentDate().toString(QLatin1String(ui::kShortDateFormat));
+    const QString today = QDate::currentDate().toString(QLatin1String(text::kShortDateFormat));
     if (mode == 0) {
         MaskEdit1->setText(today);
         MaskEdit2->setText(today);
@@ -352,7 +352,7 @@ void Tfrm_xygdj::BitBtn1Click()
     // Every value is checked before anything is written; a refusal or a
     // failure keeps the dialog open with what the operator typed.
     if (!personnel::acceptInputs(fields_, this)) return;
-    const QString bh = ui::trim(Edit1->text());
+    const QString bh = text::trim(Edit1->text());
     try {
         QStringList columns, markers;
         db::Params values;

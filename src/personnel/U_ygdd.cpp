@@ -3,7 +3,7 @@
 #include "platform/ui/controls.h"
 #include "platform/ui/gridform.h"
 #include "platform/ui/modal.h"
-#include "platform/ui/text.h"
+#include "platform/text/text.h"
 #include <QHBoxLayout>
 #include <QTreeWidget>
 
@@ -70,9 +70,9 @@ void Tfrm_ygdd::BitBtn2Click()
 {
     if (!hasEmployee()) return;
     try {
-        writeCurrentRow({{QStringLiteral("ssbm"), db::Value::text(ui::trim(ComboBox1->text()))},
-                         {QStringLiteral("zw"), db::Value::text(ui::trim(ComboBox2->text()))},
-                         {QStringLiteral("zc"), db::Value::text(ui::trim(ComboBox3->text()))}});
+        writeCurrentRow({{QStringLiteral("ssbm"), db::Value::text(text::trim(ComboBox1->text()))},
+                         {QStringLiteral("zw"), db::Value::text(text::trim(ComboBox2->text()))},
+                         {QStringLiteral("zc"), db::Value::text(text::trim(ComboBox3->text()))}});
     } catch (...) {
         ui::failed(QStringLiteral("员工调动"), QStringLiteral("修改失败"), this);
         close();

@@ -4,7 +4,7 @@
 #include "platform/ui/gridform.h"
 #include "platform/ui/modal.h"
 #include "platform/ui/speedbar.h"
-#include "platform/ui/text.h"
+#include "platform/text/text.h"
 #include <QDate>
 
 Tfrm_ygfz* frm_ygfz = nullptr;
@@ -49,7 +49,7 @@ void Tfrm_ygfz::SpeedButton4Click()
 {
     if (!hasEmployee()) return;
     if (!ui::ask(QStringLiteral("确定要复职吗？"), this)) return;
-    const QString registrar = ui::trim(Edit3->text());
+    const QString registrar = text::trim(Edit3->text());
     if (registrar.isEmpty()) {
         ui::info(QStringLiteral("请输入登记人姓名！"), this);
         return;

@@ -7,7 +7,7 @@
 #include "platform/ui/dbgrid.h"
 #include "platform/ui/modal.h"
 #include "platform/ui/rowbind.h"
-#include "platform/ui/text.h"
+#include "platform/text/text.h"
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QTreeWidget>
@@ -149,7 +149,7 @@ void Tfrm_ygxill::BitBtn1Click()
     q.addSql(QStringLiteral("select * from 人事表 where "));
     q.addSql(column);
     q.addSql(QStringLiteral("=:a"));
-    q.setParam(QStringLiteral("a"), db::Value::text(ui::trim(Edit1->text())));
+    q.setParam(QStringLiteral("a"), db::Value::text(text::trim(Edit1->text())));
     q.open();
 }
 
@@ -164,7 +164,7 @@ void Tfrm_ygxill::BitBtn2Click()
     q.addSql(column);
     q.addSql(QStringLiteral("like "));
     q.addSql(QStringLiteral(":b"));
-    q.setParam(QStringLiteral("b"), db::Value::text(ui::trim(Edit1->text()) + QLatin1Char('%')));
+    q.setParam(QStringLiteral("b"), db::Value::text(text::trim(Edit1->text()) + QLatin1Char('%')));
     q.open();
 }
 

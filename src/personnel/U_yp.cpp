@@ -11,7 +11,7 @@
 #include "platform/ui/errors.h"
 #include "platform/ui/modal.h"
 #include "platform/ui/rowbind.h"
-#include "platform/ui/text.h"
+#include "platform/text/text.h"
 #include <QDate>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -163,7 +163,7 @@ void Tfrm_yp::FormCreate()
 void Tfrm_yp::FormShow()
 {
     if (session().OpenMode == 0)
-        MaskEdit1->setText(QDate::currentDate().toString(QLatin1String(ui::kShortDateFormat)));
+        MaskEdit1->setText(QDate::currentDate().toString(QLatin1String(text::kShortDateFormat)));
     auto fill = [](db::Query& q, const QString& table, const QString& column, ui::ComboBox* combo) {
         ui::addItemsFrom(combo, q, QStringLiteral("select * from ") + table, column);
     };

@@ -6,7 +6,7 @@
 #include "platform/ui/controls.h"
 #include "platform/ui/modal.h"
 #include "platform/ui/rowbind.h"
-#include "platform/ui/text.h"
+#include "platform/text/text.h"
 #include <QWidget>
 
 namespace personnel {
@@ -79,7 +79,7 @@ bool acceptInputs(const RecordFields& fields, QWidget* owner)
 static db::Value valueOf(const RecordField& f, bool trimmed)
 {
     const QString typed = ui::controlText(f.input);
-    const QString t = trimmed ? ui::trim(typed) : typed;
+    const QString t = trimmed ? text::trim(typed) : typed;
     switch (f.kind) {
     case Kind::Date: return db::Value::date(db::toDate(t));
     case Kind::Integer: return db::Value::integer(db::toInteger(t));

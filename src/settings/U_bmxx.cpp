@@ -5,7 +5,7 @@
 #include "platform/ui/controls.h"
 #include "platform/ui/dbgrid.h"
 #include "platform/ui/modal.h"
-#include "platform/ui/text.h"
+#include "platform/text/text.h"
 #include "settings/reference_rows.h"
 #include <QGroupBox>
 
@@ -15,7 +15,7 @@ QString nextDepartmentNumber(const QStringList& stored)
 {
     std::optional<int64_t> largest;
     for (const QString& raw : stored) {
-        const QString number = ui::trim(raw);
+        const QString number = text::trim(raw);
         if (number.isEmpty()) continue;
         const auto n = keys::digits(number);
         if (!n) throw db::Error(QStringLiteral("部门编号“%1”不是数字，无法给出下一个部门编号").arg(number));
@@ -105,11 +105,11 @@ void Tfrm_bmxx::SpeedButton3Click()
 
 void Tfrm_bmxx::SpeedButton4Click()
 {
-    if (ui::trim(Edit1->text()).isEmpty()) {
+    if (text::trim(Edit1->text()).isEmpty()) {
         ui::info(QStringLiteral("请输入部门编号"), this);
         return;
     }
-    if (ui::trim(Edit2->text()).isEmpty()) {
+    if (text::trim(Edit2->text()).isEmpty()) {
         ui::info(QStringLiteral("请输入部门名称"), this);
         return;
     }
@@ -140,7 +140,7 @@ void Tfrm_bmxx::insertDepartment()
         auto& q = query();
         const int number = q.fieldIndex(QStringLiteral("部门编号"));
         const int name = q.fieldIndex(QStringLiteral("部门名称"));
-        const QString n = ui::trim(Edit1->text()), m = ui::trim(Edit2->text());
+        const QString n = text::trim(Edit1->text()), m = text::trim(Edit2->text());
         for (int r = q.recordCount() - 1; r >= 0; --r) {
             if (q.value(r, number).toText() == n && q.value(r, name).toText() == m) {
                 q.setRecNo(r);

@@ -3,7 +3,7 @@
 #include "platform/ui/controls.h"
 #include "platform/ui/dbgrid.h"
 #include "platform/ui/modal.h"
-#include "platform/ui/text.h"
+#include "platform/text/text.h"
 #include "settings/reference_rows.h"
 #include <QGroupBox>
 
@@ -89,7 +89,7 @@ void Tfrm_gzxx::FormShow()
 
 void Tfrm_gzxx::SpeedButton4Click()
 {
-    const QString value = ui::trim(Edit1->text());
+    const QString value = text::trim(Edit1->text());
     if (value.isEmpty()) {
         ui::info(list_.emptyPrompt, this);
         return;
@@ -130,7 +130,7 @@ void Tfrm_gzxx::SpeedButton4Click()
 
 void Tfrm_gzxx::SpeedButton2Click()
 {
-    const QString value = ui::trim(Edit1->text());
+    const QString value = text::trim(Edit1->text());
     if (value.isEmpty()) {
         if (list_.emptyRenameTells) ui::info(QStringLiteral("信息不能为空"), this);
         return;

@@ -4,7 +4,7 @@
 #include "platform/ui/controls.h"
 #include "platform/ui/dbgrid.h"
 #include "platform/ui/modal.h"
-#include "platform/ui/text.h"
+#include "platform/text/text.h"
 #include <cmath>
 
 Tfrm_sl* frm_sl = nullptr;
@@ -82,14 +82,14 @@ void Tfrm_sl::SpeedButton3Click()
 void Tfrm_sl::SpeedButton4Click()
 {
     for (const auto& fc : fields()) {
-        if (ui::trim(ui::controlText(fc.control)).isEmpty()) {
+        if (text::trim(ui::controlText(fc.control)).isEmpty()) {
             ui::info(QStringLiteral("请完整的添写信息！"), this);
             return;
         }
     }
     if (!acceptNumbers()) return;
     // The level goes into an INTEGER column, which takes no fraction.
-    if (const double level = db::toNumber(ui::trim(Edit1->text())); level != std::trunc(level) || std::fabs(level) >= 9.2e18) {
+    if (const double level = db::toNumber(text::trim(Edit1->text())); level != std::trunc(level) || std::fabs(level) >= 9.2e18) {
         ui::info(QStringLiteral("级别号必须是整数！"), this);
         Edit1->setFocus(Qt::OtherFocusReason);
         return;

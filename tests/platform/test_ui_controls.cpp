@@ -5,7 +5,7 @@
 #include "platform/ui/errors.h"
 #include "platform/ui/form.h"
 #include "platform/ui/rowbind.h"
-#include "platform/ui/text.h"
+#include "platform/text/text.h"
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QKeyEvent>
@@ -44,7 +44,7 @@ TEST(UiTrim, RemovesControlCharsAndBlanksAtBothEndsOnlyAndRowBindingReadsNumbers
         {QStringLiteral(" \t\n "), QString()},
         {QLatin1Char(' ') + wide + QLatin1Char(' '), wide},
     };
-    for (const auto& [in, want] : cases) EXPECT_EQ(ui::trim(in), want) << in.toStdString();
+    for (const auto& [in, want] : cases) EXPECT_EQ(text::trim(in), want) << in.toStdString();
 
     // Row binding: numbers are read strictly, texts trimmed unless asked.
     ui::Edit e;

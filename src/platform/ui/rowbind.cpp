@@ -4,7 +4,7 @@
 #include "platform/ui/controls.h"
 #include "platform/ui/dbgrid.h"
 #include "platform/ui/modal.h"
-#include "platform/ui/text.h"
+#include "platform/text/text.h"
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -60,7 +60,7 @@ void clearControls(const FieldControls& controls)
 
 db::Value inputValue(const FieldControl& fc, bool trimmed)
 {
-    const QString t = trimmed ? trim(controlText(fc.control)) : controlText(fc.control);
+    const QString t = trimmed ? text::trim(controlText(fc.control)) : controlText(fc.control);
     return fc.as == As::Number ? db::Value::real(db::toNumber(t)) : db::Value::text(t);
 }
 
