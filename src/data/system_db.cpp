@@ -1,5 +1,6 @@
 #include "data/system_db.h"
 #include "data/schema.h"
+#include "platform/db/error.h"
 
 #include <QFile>
 #include <QMap>
@@ -30,7 +31,7 @@ bool readTables(sqlite3* h, Tables* tables, QString* error)
     }
     sqlite3_finalize(st);
     if (rc == SQLITE_DONE) return true;
-    *error = QString::fromUtf8(sqlite3_errmsg(h));
+    *error = db::detail::engineError(h).message();
     return false;
 }
 
@@ -78,7 +79,7 @@ bool isSystemDatabase(const QString& path, QString* why)
         sqlite3_busy_timeout(h, 5000);
         ok = isSystemDatabase(h, why);
     } else if (why) {
-        *why = QString::fromUtf8(h ? sqlite3_errmsg(h) : "out of memory");
+        *why = db::detail::engineError(h).message();
     }
     sqlite3_close(h);
     return ok;

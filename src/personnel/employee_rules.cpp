@@ -1,5 +1,6 @@
 #include "personnel/employee_rules.h"
 #include "platform/db/convert.h"
+#include "platform/db/texts.h"
 #include "platform/db/error.h"
 #include "platform/db/query.h"
 #include "platform/text/text.h"
@@ -38,7 +39,7 @@ std::optional<int64_t> largestSerial(const QString& prefix, const QStringList& k
 QString formatKey(const QString& prefix, int64_t serial)
 {
     if (serial == std::numeric_limits<int64_t>::max())
-        throw db::Error(QStringLiteral("'%1' is not a valid integer value.").arg(serial) );
+        throw db::Error(db::texts::notAnInteger(QString::number(serial)));
     const QString next = QString::number(serial + 1);
     if (serial < 9) return prefix + QStringLiteral("00") + next;
     if (serial < 99) return prefix + QStringLiteral("0") + next;

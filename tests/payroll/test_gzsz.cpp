@@ -59,7 +59,7 @@ TEST_F(GzszTest, LevelFollowsEveryChangeOfTheBasicSalary)
             EXPECT_EQ(modal->messages.size(), s.errors) << s.text;
         }
         EXPECT_EQ(modal->messages[0].icon, ui::Icon::Error);
-        EXPECT_EQ(modal->messages[0].text, "'-' is not a valid floating point value.");
+        EXPECT_EQ(modal->messages[0].text, "'-' 不是有效的数字");
 
         // Without brackets there is nothing to compare with: no level, no error.
         db->exec("delete from 个人所得税税率表");

@@ -75,7 +75,7 @@ TEST_F(KhglTest, SaveStoresTrimmedNumbersAllowsDuplicatesAndRefusesOtherFigures)
     EXPECT_EQ(db->count("考核表"), 2);
     // The operator sees only "保存失败"; the log says why.
     ASSERT_EQ(log.lines.size(), 3);
-    EXPECT_TRUE(log.lines.back().contains("'1e-400' is not a valid floating point value")) << log.lines.back().toStdString();
+    EXPECT_TRUE(log.lines.back().contains("'1e-400' 不是有效的数字")) << log.lines.back().toStdString();
     // With the grid's query closed, 修改 and 删除 report an error instead of acting.
     EXPECT_EQ(dlg->DBGrid1->model()->rowCount(), 0);
     figures({"20", "0", "0", "0", "0", "0"});

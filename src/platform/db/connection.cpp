@@ -1,11 +1,13 @@
 #include "platform/db/connection.h"
 #include "platform/db/error.h"
 #include "platform/db/sqltext.h"
+#include "platform/db/texts.h"
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <algorithm>
+#include <optional>
 #include <cstring>
 #include <sqlite3.h>
 #include <unordered_map>
@@ -25,16 +27,6 @@ constexpr size_t kCachedStatements = 64;
 // count every allocation of the engine goes without a lock. It can only be
 // set before the engine starts, hence at load time.
 [[maybe_unused]] const int kNoMemoryCount = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
-
-// Runs one set-up statement; returns the engine's complaint, empty on success.
-QString setUp(sqlite3* h, const char* sql)
-{
-    char* err = nullptr;
-    if (sqlite3_exec(h, sql, nullptr, nullptr, &err) == SQLITE_OK) return QString();
-    QString msg = err ? QString::fromUtf8(err) : QString::fromUtf8(sqlite3_errmsg(h));
-    sqlite3_free(err);
-    return msg;
-}
 
 }
 
@@ -128,24 +120,29 @@ void Connection::inspect() const
     const int rc = sqlite3_open_v2(QFile::encodeName(path_).constData(), &h, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX,
                                    nullptr);
     if (rc != SQLITE_OK) {
-        const QString engine = h ? QString::fromUtf8(sqlite3_errmsg(h)) : QString::fromUtf8(sqlite3_errstr(rc));
+        const Error e = h ? detail::engineError(h) : detail::engineError(rc, QString::fromUtf8(sqlite3_errstr(rc)));
         sqlite3_close(h);
-        if (!QFileInfo::exists(path_))
-            throw Error(QStringLiteral("数据库文件 %1 不存在（当前工作目录：%2）").arg(path_, QDir::currentPath()));
-        throw Error(QStringLiteral("无法打开数据库文件 %1：%2").arg(path_, engine));
+        if (!QFileInfo::exists(path_)) throw Error(texts::fileMissing(path_, QDir::currentPath()));
+        throw Error(texts::cannotOpen(path_, e.message()), e.code(), QString(), e.context());
     }
+    sqlite3_extended_result_codes(h, 1);
     sqlite3_busy_timeout(h, kBusyTimeoutMs);
     // Reading the schema is what tells a database from any other file.
-    QString problem = setUp(h, "SELECT count(*) FROM sqlite_master");
-    const int code = sqlite3_errcode(h);
+    std::optional<Error> problem;
+    if (sqlite3_exec(h, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) != SQLITE_OK)
+        problem = detail::engineError(h);
+    const int code = problem ? problem->code() & 0xff : SQLITE_OK;
+    QString why;
     bool foreign = false;
-    if (problem.isEmpty())
-        foreign = fileCheck_ && !fileCheck_(h, &problem);
+    if (!problem)
+        foreign = fileCheck_ && !fileCheck_(h, &why);
     else
         foreign = fileCheck_ && (code == SQLITE_NOTADB || code == SQLITE_CORRUPT);
     sqlite3_close(h);
-    if (foreign) throw Error(QStringLiteral("%1 不是本系统的数据库文件（%2）").arg(path_, problem));
-    if (!problem.isEmpty()) throw Error(QStringLiteral("无法打开数据库文件 %1：%2").arg(path_, problem));
+    if (problem) why = problem->message();
+    const QString log = problem ? problem->context() : QString();
+    if (foreign) throw Error(texts::foreignFile(path_, why), problem ? problem->code() : 0, QString(), log);
+    if (problem) throw Error(texts::cannotOpen(path_, why), problem->code(), QString(), log);
 }
 
 sqlite3* Connection::handle()
@@ -159,20 +156,20 @@ sqlite3* Connection::handle()
     const int rc = sqlite3_open_v2(QFile::encodeName(path_).constData(), &h,
                                    SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
-        const QString engine = h ? QString::fromUtf8(sqlite3_errmsg(h)) : QString::fromUtf8(sqlite3_errstr(rc));
+        const Error e = h ? detail::engineError(h) : detail::engineError(rc, QString::fromUtf8(sqlite3_errstr(rc)));
         sqlite3_close(h);
-        throw Error(QStringLiteral("无法打开数据库文件 %1：%2").arg(path_, engine));
+        throw Error(texts::cannotOpen(path_, e.message()), e.code(), QString(), e.context());
     }
     sqlite3_extended_result_codes(h, 1);
     sqlite3_busy_timeout(h, kBusyTimeoutMs);
 
-    QString problem;
-    if (sqlite3_db_readonly(h, "main") == 1) problem = QStringLiteral("文件只读，不能写入");
-    if (problem.isEmpty()) problem = setUp(h, "PRAGMA journal_mode=WAL");
-    if (problem.isEmpty()) problem = setUp(h, "PRAGMA synchronous=FULL");
-    if (!problem.isEmpty()) {
+    std::optional<Error> problem;
+    if (sqlite3_db_readonly(h, "main") == 1) problem = Error(texts::readOnlyFile(), SQLITE_READONLY);
+    for (const char* setUp : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=FULL"})
+        if (!problem && sqlite3_exec(h, setUp, nullptr, nullptr, nullptr) != SQLITE_OK) problem = detail::engineError(h);
+    if (problem) {
         sqlite3_close(h);
-        throw Error(QStringLiteral("无法打开数据库文件 %1：%2").arg(path_, problem));
+        throw Error(texts::cannotOpen(path_, problem->message()), problem->code(), QString(), problem->context());
     }
     db_ = h;
     return db_;
@@ -215,7 +212,7 @@ void Connection::exec(const QString& sql) { run(sql); }
 
 void Connection::begin()
 {
-    if (inTransaction()) throw Error(QStringLiteral("事务已经开始：嵌套的事务请使用保存点"));
+    if (inTransaction()) throw Error(texts::nestedTransaction());
     // IMMEDIATE: take the write lock now rather than fail half way through.
     runCached(QByteArrayLiteral("BEGIN IMMEDIATE"));
 }
@@ -250,7 +247,7 @@ QByteArray Connection::readBlob(const QString& schema, const QString& table, con
 {
     sqlite3* h = handle();
     const QByteArray s = schema.toUtf8(), t = table.toUtf8(), c = column.toUtf8();
-    const auto changed = [&] { return RowChanged(QStringLiteral("字段 %1：该记录已被修改，请重新打开").arg(column)); };
+    const auto changed = [&] { return RowChanged(texts::rowChanged(), 0, QString(), texts::field(column)); };
     sqlite3_blob* b = nullptr;
     int rc = sqlite3_blob_open(h, s.constData(), t.constData(), c.constData(), rowid, 0, &b);
     bool same = false;

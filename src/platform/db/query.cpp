@@ -20,7 +20,7 @@ const QString kRowChangedText = QStringLiteral("该记录已被修改，请重�
 
 [[noreturn]] void fail(const QString& query, const QString& message)
 {
-    throw Error(query.isEmpty() ? message : query + QStringLiteral(": ") + message);
+    throw Error(message, 0, QString(), query);
 }
 
 // The engine's refusal, named after the query.
@@ -856,7 +856,7 @@ void Query::post()
             for (int c : shape.writable) snap.bindCell(st, p++, d_->cur, c);
             stepOne(name_, h, st);
         }
-        if (sqlite3_changes(h) == 0) throw RowChanged(name_ + QStringLiteral(": ") + kRowChangedText);
+        if (sqlite3_changes(h) == 0) throw RowChanged(kRowChangedText, 0, QString(), name_);
         refreshRow(conn_, snap, d_->cur);
         d_->clearPending();
         state_ = State::Browse;
@@ -920,7 +920,7 @@ void Query::deleteRow()
         for (int c : snap.shape().writable) snap.bindCell(st, p++, d_->cur, c);
         stepOne(name_, h, st);
     }
-    if (sqlite3_changes(h) == 0) throw RowChanged(name_ + QStringLiteral(": ") + kRowChangedText);
+    if (sqlite3_changes(h) == 0) throw RowChanged(kRowChangedText, 0, QString(), name_);
 
     const int row = d_->cur;
     snap.removeRow(row);

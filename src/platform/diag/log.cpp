@@ -19,9 +19,24 @@ QString causeText(std::exception_ptr e)
     }
 }
 
+// The log also gets what the operator is not shown: the failure's context.
+QString contextText(std::exception_ptr e)
+{
+    if (!e) return QString();
+    try {
+        std::rethrow_exception(e);
+    } catch (const MessageError& x) {
+        return x.context();
+    } catch (...) {
+        return QString();
+    }
+}
+
 void logCause(const QString& what, std::exception_ptr e)
 {
-    qCWarning(lcFailure).noquote() << what << ":" << causeText(e);
+    const QString context = contextText(e);
+    if (context.isEmpty()) qCWarning(lcFailure).noquote() << what << ":" << causeText(e);
+    else qCWarning(lcFailure).noquote() << what << ":" << causeText(e) << "[" + context + "]";
 }
 
 }
