@@ -9,30 +9,29 @@
 
 namespace db {
 
-class Snapshot;
+class Table;
 class Rows;
 
 // Named parameters of one statement: {{"a", Value::text(x)}, {"bb", v}}.
 using Params = QList<std::pair<QString, Value>>;
 
 // A shared query: SQL text replaced before each use, named parameters
-// (":a", matched whole and without regard to case), a SELECT opened into a
-// snapshot with an exact row count and a current row, and edit/post/delete
-// that reach exactly the table row the snapshot read (by rowid).
+// (":a", matched by the engine's own reading of the text, without regard to
+// case), a SELECT opened into rows read whole with an exact count and a
+// current row, and edit/post/delete that reach exactly the table row read.
 //
 // Usage, the one way of running a statement:
 //   q.close(); q.clearSql(); q.addSql("select * from 部门表 where 部门名称=:a");
 //   q.setParam("a", Value::text(name)); q.open();
 //
-// Every failure is a db::Error whose message starts with the query's name
-// ("ADOQuery1: 字段 'xyz' 不存在"); engine refusals carry the engine's text.
-// Rows can be changed only for a plain SELECT on one table (no DISTINCT,
-// grouping, aggregate, join or compound): the snapshot then carries each
-// row's rowid, hidden from the fields. In such a snapshot a blob of more than
-// 4 KB is kept as its size only; its Value reads the bytes from the table row
-// when they are asked for (see Value::BlobSource). In a column declared BLOB
-// its bytes are not even read while the rows are, unless the text orders or
-// limits itself.
+// Every failure is a db::Error in Chinese; the query's name goes with it to
+// the log (Error::context), not to the operator.
+//
+// Rows can be changed only when the text is "select * from <table>", perhaps
+// followed by "where ..." or "order by ...": the query then reads
+// "rowid, *" of that table itself and writes by rowid. Every other SELECT is
+// read-only. For a table with BLOB columns only the size of each blob is
+// read; its bytes come from the table row when its value is asked for.
 class Query : public QObject {
     Q_OBJECT
 public:
@@ -46,16 +45,17 @@ public:
 
     // SQL text (lines joined with "\n", one statement). Changing it closes
     // nothing by itself (callers close first) and drops the parameter values.
-    // The statement prepared for a text is kept and reused when the same
-    // text runs again.
+    // The text is prepared when first needed (a parameter set, an open) and
+    // the statement kept until the text changes.
     void clearSql();
     void addSql(const QString& line);
     void setSql(const QString& text);       // clearSql + addSql
     QString sql() const;
     QStringList paramNames() const;         // lower-case, in order of first use
 
-    // Parameter by name; Error if the name is not in the current text.
-    // Opening or executing with a parameter never given a value is an Error.
+    // Parameter by name (with or without the ':'); Error if the name is not
+    // in the current text, or if the text is refused by the engine. Opening
+    // or executing with a parameter never given a value is an Error.
     void setParam(const QString& name, const Value& v);
     Value param(const QString& name) const;   // Null if not given yet
 
@@ -107,18 +107,17 @@ public:
     // changed (see above).
     void edit();
     void append();                               // explicit new row
-    // Only in Edit/Insert, and only a column of the table (not a computed one).
-    // A text for a column of REAL affinity goes through the strict number
+    // Only in Edit/Insert. A text for a column of REAL affinity goes through the strict number
     // parser (Error for "1e999", "1e-400", "1,000", ""), and is kept as a real.
     void setField(const QString& name, const Value& v);
-    // Writes only the fields set, to the row with the snapshot's rowid and only
+    // Writes only the fields set, to the row with the rowid read and only
     // while it still holds every value read (a blob left unread: its size);
     // then shows what the table holds. Error if it fails (state stays
     // Edit/Insert, values pending); RowChanged, with nothing written, when the
     // row is gone or holds other values. Nothing to do in Browse.
     void post();
     void cancel();
-    // Deletes the table row with the snapshot's rowid while it still holds the
+    // Deletes the table row with the rowid read while it still holds the
     // values read (RowChanged otherwise). Error if no current row; the next
     // row becomes current (the previous one after the last). In Insert state
     // it just drops the new row.
@@ -162,24 +161,31 @@ public:
     Value first(const QString& name) const;
     // An integer or real cell as a number without making a Value (see Query).
     bool numberAt(int row, int col, double* out) const;
-    // The table row behind a row of a plain SELECT on one table (Error otherwise).
+    // The table row behind a row of "select * from <table> ..." (Error otherwise).
     int64_t rowid(int row) const;
     size_t bytes() const;                                // memory held by the rows
 
 private:
     friend Rows select(Connection& conn, const QString& sql, const Params& params);
-    explicit Rows(std::shared_ptr<const Snapshot> s) : s_(std::move(s)) {}
+    explicit Rows(std::shared_ptr<const Table> t) : t_(std::move(t)) {}
     void check(int row, int col) const;
-    std::shared_ptr<const Snapshot> s_;
+    std::shared_ptr<const Table> t_;
 };
 
 // One statement with its parameters, for code that needs no shared query:
 // select() runs a SELECT and returns its rows; exec() runs any other
 // statement and returns the rows it changed. Same rules and errors as a
-// Query (every marker needs its value; one statement only); messages carry
-// no query name. The statement is prepared for this one run: code that runs
-// one text over and over keeps a local Query instead.
+// Query (every marker needs its value; one statement only). The statement
+// is prepared for this one run: code that runs one text over and over keeps
+// a local Query instead.
 Rows select(Connection& conn, const QString& sql, const Params& params = {});
 int exec(Connection& conn, const QString& sql, const Params& params = {});
+
+}
+
+namespace db {
+
+// Close, replace the text with one statement and open it.
+void runSelect(Query& q, const QString& sql);
 
 }

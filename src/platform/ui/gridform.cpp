@@ -149,7 +149,7 @@ void GridForm::editvalue() { showCurrentRow(q_, fields_); }
 
 void GridForm::editclear() { clearControls(fields_); }
 
-void GridForm::reload(const QString& sql) { runSelect(q_, sql); }
+void GridForm::reload(const QString& sql) { db::runSelect(q_, sql); }
 
 void GridForm::insertInputs(const QString& sql)
 {
