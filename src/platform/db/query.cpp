@@ -2,12 +2,16 @@
 #include "platform/db/convert.h"
 #include "platform/db/error.h"
 #include "platform/db/texts.h"
+#include <QHash>
 #include <QRegularExpression>
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <deque>
 #include <optional>
 #include <sqlite3.h>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace db {
@@ -21,41 +25,28 @@ QString quoteIdent(const QString& name)
     return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
 }
 
-// A statement of the layer's own, finalized when it goes.
-struct Statement {
-    sqlite3_stmt* st = nullptr;
-    Statement() = default;
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-    ~Statement() { sqlite3_finalize(st); }
-};
-
-// Prepares one statement; false with nothing prepared if the engine refuses
-// it or more than one statement follows (comments and ';' may).
+// Prepares one statement into *out (null for a text of comments only);
+// false if the engine refuses it or sets *more when another statement follows.
 bool prepareOne(sqlite3* h, const QString& sql, sqlite3_stmt** out, bool* more)
 {
     const QByteArray u = sql.toUtf8();
     const char* tail = nullptr;
-    *more = false;
     if (sqlite3_prepare_v2(h, u.constData(), int(u.size()), out, &tail) != SQLITE_OK) return false;
+    sqlite3_stmt* next = nullptr;
     const char* end = u.constData() + u.size();
-    if (*out && tail && tail < end) {
-        sqlite3_stmt* next = nullptr;
-        const int rc = sqlite3_prepare_v2(h, tail, int(end - tail), &next, nullptr);
-        *more = rc != SQLITE_OK || next != nullptr;
-        sqlite3_finalize(next);
-    }
+    *more = *out && tail < end
+        && (sqlite3_prepare_v2(h, tail, int(end - tail), &next, nullptr) != SQLITE_OK || next != nullptr);
+    sqlite3_finalize(next);
     if (*more) {
         sqlite3_finalize(*out);
         *out = nullptr;
-        return false;
     }
-    return true;
+    return !*more;
 }
 
-// The one form of text whose rows can be changed: "select * from <table>",
-// then nothing, or a condition, or an order. The table's name as written,
-// then the rest of the text.
+// The one form whose rows can be changed: "select * from <table>", then
+// nothing, a condition or an order. Gives the table's name as written and
+// the rest of the text.
 std::optional<std::pair<QString, QString>> plainSelect(const QString& sql)
 {
     static const QRegularExpression form(
@@ -68,164 +59,33 @@ std::optional<std::pair<QString, QString>> plainSelect(const QString& sql)
 
 QString unquoted(const QString& name)
 {
-    if (name.size() >= 2 && name.startsWith(QLatin1Char('"')))
-        return name.mid(1, name.size() - 2).replace(QLatin1String("\"\""), QLatin1String("\""));
-    return name;
+    if (name.size() < 2 || !name.startsWith(QLatin1Char('"'))) return name;
+    return name.mid(1, name.size() - 2).replace(QLatin1String("\"\""), QLatin1String("\""));
 }
 
+// The columns of a table as the file holds them now (the engine looks at
+// its schema when a statement steps, not when it is prepared), each with
+// whether it is declared BLOB; none for anything but a table or view.
+std::vector<std::pair<QString, bool>> columnsOf(Connection& conn, const QString& table)
+{
+    std::vector<std::pair<QString, bool>> cols;
+    Connection::Run r(conn, QStringLiteral("SELECT name, type FROM pragma_table_info(?)"));
+    const QByteArray t = table.toUtf8();
+    sqlite3_bind_text(r.st, 1, t.constData(), int(t.size()), SQLITE_STATIC);
+    while (sqlite3_step(r.st) == SQLITE_ROW) {
+        const char* type = reinterpret_cast<const char*>(sqlite3_column_text(r.st, 1));
+        cols.emplace_back(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(r.st, 0))),
+                          type && sqlite3_stricmp(type, "BLOB") == 0);
+    }
+    return cols;
 }
 
-// ---- the rows read ----
-
-// The rows of one SELECT, column by column: each cell's kind, and its value
-// in the vector of that kind (texts as their UTF-8 bytes). A vector holds
-// rows up to the last cell of its kind, so a column of one kind costs that
-// kind alone.
-class Table {
-public:
-    // Sized: a blob left in the table, its size kept in `ints`.
-    enum Kind : uint8_t { Null, Integer, Real, Text, Blob, Sized };
-
-    struct Column {
-        QString name;
-        bool real = false;    // REAL affinity: a text set goes through the strict parser
-        bool sized = false;   // read as length(): the bytes stay in the table
-        std::vector<uint8_t> kinds;
-        std::vector<int64_t> ints;
-        std::vector<double> reals;
-        std::vector<std::string> bytes;
-    };
-
-    std::vector<Column> cols;
-    std::vector<int64_t> rowids;   // when rows can be changed
-    QString table;                // the table they can be changed in; empty: read-only
-    std::weak_ptr<Connection> conn;
-
-    int rowCount() const { return int(count_); }
-
-    int index(const QString& name) const
-    {
-        for (size_t c = 0; c < cols.size(); ++c)
-            if (QString::compare(cols[c].name, name, Qt::CaseInsensitive) == 0) return int(c);
-        return -1;
-    }
-
-    // Cells of `row` from the statement's columns first, first + 1, ...
-    void set(size_t row, sqlite3_stmt* st, int first)
-    {
-        for (size_t c = 0; c < cols.size(); ++c) {
-            Column& col = cols[c];
-            const int i = first + int(c);
-            uint8_t kind = Null;
-            switch (sqlite3_column_type(st, i)) {
-            case SQLITE_INTEGER:
-                kind = col.sized ? Sized : Integer;
-                put(col.ints, row, sqlite3_column_int64(st, i));
-                break;
-            case SQLITE_FLOAT:
-                kind = Real;
-                put(col.reals, row, sqlite3_column_double(st, i));
-                break;
-            case SQLITE_TEXT:
-            case SQLITE_BLOB: {
-                kind = sqlite3_column_type(st, i) == SQLITE_TEXT ? Text : Blob;
-                const char* p = kind == Text ? reinterpret_cast<const char*>(sqlite3_column_text(st, i))
-                                             : static_cast<const char*>(sqlite3_column_blob(st, i));
-                const int n = sqlite3_column_bytes(st, i);
-                put(col.bytes, row, p ? std::string(p, size_t(n)) : std::string());
-                break;
-            }
-            default: break;
-            }
-            put(col.kinds, row, kind);
-        }
-    }
-
-    void append(sqlite3_stmt* st, int first)
-    {
-        if (!table.isEmpty()) rowids.push_back(sqlite3_column_int64(st, 0));
-        set(count_++, st, first);
-    }
-
-    int appendEmpty(int64_t rowid)
-    {
-        rowids.push_back(rowid);
-        for (Column& col : cols) col.kinds.push_back(Null);
-        return int(count_++);
-    }
-
-    void remove(int row)
-    {
-        const auto erase = [row](auto& v) {
-            if (size_t(row) < v.size()) v.erase(v.begin() + row);
-        };
-        for (Column& col : cols) {
-            erase(col.kinds);
-            erase(col.ints);
-            erase(col.reals);
-            erase(col.bytes);
-        }
-        erase(rowids);
-        --count_;
-    }
-
-    Value value(int row, int c) const;
-
-    bool numberAt(int row, int c, double* out) const
-    {
-        const Column& col = cols[size_t(c)];
-        switch (col.kinds[size_t(row)]) {
-        case Integer: *out = double(col.ints[size_t(row)]); return true;
-        case Real: *out = col.reals[size_t(row)]; return true;
-        default: return false;
-        }
-    }
-
-    // Binds the cell as it was read, for comparing with the table; a blob
-    // left in the table binds its size.
-    void bind(sqlite3_stmt* st, int param, int row, int c) const
-    {
-        const Column& col = cols[size_t(c)];
-        const size_t r = size_t(row);
-        switch (col.kinds[r]) {
-        case Integer:
-        case Sized: sqlite3_bind_int64(st, param, col.ints[r]); break;
-        case Real: sqlite3_bind_double(st, param, col.reals[r]); break;
-        case Text:
-            sqlite3_bind_text64(st, param, col.bytes[r].data(), col.bytes[r].size(), SQLITE_TRANSIENT, SQLITE_UTF8);
-            break;
-        case Blob: sqlite3_bind_blob64(st, param, col.bytes[r].data(), col.bytes[r].size(), SQLITE_TRANSIENT); break;
-        default: sqlite3_bind_null(st, param);
-        }
-    }
-
-    size_t bytes() const
-    {
-        size_t n = rowids.size() * sizeof(int64_t);
-        for (const Column& col : cols) {
-            n += col.kinds.size() + (col.ints.size() + col.reals.size()) * 8 + col.bytes.size() * sizeof(std::string);
-            for (const std::string& s : col.bytes)
-                if (s.capacity() > 15) n += s.capacity() + 1;
-        }
-        return n;
-    }
-
-private:
-    template <class V, class T>
-    static void put(V& v, size_t row, T&& x)
-    {
-        if (row < v.size()) {
-            v[row] = std::forward<T>(x);
-            return;
-        }
-        if (row > v.size()) v.resize(row);
-        v.push_back(std::forward<T>(x));
-    }
-
-    size_t count_ = 0;
-};
-
-namespace {
+bool realAffinity(const char* type)
+{
+    for (const char* t : {"REAL", "FLOAT", "DOUBLE", "DOUBLE PRECISION"})
+        if (type && sqlite3_stricmp(type, t) == 0) return true;
+    return false;
+}
 
 // A blob left in its table row, read when its value is first asked for.
 class TableBlob final : public Value::BlobSource {
@@ -250,21 +110,149 @@ private:
 
 }
 
-Value Table::value(int row, int c) const
-{
-    const Column& col = cols[size_t(c)];
-    const size_t r = size_t(row);
-    switch (col.kinds[r]) {
-    case Integer: return Value::integer(col.ints[r]);
-    case Real: return Value::real(col.reals[r]);
-    case Text: return Value::text(QString::fromUtf8(col.bytes[r].data(), qsizetype(col.bytes[r].size())));
-    case Blob: return Value::blob(QByteArray(col.bytes[r].data(), qsizetype(col.bytes[r].size())));
-    case Sized:
-        if (col.ints[r] == 0) return Value::blob(QByteArray());
-        return Value::blob(std::make_shared<TableBlob>(conn, table, col.name, rowids[r], col.ints[r]));
-    default: return Value();
+// ---- the rows read ----
+
+// The rows of one SELECT, cell after cell, row after row: each cell's kind,
+// and a number: the integer, the real's bits, the size of a blob left in the
+// table, or the place in `bytes` of a text (UTF-8) or blob. Deques grow
+// without moving what they hold.
+class Table {
+public:
+    enum Kind : uint8_t { Null, Integer, Real, Text, Blob, Sized };
+
+    struct Column {
+        QString name;
+        bool real = false;    // REAL affinity: a text set goes through the strict parser
+        bool sized = false;   // read as length(): the bytes stay in the table
+    };
+
+    std::vector<Column> cols;
+    std::deque<uint8_t> kinds;
+    std::deque<int64_t> numbers;
+    std::deque<std::string> bytes;
+    std::deque<int64_t> rowids;   // when rows can be changed
+    QString table;                // the table they can be changed in; empty: read-only
+    std::weak_ptr<Connection> conn;
+
+    int rowCount() const { return int(rows_); }
+    int columnCount() const { return int(cols.size()); }
+    bool contains(int row, int col) const { return row >= 0 && row < rowCount() && col >= 0 && col < columnCount(); }
+
+    int index(const QString& name) const
+    {
+        for (size_t c = 0; c < cols.size(); ++c)
+            if (QString::compare(cols[c].name, name, Qt::CaseInsensitive) == 0) return int(c);
+        return -1;
     }
-}
+
+    void append(sqlite3_stmt* st, int first)
+    {
+        if (!table.isEmpty()) rowids.push_back(sqlite3_column_int64(st, 0));
+        for (size_t c = 0; c < cols.size(); ++c) {
+            const auto [kind, n] = read(st, first + int(c), cols[c].sized);
+            kinds.push_back(kind);
+            numbers.push_back(n);
+        }
+        ++rows_;
+    }
+
+    int appendEmpty(int64_t rowid)
+    {
+        rowids.push_back(rowid);
+        kinds.resize(kinds.size() + cols.size(), Null);
+        numbers.resize(numbers.size() + cols.size());
+        return int(rows_++);
+    }
+
+    // The cells of `row` from the statement's columns first, first + 1, ...
+    void set(int row, sqlite3_stmt* st, int first)
+    {
+        for (int c = 0; c < columnCount(); ++c)
+            std::tie(kinds[cell(row, c)], numbers[cell(row, c)]) = read(st, first + c, cols[size_t(c)].sized);
+    }
+
+    // The row's bytes stay, unused: nothing else moves.
+    void remove(int row)
+    {
+        kinds.erase(kinds.begin() + ptrdiff_t(cell(row, 0)), kinds.begin() + ptrdiff_t(cell(row + 1, 0)));
+        numbers.erase(numbers.begin() + ptrdiff_t(cell(row, 0)), numbers.begin() + ptrdiff_t(cell(row + 1, 0)));
+        rowids.erase(rowids.begin() + row);
+        --rows_;
+    }
+
+    Value value(int row, int c) const
+    {
+        const size_t at = cell(row, c);
+        const int64_t n = numbers[at];
+        switch (kinds[at]) {
+        case Integer: return Value::integer(n);
+        case Real: return Value::real(std::bit_cast<double>(n));
+        case Text: return Value::text(QString::fromUtf8(bytes[size_t(n)].data(), qsizetype(bytes[size_t(n)].size())));
+        case Blob: return Value::blob(QByteArray(bytes[size_t(n)].data(), qsizetype(bytes[size_t(n)].size())));
+        case Sized:
+            if (n == 0) return Value::blob(QByteArray());
+            return Value::blob(std::make_shared<TableBlob>(conn, table, cols[size_t(c)].name, rowids[size_t(row)], n));
+        default: return Value();
+        }
+    }
+
+    bool numberAt(int row, int c, double* out) const
+    {
+        const size_t at = cell(row, c);
+        if (kinds[at] == Integer) *out = double(numbers[at]);
+        else if (kinds[at] == Real) *out = std::bit_cast<double>(numbers[at]);
+        return kinds[at] == Integer || kinds[at] == Real;
+    }
+
+    // Binds the cell as it was read, for comparing with the table; a blob
+    // left in the table binds its size.
+    void bind(sqlite3_stmt* st, int param, int row, int c) const
+    {
+        const size_t at = cell(row, c);
+        const int64_t n = numbers[at];
+        switch (kinds[at]) {
+        case Integer:
+        case Sized: sqlite3_bind_int64(st, param, n); break;
+        case Real: sqlite3_bind_double(st, param, std::bit_cast<double>(n)); break;
+        case Text:
+            sqlite3_bind_text64(st, param, bytes[size_t(n)].data(), bytes[size_t(n)].size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+            break;
+        case Blob: sqlite3_bind_blob64(st, param, bytes[size_t(n)].data(), bytes[size_t(n)].size(), SQLITE_TRANSIENT); break;
+        default: sqlite3_bind_null(st, param);
+        }
+    }
+
+    size_t memory() const
+    {
+        size_t n = kinds.size() + (numbers.size() + rowids.size()) * 8 + bytes.size() * sizeof(std::string);
+        for (const std::string& b : bytes)
+            if (b.capacity() > 15) n += b.capacity() + 1;
+        return n;
+    }
+
+private:
+    size_t cell(int row, int c) const { return size_t(row) * cols.size() + size_t(c); }
+
+    // One column of the statement's row as kind and number; bytes go to the end of `bytes`.
+    std::pair<uint8_t, int64_t> read(sqlite3_stmt* st, int i, bool sized)
+    {
+        switch (sqlite3_column_type(st, i)) {
+        case SQLITE_INTEGER: return {sized ? Sized : Integer, sqlite3_column_int64(st, i)};
+        case SQLITE_FLOAT: return {Real, std::bit_cast<int64_t>(sqlite3_column_double(st, i))};
+        case SQLITE_TEXT:
+            bytes.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(st, i)), size_t(sqlite3_column_bytes(st, i)));
+            return {Text, int64_t(bytes.size() - 1)};
+        case SQLITE_BLOB: {
+            const char* p = static_cast<const char*>(sqlite3_column_blob(st, i));
+            bytes.emplace_back(p ? p : "", size_t(sqlite3_column_bytes(st, i)));
+            return {Blob, int64_t(bytes.size() - 1)};
+        }
+        default: return {Null, 0};
+        }
+    }
+
+    size_t rows_ = 0;
+};
 
 // ---- the query ----
 
@@ -272,16 +260,17 @@ struct Query::Impl final : Connection::StatementHolder {
     QStringList lines;
     // The current text, prepared when first needed, kept until it changes.
     sqlite3_stmt* stmt = nullptr;
-    QString table;         // rows can be changed in this table (the text's plain form)
-    QString selectList;    // what that statement reads: "rowid, ..."
-    std::vector<bool> sized;   // by column after the rowid: read as its length
-    std::vector<QString> paramNames;              // by index - 1, without the marker, lower case
-    std::vector<std::optional<Value>> values;     // by index - 1; stay while the text does
+    QString table;                             // the plain form's table: rows can be changed
+    QString selectList;                        // what the plain form reads: "rowid, ..."
+    std::vector<bool> sized;                   // by column after the rowid: read by its length
+    std::vector<QString> paramNames;           // by index - 1, lower case, without the marker
+    QMultiHash<QString, int> paramIndex;       // the same, to the index - 1
+    std::vector<std::optional<Value>> values;  // by index - 1; kept while the text is
     std::shared_ptr<Table> rows;
     int cur = -1;
     bool eof = true;
     bool bof = true;
-    std::vector<std::optional<Value>> pending;    // by column while editing
+    std::vector<std::optional<Value>> pending;   // by column while editing
     int pendingCount = 0;
 
     void releaseStatements() override
@@ -289,20 +278,11 @@ struct Query::Impl final : Connection::StatementHolder {
         sqlite3_finalize(stmt);
         stmt = nullptr;
     }
-    void textChanged()
-    {
-        releaseStatements();
-        table.clear();
-        sized.clear();
-        paramNames.clear();
-        values.clear();
-    }
     void clearPending()
     {
         pending.assign(rows ? rows->cols.size() : 0, std::nullopt);
         pendingCount = 0;
     }
-
     void prepare(const QString& query, Connection& conn);
     void bindParams(const QString& query, sqlite3* h);
     void requireOpen(const QString& query) const
@@ -316,15 +296,31 @@ struct Query::Impl final : Connection::StatementHolder {
         if (i < 0) fail(query, texts::noSuchField(name));
         return i;
     }
+    void requireCell(const QString& query, int row, int col) const
+    {
+        requireOpen(query);
+        if (!rows->contains(row, col)) fail(query, texts::cellOutOfRange(row, col));
+    }
     void requireWritable(const QString& query) const
     {
         if (rows->table.isEmpty()) fail(query, texts::readOnlyQuery());
     }
+    // Moving off a row being edited saves it first, or drops an edit that
+    // changed nothing, as the grid expects when the operator clicks away.
     void leaveEdit(Query& q)
     {
         if (q.state() != State::Edit && q.state() != State::Insert) return;
         if (pendingCount > 0) q.post();
         else q.cancel();
+    }
+    // Makes `row` current (-1: none) with the given ends.
+    void moveTo(Query& q, int row, bool atBof, bool atEof)
+    {
+        bof = atBof;
+        eof = atEof;
+        if (row == cur) return;
+        cur = row;
+        emit q.currentChanged(row);
     }
 };
 
@@ -345,13 +341,15 @@ Query::~Query()
 void Query::clearSql()
 {
     d_->lines.clear();
-    d_->textChanged();
+    d_->releaseStatements();
+    d_->values.clear();
 }
 
 void Query::addSql(const QString& line)
 {
     d_->lines << line;
-    d_->textChanged();
+    d_->releaseStatements();
+    d_->values.clear();
 }
 
 void Query::setSql(const QString& text)
@@ -362,25 +360,7 @@ void Query::setSql(const QString& text)
 
 QString Query::sql() const { return d_->lines.join(QLatin1Char('\n')); }
 
-// The columns of a table as the file holds them now (the engine checks
-// its schema when a statement steps, not when it is prepared): each name
-// with whether it is declared BLOB. None for anything but a table or view.
-static std::vector<std::pair<QString, bool>> columnsOf(sqlite3* h, const QString& table)
-{
-    std::vector<std::pair<QString, bool>> cols;
-    Statement s;
-    if (sqlite3_prepare_v2(h, "SELECT name, type FROM pragma_table_info(?)", -1, &s.st, nullptr) != SQLITE_OK) return cols;
-    const QByteArray t = table.toUtf8();
-    sqlite3_bind_text(s.st, 1, t.constData(), int(t.size()), SQLITE_STATIC);
-    while (sqlite3_step(s.st) == SQLITE_ROW) {
-        const char* type = reinterpret_cast<const char*>(sqlite3_column_text(s.st, 1));
-        cols.emplace_back(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s.st, 0))),
-                          type && sqlite3_stricmp(type, "BLOB") == 0);
-    }
-    return cols;
-}
-
-// The plain form reads the table's rowid first, then its columns; a BLOB
+// The plain form reads the table's rowid first, then its columns, a BLOB
 // column by its length only. Any other text, or one the engine refuses in
 // that form (a view), runs as written and is read-only.
 void Query::Impl::prepare(const QString& query, Connection& conn)
@@ -389,10 +369,10 @@ void Query::Impl::prepare(const QString& query, Connection& conn)
     sqlite3* h = conn.handle();
     const QString text = lines.join(QLatin1Char('\n'));
     bool more = false;
+    table.clear();
     sized.clear();
     if (const auto plain = plainSelect(text)) {
-        const QString name = unquoted(plain->first);
-        const auto cols = columnsOf(h, name);
+        const auto cols = columnsOf(conn, unquoted(plain->first));
         QStringList list{QStringLiteral("rowid")};
         for (const auto& [col, blob] : cols) {
             list << (blob ? QStringLiteral("length(%1) AS %1").arg(quoteIdent(col)) : quoteIdent(col));
@@ -402,22 +382,23 @@ void Query::Impl::prepare(const QString& query, Connection& conn)
         if (std::find(sized.begin(), sized.end(), true) == sized.end()) list = QStringList{QStringLiteral("rowid, *")};
         selectList = list.join(QStringLiteral(", "));
         const QString sql = QStringLiteral("SELECT ") + selectList + QStringLiteral(" FROM ") + plain->first + plain->second;
-        if (!cols.empty() && prepareOne(h, sql, &stmt, &more) && stmt) table = name;
+        if (!cols.empty() && prepareOne(h, sql, &stmt, &more) && stmt) table = unquoted(plain->first);
     }
     if (!stmt) {
-        table.clear();
         sized.clear();
-        if (!prepareOne(h, text, &stmt, &more)) {
-            if (more) fail(query, texts::oneStatement());
-            throw detail::engineError(h, query);
-        }
+        if (!prepareOne(h, text, &stmt, &more))
+            throw more ? Error(texts::oneStatement(), 0, QString(), query) : detail::engineError(h, query);
         if (!stmt) fail(query, texts::noStatement());
     }
     const int n = sqlite3_bind_parameter_count(stmt);
     paramNames.assign(size_t(n), QString());
-    for (int i = 1; i <= n; ++i)
-        if (const char* name = sqlite3_bind_parameter_name(stmt, i))
-            paramNames[size_t(i - 1)] = QString::fromUtf8(name + 1).toLower();
+    paramIndex.clear();
+    for (int i = 0; i < n; ++i) {
+        if (const char* name = sqlite3_bind_parameter_name(stmt, i + 1)) {
+            paramNames[size_t(i)] = QString::fromUtf8(name + 1).toLower();
+            paramIndex.insert(paramNames[size_t(i)], i);
+        }
+    }
     values.resize(size_t(n));
 }
 
@@ -430,14 +411,13 @@ QStringList Query::paramNames() const
     return names;
 }
 
-// A parameter's name as the text writes it and as a caller gives it, with
-// or without its ':', the same without regard to case.
+// A parameter's name as a caller gives it, with or without its ':', in lower case.
 static QString keyOf(const QString& name)
 {
-    const QStringView key = QStringView(name).mid(name.startsWith(QLatin1Char(':')) ? 1 : 0);
+    const QString key = name.startsWith(QLatin1Char(':')) ? name.mid(1) : name;
     for (QChar c : key)
-        if (c.isUpper()) return key.toString().toLower();
-    return key.toString();
+        if (c.isUpper()) return key.toLower();
+    return key;
 }
 
 // Every parameter of that name, whatever the case it is written in.
@@ -445,29 +425,24 @@ void Query::setParam(const QString& name, const Value& v)
 {
     d_->prepare(name_, conn_);
     const QString key = keyOf(name);
-    bool found = false;
-    for (size_t i = 0; i < d_->paramNames.size(); ++i) {
-        if (d_->paramNames[i] == key) {
-            d_->values[i] = v;
-            found = true;
-        }
-    }
-    if (!found) fail(name_, texts::noSuchParam(key));
+    auto it = d_->paramIndex.constFind(key);
+    if (it == d_->paramIndex.cend()) fail(name_, texts::noSuchParam(key));
+    for (; it != d_->paramIndex.cend() && it.key() == key; ++it) d_->values[size_t(*it)] = v;
 }
 
 Value Query::param(const QString& name) const
 {
     d_->prepare(name_, conn_);
     const QString key = keyOf(name);
-    for (size_t i = 0; i < d_->paramNames.size(); ++i)
-        if (d_->paramNames[i] == key) return d_->values[i] ? *d_->values[i] : Value();
-    fail(name_, texts::noSuchParam(key));
+    const auto it = d_->paramIndex.constFind(key);
+    if (it == d_->paramIndex.cend()) fail(name_, texts::noSuchParam(key));
+    return d_->values[size_t(*it)].value_or(Value());
 }
 
 // Binds one value; `what` names it in messages. The engine copies texts and
 // bytes: nothing bound depends on the lifetime of the Value.
 template <class What>
-static void bindValue(const QString& query, sqlite3* h, sqlite3_stmt* st, int i, const Value& v, const What& what)
+static void bindValue(const QString& query, sqlite3_stmt* st, int i, const Value& v, const What& what)
 {
     int rc = SQLITE_OK;
     switch (v.kind()) {
@@ -496,7 +471,7 @@ static void bindValue(const QString& query, sqlite3* h, sqlite3_stmt* st, int i,
         break;
     }
     }
-    if (rc != SQLITE_OK) throw detail::engineError(h, query);
+    if (rc != SQLITE_OK) throw detail::engineError(sqlite3_db_handle(st), query);
 }
 
 // Every parameter must have been given a value: an unset one is a fault of
@@ -506,46 +481,41 @@ void Query::Impl::bindParams(const QString& query, sqlite3* h)
     for (size_t i = 0; i < values.size(); ++i) {
         const QString& name = paramNames[i];
         if (!values[i]) fail(query, texts::paramUnset(name.isEmpty() ? QStringLiteral("?") : name));
-        bindValue(query, h, stmt, int(i + 1), *values[i], [&] { return texts::param(name); });
+        bindValue(query, stmt, int(i + 1), *values[i], [&] { return texts::param(name); });
     }
 }
 
 // ---- running statements ----
 
+// A failed step: the statement is made ready for the next run.
+[[noreturn]] static void failStep(const QString& query, sqlite3_stmt* st)
+{
+    const Error e = detail::engineError(sqlite3_db_handle(st), query);
+    sqlite3_reset(st);
+    sqlite3_clear_bindings(st);
+    throw e;
+}
+
 void Query::open()
 {
     close();
     d_->prepare(name_, conn_);
-    sqlite3* h = conn_.handle();
     sqlite3_stmt* st = d_->stmt;
     if (sqlite3_column_count(st) == 0) fail(name_, texts::returnsNoRows());
-    d_->bindParams(name_, h);
+    d_->bindParams(name_, conn_.handle());
 
-    // The first step prepares the statement again if the schema changed,
-    // and "*" may then stand for other columns: they are read after it.
+    // The first step prepares the statement again if the schema changed, and
+    // "*" may then stand for other columns: they are read after it.
     int rc = sqlite3_step(st);
     auto t = std::make_shared<Table>();
     t->table = d_->table;
     t->conn = conn_.weak();
     const int first = t->table.isEmpty() ? 0 : 1;
-    t->cols.reserve(size_t(sqlite3_column_count(st)));
-    for (int i = first; i < sqlite3_column_count(st); ++i) {
-        Table::Column col;
-        col.name = QString::fromUtf8(sqlite3_column_name(st, i));
-        const char* type = sqlite3_column_decltype(st, i);
-        col.real = type
-            && (sqlite3_stricmp(type, "REAL") == 0 || sqlite3_stricmp(type, "FLOAT") == 0
-                || sqlite3_stricmp(type, "DOUBLE") == 0 || sqlite3_stricmp(type, "DOUBLE PRECISION") == 0);
-        col.sized = first && size_t(i - 1) < d_->sized.size() && d_->sized[size_t(i - 1)];
-        t->cols.push_back(std::move(col));
-    }
+    for (int i = first; i < sqlite3_column_count(st); ++i)
+        t->cols.push_back({QString::fromUtf8(sqlite3_column_name(st, i)), realAffinity(sqlite3_column_decltype(st, i)),
+                           first && size_t(i - 1) < d_->sized.size() && d_->sized[size_t(i - 1)]});
     for (; rc == SQLITE_ROW; rc = sqlite3_step(st)) t->append(st, first);
-    if (rc != SQLITE_DONE) {
-        const Error e = detail::engineError(h, name_);
-        sqlite3_reset(st);
-        sqlite3_clear_bindings(st);
-        throw e;
-    }
+    if (rc != SQLITE_DONE) failStep(name_, st);
     sqlite3_reset(st);   // releases the read lock at once
     sqlite3_clear_bindings(st);
 
@@ -562,18 +532,12 @@ void Query::open()
 int Query::execSql()
 {
     d_->prepare(name_, conn_);
-    sqlite3* h = conn_.handle();
     sqlite3_stmt* st = d_->stmt;
-    d_->bindParams(name_, h);
+    d_->bindParams(name_, conn_.handle());
     int rc;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {}
-    if (rc != SQLITE_DONE) {
-        const Error e = detail::engineError(h, name_);
-        sqlite3_reset(st);
-        sqlite3_clear_bindings(st);
-        throw e;
-    }
-    const int changed = sqlite3_stmt_readonly(st) ? 0 : sqlite3_changes(h);
+    if (rc != SQLITE_DONE) failStep(name_, st);
+    const int changed = sqlite3_stmt_readonly(st) ? 0 : sqlite3_changes(conn_.handle());
     sqlite3_reset(st);
     sqlite3_clear_bindings(st);
     return changed;
@@ -607,11 +571,7 @@ void Query::setRecNo(int row)
     d_->requireOpen(name_);
     if (row < 0 || row >= d_->rows->rowCount()) fail(name_, texts::rowOutOfRange(row, d_->rows->rowCount()));
     d_->leaveEdit(*this);
-    d_->bof = d_->eof = false;
-    if (row != d_->cur) {
-        d_->cur = row;
-        emit currentChanged(row);
-    }
+    d_->moveTo(*this, row, false, false);
 }
 
 bool Query::eof() const
@@ -631,38 +591,23 @@ void Query::first()
     d_->requireOpen(name_);
     d_->leaveEdit(*this);
     const int n = d_->rows->rowCount();
-    if (n > 0 && d_->cur != 0) {
-        d_->cur = 0;
-        emit currentChanged(0);
-    }
-    d_->bof = true;
-    d_->eof = n == 0;
+    d_->moveTo(*this, n > 0 ? 0 : -1, true, n == 0);
 }
 
 void Query::next()
 {
     d_->requireOpen(name_);
     d_->leaveEdit(*this);
-    if (d_->cur + 1 < d_->rows->rowCount()) {
-        ++d_->cur;
-        d_->bof = d_->eof = false;
-        emit currentChanged(d_->cur);
-    } else {
-        d_->eof = true;
-    }
+    if (d_->cur + 1 < d_->rows->rowCount()) d_->moveTo(*this, d_->cur + 1, false, false);
+    else d_->eof = true;
 }
 
 void Query::prior()
 {
     d_->requireOpen(name_);
     d_->leaveEdit(*this);
-    if (d_->cur > 0) {
-        --d_->cur;
-        d_->bof = d_->eof = false;
-        emit currentChanged(d_->cur);
-    } else {
-        d_->bof = true;
-    }
+    if (d_->cur > 0) d_->moveTo(*this, d_->cur - 1, false, false);
+    else d_->bof = true;
 }
 
 void Query::last()
@@ -670,12 +615,7 @@ void Query::last()
     d_->requireOpen(name_);
     d_->leaveEdit(*this);
     const int n = d_->rows->rowCount();
-    if (n > 0 && d_->cur != n - 1) {
-        d_->cur = n - 1;
-        emit currentChanged(d_->cur);
-    }
-    d_->bof = n == 0;
-    d_->eof = true;
+    d_->moveTo(*this, n - 1, n == 0, true);
 }
 
 // ---- fields ----
@@ -691,7 +631,7 @@ QStringList Query::fieldNames() const
 int Query::fieldCount() const
 {
     d_->requireOpen(name_);
-    return int(d_->rows->cols.size());
+    return d_->rows->columnCount();
 }
 
 int Query::fieldIndex(const QString& name) const { return d_->rows ? d_->rows->index(name) : -1; }
@@ -704,35 +644,27 @@ Value Query::field(const QString& name) const
         if (state_ == State::Insert) return Value();
     }
     // An empty result reads as Null, as callers that test for Null expect.
-    if (d_->cur < 0) return Value();
-    return d_->rows->value(d_->cur, c);
+    return d_->cur < 0 ? Value() : d_->rows->value(d_->cur, c);
 }
 
 Value Query::value(int row, int col) const
 {
-    d_->requireOpen(name_);
-    if (row < 0 || row >= d_->rows->rowCount() || col < 0 || col >= fieldCount())
-        fail(name_, texts::cellOutOfRange(row, col));
+    d_->requireCell(name_, row, col);
     if (state_ == State::Edit && row == d_->cur && d_->pending[size_t(col)]) return *d_->pending[size_t(col)];
     return d_->rows->value(row, col);
 }
 
 bool Query::numberAt(int row, int col, double* out) const
 {
-    d_->requireOpen(name_);
-    if (row < 0 || row >= d_->rows->rowCount() || col < 0 || col >= fieldCount())
-        fail(name_, texts::cellOutOfRange(row, col));
-    if (state_ == State::Edit && row == d_->cur && d_->pending[size_t(col)]) {
-        const Value& v = *d_->pending[size_t(col)];
-        if (v.kind() == Value::Kind::Integer) *out = double(v.asInteger());
-        else if (v.kind() == Value::Kind::Real) *out = v.asReal();
-        else return false;
-        return true;
-    }
-    return d_->rows->numberAt(row, col, out);
+    d_->requireCell(name_, row, col);
+    if (state_ != State::Edit || row != d_->cur || !d_->pending[size_t(col)]) return d_->rows->numberAt(row, col, out);
+    const Value& v = *d_->pending[size_t(col)];
+    if (v.kind() == Value::Kind::Integer) *out = double(v.asInteger());
+    else if (v.kind() == Value::Kind::Real) *out = v.asReal();
+    return v.kind() == Value::Kind::Integer || v.kind() == Value::Kind::Real;
 }
 
-size_t Query::bytes() const { return d_->rows ? d_->rows->bytes() : 0; }
+size_t Query::bytes() const { return d_->rows ? d_->rows->memory() : 0; }
 
 // ---- changes ----
 
@@ -770,105 +702,83 @@ void Query::setField(const QString& name, const Value& v)
     d_->pending[size_t(c)] = std::move(value);
 }
 
-namespace {
-
-// "rowid = ?" and every column still as it was read; a blob left in the
-// table compared by its size.
-QString sameRow(const Table& t)
+// "rowid = ?" and every column still as it was read (a blob left in the
+// table by its size), then the values bound in that order from `param`.
+static QString sameRow(const Table& t)
 {
     QString where = QStringLiteral(" WHERE rowid = ?");
     for (const Table::Column& c : t.cols)
-        where += c.sized ? QStringLiteral(" AND length(%1) IS ?").arg(quoteIdent(c.name))
-                         : QStringLiteral(" AND %1 IS ?").arg(quoteIdent(c.name));
+        where += (c.sized ? QStringLiteral(" AND length(%1) IS ?") : QStringLiteral(" AND %1 IS ?")).arg(quoteIdent(c.name));
     return where;
 }
 
-void bindSameRow(const Table& t, sqlite3_stmt* st, int param, int row)
+static void bindSameRow(const Table& t, sqlite3_stmt* st, int param, int row)
 {
     sqlite3_bind_int64(st, param++, t.rowids[size_t(row)]);
-    for (size_t c = 0; c < t.cols.size(); ++c) t.bind(st, param++, row, int(c));
-}
-
+    for (int c = 0; c < t.columnCount(); ++c) t.bind(st, param++, row, c);
 }
 
 // Reads the table row back, so that the rows show what the table now holds
-// (the engine's conversions, defaults). A failure here leaves the rows as
-// they were: the change itself is already stored.
+// (the engine's conversions, defaults, triggers). A failure here leaves the
+// rows as they were: the change itself is already stored.
 static void refreshRow(Connection& conn, Table& t, const QString& selectList, int row)
 {
     try {
-        Connection::Run r(conn, QStringLiteral("SELECT ") + selectList + QStringLiteral(" FROM ") + quoteIdent(t.table)
-                                    + QStringLiteral(" WHERE rowid = ?"));
+        Connection::Run r(conn, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(selectList, quoteIdent(t.table)));
         sqlite3_bind_int64(r.st, 1, t.rowids[size_t(row)]);
-        if (sqlite3_step(r.st) == SQLITE_ROW) t.set(size_t(row), r.st, 1);
+        if (sqlite3_step(r.st) == SQLITE_ROW) t.set(row, r.st, 1);
     } catch (const Error&) {
     }
 }
 
+// Writes only the fields set. An edit reaches the row by its rowid, and only
+// while it still holds every value that was read: a row changed meanwhile by
+// someone else (settled, say) is not written over from what the screen
+// showed before.
 void Query::post()
 {
     d_->requireOpen(name_);
     if (state_ != State::Edit && state_ != State::Insert) return;
     Table& t = *d_->rows;
-    QStringList cols;
+    QStringList cols, marks;
     std::vector<const Value*> values;
     for (size_t c = 0; c < t.cols.size(); ++c) {
         if (!d_->pending[c]) continue;
         cols << quoteIdent(t.cols[c].name);
+        marks << QStringLiteral("?");
         values.push_back(&*d_->pending[c]);
     }
-    sqlite3* h = conn_.handle();
-    const QString table = quoteIdent(t.table);
-    const auto bindValues = [&](sqlite3_stmt* st) {
-        for (size_t k = 0; k < values.size(); ++k)
-            bindValue(name_, h, st, int(k + 1), *values[k], [&] { return texts::field(unquoted(cols[qsizetype(k)])); });
-    };
-
-    if (state_ == State::Edit) {
-        if (cols.isEmpty()) {
-            cancel();
-            return;
-        }
-        // The row is found by its rowid, and must still hold every value
-        // that was read: a row changed meanwhile by someone else (settled,
-        // say) is not written over from what the screen showed before.
-        {
-            Connection::Run w(conn_, QStringLiteral("UPDATE ") + table + QStringLiteral(" SET ")
-                                  + cols.join(QStringLiteral(" = ?, ")) + QStringLiteral(" = ?") + sameRow(t), name_);
-            bindValues(w.st);
-            bindSameRow(t, w.st, int(values.size()) + 1, d_->cur);
-            w.done();
-        }
-        if (sqlite3_changes(h) == 0) throw RowChanged(texts::rowChanged(), 0, QString(), name_);
-        refreshRow(conn_, t, d_->selectList, d_->cur);
+    if (state_ == State::Edit && cols.isEmpty()) {
         d_->clearPending();
         state_ = State::Browse;
-        emit rowChanged(d_->cur);
         return;
     }
-
-    QString sql = QStringLiteral("INSERT INTO ") + table;
-    if (cols.isEmpty()) {
-        sql += QStringLiteral(" DEFAULT VALUES");
-    } else {
-        QStringList marks;
-        for (qsizetype k = 0; k < cols.size(); ++k) marks << QStringLiteral("?");
-        sql += QStringLiteral(" (") + cols.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (")
-            + marks.join(QStringLiteral(", ")) + QLatin1Char(')');
-    }
+    const QString table = quoteIdent(t.table);
+    QString sql = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table);
+    if (state_ == State::Edit)
+        sql = QStringLiteral("UPDATE %1 SET %2 = ?").arg(table, cols.join(QStringLiteral(" = ?, "))) + sameRow(t);
+    else if (!cols.isEmpty())
+        sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(table, cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
     {
         Connection::Run w(conn_, sql, name_);
-        bindValues(w.st);
+        for (size_t k = 0; k < values.size(); ++k)
+            bindValue(name_, w.st, int(k + 1), *values[k], [&] { return texts::field(unquoted(cols[qsizetype(k)])); });
+        if (state_ == State::Edit) bindSameRow(t, w.st, int(values.size()) + 1, d_->cur);
         w.done();
     }
-    const int row = t.appendEmpty(sqlite3_last_insert_rowid(h));
+    sqlite3* h = conn_.handle();
+    if (state_ == State::Edit && sqlite3_changes(h) == 0) throw RowChanged(texts::rowChanged(), 0, QString(), name_);
+    const bool inserted = state_ == State::Insert;
+    const int row = inserted ? t.appendEmpty(sqlite3_last_insert_rowid(h)) : d_->cur;
     refreshRow(conn_, t, d_->selectList, row);
     d_->clearPending();
     state_ = State::Browse;
-    d_->cur = row;
-    d_->bof = d_->eof = false;
-    emit rowInserted(row);
-    emit currentChanged(row);
+    if (!inserted) {
+        emit rowChanged(row);
+    } else {
+        emit rowInserted(row);
+        d_->moveTo(*this, row, false, false);
+    }
 }
 
 void Query::cancel()
@@ -891,28 +801,23 @@ int64_t Query::rowId(int row) const
 void Query::deleteRow()
 {
     d_->requireOpen(name_);
-    if (state_ == State::Insert) {   // the new row was never stored
-        cancel();
-        return;
-    }
+    const bool inserting = state_ == State::Insert;
     cancel();
+    if (inserting) return;   // the new row was never stored
     if (d_->cur < 0) fail(name_, texts::nothingToDelete());
     d_->requireWritable(name_);
     Table& t = *d_->rows;
-    sqlite3* h = conn_.handle();
     {
         Connection::Run w(conn_, QStringLiteral("DELETE FROM ") + quoteIdent(t.table) + sameRow(t), name_);
         bindSameRow(t, w.st, 1, d_->cur);
         w.done();
     }
-    if (sqlite3_changes(h) == 0) throw RowChanged(texts::rowChanged(), 0, QString(), name_);
-
+    if (sqlite3_changes(conn_.handle()) == 0) throw RowChanged(texts::rowChanged(), 0, QString(), name_);
     const int row = d_->cur;
     t.remove(row);
     const int n = t.rowCount();
     d_->cur = n == 0 ? -1 : std::min(row, n - 1);
-    d_->bof = n == 0;
-    d_->eof = n == 0;
+    d_->bof = d_->eof = n == 0;
     emit rowRemoved(row);
     emit currentChanged(d_->cur);
 }
@@ -946,13 +851,12 @@ void runSelect(Query& q, const QString& sql)
 
 int Rows::count() const { return t_ ? t_->rowCount() : 0; }
 
-int Rows::columnCount() const { return t_ ? int(t_->cols.size()) : 0; }
+int Rows::columnCount() const { return t_ ? t_->columnCount() : 0; }
 
 QStringList Rows::names() const
 {
     QStringList names;
-    if (t_)
-        for (const Table::Column& c : t_->cols) names << c.name;
+    for (int c = 0; c < columnCount(); ++c) names << t_->cols[size_t(c)].name;
     return names;
 }
 
@@ -960,7 +864,7 @@ int Rows::index(const QString& name) const { return t_ ? t_->index(name) : -1; }
 
 void Rows::check(int row, int col) const
 {
-    if (row < 0 || row >= count() || col < 0 || col >= columnCount()) fail(QString(), texts::cellOutOfRange(row, col));
+    if (!t_ || !t_->contains(row, col)) fail(QString(), texts::cellOutOfRange(row, col));
 }
 
 Value Rows::value(int row, int col) const
@@ -996,6 +900,6 @@ int64_t Rows::rowid(int row) const
     return t_->rowids[size_t(row)];
 }
 
-size_t Rows::bytes() const { return t_ ? t_->bytes() : 0; }
+size_t Rows::bytes() const { return t_ ? t_->memory() : 0; }
 
 }
