@@ -61,11 +61,7 @@ std::optional<QDate> parseDate(const QString& text)
     return d;
 }
 
-QDate toDate(const QString& text)
-{
-    if (auto d = parseDate(text)) return *d;
-    throw Error(texts::notADate(text));
-}
+QDate toDate(const QString& text) { if (auto d = parseDate(text)) return *d; throw Error(texts::notADate(text)); }
 
 QString formatDate(const QDate& d)
 {

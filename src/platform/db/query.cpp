@@ -330,11 +330,7 @@ Query::Query(Connection& conn, QString name, QObject* parent)
     conn_.attach(d_.get());
 }
 
-Query::~Query()
-{
-    conn_.detach(d_.get());
-    d_->releaseStatements();
-}
+Query::~Query() { conn_.detach(d_.get()); d_->releaseStatements(); }
 
 // ---- SQL text and parameters ----
 
@@ -352,11 +348,7 @@ void Query::addSql(const QString& line)
     d_->values.clear();
 }
 
-void Query::setSql(const QString& text)
-{
-    clearSql();
-    addSql(text);
-}
+void Query::setSql(const QString& text) { clearSql(); addSql(text); }
 
 QString Query::sql() const { return d_->lines.join(QLatin1Char('\n')); }
 
@@ -558,11 +550,7 @@ bool Query::isOpen() const { return d_->rows != nullptr; }
 
 // ---- navigation ----
 
-int Query::recordCount() const
-{
-    d_->requireOpen(name_);
-    return d_->rows->rowCount();
-}
+int Query::recordCount() const { d_->requireOpen(name_); return d_->rows->rowCount(); }
 
 int Query::recNo() const { return d_->rows ? d_->cur : -1; }
 
@@ -574,17 +562,9 @@ void Query::setRecNo(int row)
     d_->moveTo(*this, row, false, false);
 }
 
-bool Query::eof() const
-{
-    d_->requireOpen(name_);
-    return d_->eof;
-}
+bool Query::eof() const { d_->requireOpen(name_); return d_->eof; }
 
-bool Query::bof() const
-{
-    d_->requireOpen(name_);
-    return d_->bof;
-}
+bool Query::bof() const { d_->requireOpen(name_); return d_->bof; }
 
 void Query::first()
 {
@@ -628,11 +608,7 @@ QStringList Query::fieldNames() const
     return names;
 }
 
-int Query::fieldCount() const
-{
-    d_->requireOpen(name_);
-    return d_->rows->columnCount();
-}
+int Query::fieldCount() const { d_->requireOpen(name_); return d_->rows->columnCount(); }
 
 int Query::fieldIndex(const QString& name) const { return d_->rows ? d_->rows->index(name) : -1; }
 
@@ -867,11 +843,7 @@ void Rows::check(int row, int col) const
     if (!t_ || !t_->contains(row, col)) fail(QString(), texts::cellOutOfRange(row, col));
 }
 
-Value Rows::value(int row, int col) const
-{
-    check(row, col);
-    return t_->value(row, col);
-}
+Value Rows::value(int row, int col) const { check(row, col); return t_->value(row, col); }
 
 Value Rows::value(int row, const QString& name) const
 {
@@ -887,11 +859,7 @@ Value Rows::first(const QString& name) const
     return count() > 0 ? t_->value(0, c) : Value();
 }
 
-bool Rows::numberAt(int row, int col, double* out) const
-{
-    check(row, col);
-    return t_->numberAt(row, col, out);
-}
+bool Rows::numberAt(int row, int col, double* out) const { check(row, col); return t_->numberAt(row, col, out); }
 
 int64_t Rows::rowid(int row) const
 {

@@ -9,10 +9,7 @@ namespace db::texts {
 // Converting texts and values.
 inline QString notANumber(const QString& t) { return QStringLiteral("'%1' 不是有效的数字").arg(t); }
 inline QString notAnInteger(const QString& t) { return QStringLiteral("'%1' 不是有效的整数").arg(t); }
-inline QString notADate(const QString& t)
-{
-    return QStringLiteral("'%1' 不是有效的日期（应为 yyyy-MM-dd 形式的真实日期）").arg(t);
-}
+inline QString notADate(const QString& t) { return QStringLiteral("'%1' 不是有效的日期（应为 yyyy-MM-dd 形式的真实日期）").arg(t); }
 inline QString notABoolean(const QString& t) { return QStringLiteral("'%1' 不是有效的逻辑值").arg(t); }
 // Kinds of value, for cannotConvert.
 inline QString nullKind() { return QStringLiteral("空值"); }
@@ -28,10 +25,7 @@ inline QString cannotConvert(const QString& from, const QString& to)
 }
 
 // The engine's refusals, by what went wrong.
-inline QString busy()
-{
-    return QStringLiteral("数据库正被其他程序使用，没有写入任何数据。请关闭占用数据库的程序或稍后再试。");
-}
+inline QString busy() { return QStringLiteral("数据库正被其他程序使用，没有写入任何数据。请关闭占用数据库的程序或稍后再试。"); }
 inline QString badDate(const QString& column)
 {
     return QStringLiteral("字段 %1 的日期无效：只能保存 yyyy-MM-dd 形式的真实日期").arg(column);
@@ -70,10 +64,7 @@ inline QString foreignFile(const QString& path, const QString& why)
     return QStringLiteral("%1 不是本系统的数据库文件（%2）").arg(path, why);
 }
 inline QString nestedTransaction() { return QStringLiteral("事务已经开始：嵌套的事务请使用保存点"); }
-inline QString connectionClosed(const QString& column)
-{
-    return QStringLiteral("字段 %1：数据库连接已关闭，无法读取").arg(column);
-}
+inline QString connectionClosed(const QString& column) { return QStringLiteral("字段 %1：数据库连接已关闭，无法读取").arg(column); }
 
 // Queries.
 inline QString rowChanged() { return QStringLiteral("该记录已被修改，请重新打开"); }
@@ -92,15 +83,9 @@ inline QString oneStatement() { return QStringLiteral("一次只能执行一条 
 inline QString returnsNoRows() { return QStringLiteral("语句不返回数据集"); }
 inline QString notOpen() { return QStringLiteral("数据集没有打开"); }
 inline QString noSuchField(const QString& name) { return QStringLiteral("字段 '%1' 不存在").arg(name); }
-inline QString rowOutOfRange(int row, int count)
-{
-    return QStringLiteral("行号 %1 超出范围（共 %2 行）").arg(row).arg(count);
-}
+inline QString rowOutOfRange(int row, int count) { return QStringLiteral("行号 %1 超出范围（共 %2 行）").arg(row).arg(count); }
 inline QString cellOutOfRange(int row, int col) { return QStringLiteral("单元格 (%1, %2) 超出范围").arg(row).arg(col); }
-inline QString readOnlyQuery()
-{
-    return QStringLiteral("此查询的数据不能修改（只有对单个表的 select * 查询可以修改）");
-}
+inline QString readOnlyQuery() { return QStringLiteral("此查询的数据不能修改（只有对单个表的 select * 查询可以修改）"); }
 inline QString notEditing() { return QStringLiteral("数据集不在编辑状态"); }
 inline QString fieldNotANumber(const QString& name, const QString& t)
 {

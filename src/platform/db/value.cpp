@@ -28,11 +28,7 @@ QString kindName(Value::Kind k)
 
 }
 
-const QByteArray& Value::BlobSource::bytes() const
-{
-    if (!bytes_) bytes_ = read();
-    return *bytes_;
-}
+const QByteArray& Value::BlobSource::bytes() const { if (!bytes_) bytes_ = read(); return *bytes_; }
 
 Value Value::blob(std::shared_ptr<const BlobSource> source)
 {
@@ -42,11 +38,7 @@ Value Value::blob(std::shared_ptr<const BlobSource> source)
     return x;
 }
 
-int64_t Value::blobSize() const
-{
-    if (kind_ != Kind::Blob) return 0;
-    return lazy_ ? lazy_->size() : b_.size();
-}
+int64_t Value::blobSize() const { if (kind_ != Kind::Blob) return 0; return lazy_ ? lazy_->size() : b_.size(); }
 
 Value Value::integer(int64_t v)
 {
