@@ -206,8 +206,6 @@ QByteArray Connection::readBlob(const QString& table, const QString& column, int
     return out;
 }
 
-QString Connection::lastError() const { return db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QString(); }
-
 void Connection::attach(StatementHolder* h)
 {
     if (std::find(holders_.begin(), holders_.end(), h) == holders_.end()) holders_.push_back(h);

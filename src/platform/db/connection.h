@@ -65,9 +65,6 @@ public:
     void release(const QString& name);
     void rollbackTo(const QString& name);   // and releases it
 
-    // Last error text of the engine, for messages.
-    QString lastError() const;
-
     // For values read later (large blobs): a pointer that expires with the connection.
     std::weak_ptr<Connection> weak() const { return self_; }
     // The bytes of one blob cell, read with the engine's blob reader.

@@ -422,15 +422,6 @@ void Query::setParam(const QString& name, const Value& v)
     for (; it != d_->paramIndex.cend() && it.key() == key; ++it) d_->values[size_t(*it)] = v;
 }
 
-Value Query::param(const QString& name) const
-{
-    d_->prepare(name_, conn_);
-    const QString key = keyOf(name);
-    const auto it = d_->paramIndex.constFind(key);
-    if (it == d_->paramIndex.cend()) fail(name_, texts::noSuchParam(key));
-    return d_->values[size_t(*it)].value_or(Value());
-}
-
 // Binds one value; `what` names it in messages. The engine copies texts and
 // bytes: nothing bound depends on the lifetime of the Value.
 template <class What>

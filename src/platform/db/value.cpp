@@ -32,8 +32,7 @@ const QByteArray& Value::BlobSource::bytes() const { if (!bytes_) bytes_ = read(
 
 Value Value::blob(std::shared_ptr<const BlobSource> source)
 {
-    Value x;
-    x.kind_ = Kind::Blob;
+    Value x(Kind::Blob);
     x.lazy_ = std::move(source);
     return x;
 }
@@ -42,32 +41,28 @@ int64_t Value::blobSize() const { if (kind_ != Kind::Blob) return 0; return lazy
 
 Value Value::integer(int64_t v)
 {
-    Value x;
-    x.kind_ = Kind::Integer;
+    Value x(Kind::Integer);
     x.i_ = v;
     return x;
 }
 
 Value Value::real(double v)
 {
-    Value x;
-    x.kind_ = Kind::Real;
+    Value x(Kind::Real);
     x.d_ = v;
     return x;
 }
 
 Value Value::text(const QString& v)
 {
-    Value x;
-    x.kind_ = Kind::Text;
+    Value x(Kind::Text);
     x.s_ = v.isNull() ? QString(QLatin1String("")) : v;
     return x;
 }
 
 Value Value::date(const QDate& v)
 {
-    Value x;
-    x.kind_ = Kind::Date;
+    Value x(Kind::Date);
     x.s_ = formatDate(v);   // "" for an invalid date; binding refuses it
     x.dt_ = v;
     return x;
@@ -75,8 +70,7 @@ Value Value::date(const QDate& v)
 
 Value Value::blob(const QByteArray& v)
 {
-    Value x;
-    x.kind_ = Kind::Blob;
+    Value x(Kind::Blob);
     x.b_ = v;
     return x;
 }
