@@ -1,5 +1,6 @@
 #include "platform/ui/errors.h"
 #include "platform/diag/error.h"
+#include "platform/diag/log.h"
 #include "platform/ui/modal.h"
 
 namespace ui {
@@ -30,8 +31,12 @@ bool guarded(QWidget* owner, const std::function<void()>& f)
         f();
         return true;
     } catch (const std::exception& e) {
-        // Reporting must not throw into the event loop either.
-        try { showException(e, owner); } catch (...) {}
+        // Reporting must not throw into the event loop either. The log gets
+        // what the box leaves out (an internal name, the engine's words).
+        try {
+            diag::logCause(QStringLiteral("未处理的错误"));
+            showException(e, owner);
+        } catch (...) {}
     } catch (...) {
         try { showError(QStringLiteral("未知错误"), owner); } catch (...) {}
     }
