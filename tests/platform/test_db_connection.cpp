@@ -1,6 +1,7 @@
 #include "dbtest.h"
 #include <QDir>
 #include <QFile>
+#include "platform/db/backup.h"
 #include "platform/ui/modal.h"
 #include <sqlite3.h>
 #include <linux/capability.h>
@@ -150,4 +151,15 @@ TEST_F(DbConnection, AWriteRefusedWhileAnotherProgramHoldsTheLockSaysSoInChinese
     sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(other);
     EXPECT_EQ(all("select 部门名称 from 部门表"), QStringList{"x"});
+}
+
+// The system's refusal reaches the operator in Chinese too.
+TEST_F(DbConnection, AFolderThatTakesNoNewFileIsRefusedInChinese)
+{
+    ASSERT_TRUE(QDir().mkdir(QStringLiteral("locked")));
+    QFile::setPermissions(QStringLiteral("locked"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    FileModesApply asAnyone;
+    ASSERT_TRUE(asAnyone.ok);
+    EXPECT_EQ(errorOf([] { db::PendingFile f(QStringLiteral("locked/x.bak")); }),
+              "不能在 " + s(QDir::currentPath()) + "/locked 中写入：没有访问权限");
 }

@@ -1,5 +1,6 @@
 #include "platform/db/backup.h"
 #include "platform/db/error.h"
+#include "platform/db/texts.h"
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
@@ -18,7 +19,7 @@ namespace db {
 
 namespace {
 
-QString systemText(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
+QString systemText(int err) { return texts::systemError(err, QString::fromLocal8Bit(std::strerror(err))); }
 
 void exec(sqlite3* h, const char* sql)
 {

@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <cerrno>
 
 // Every text of the data layer that can reach the operator, in one place.
 // The engine's own (English) text never stands alone in a box: it goes to
@@ -49,6 +50,21 @@ inline QString noMemory() { return QStringLiteral("内存不足"); }
 inline QString tooBig() { return QStringLiteral("数据太大，无法保存"); }
 inline QString badStatement() { return QStringLiteral("数据库无法执行此语句（表或字段不存在，或语句有误）"); }
 inline QString engineFailed(int code) { return QStringLiteral("数据库操作失败（错误代码 %1）").arg(code); }
+
+// A failure of the operating system (errno), the system's own words kept for unusual ones.
+inline QString systemError(int err, const QString& own)
+{
+    switch (err) {
+    case ENOSPC: return QStringLiteral("磁盘空间不足");
+    case EDQUOT: return QStringLiteral("超出磁盘配额");
+    case EACCES:
+    case EPERM: return QStringLiteral("没有访问权限");
+    case EROFS: return QStringLiteral("文件系统只读");
+    case ENOENT: return QStringLiteral("文件或文件夹不存在");
+    case EIO: return QStringLiteral("输入/输出错误");
+    default: return QStringLiteral("系统错误 %1（%2）").arg(err).arg(own);
+    }
+}
 
 // The connection.
 inline QString fileMissing(const QString& path, const QString& cwd)
