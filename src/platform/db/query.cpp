@@ -63,23 +63,6 @@ QString unquoted(const QString& name)
     return name.mid(1, name.size() - 2).replace(QLatin1String("\"\""), QLatin1String("\""));
 }
 
-// The columns of a table as the file holds them now (the engine looks at
-// its schema when a statement steps, not when it is prepared), each with
-// whether it is declared BLOB; none for anything but a table or view.
-std::vector<std::pair<QString, bool>> columnsOf(Connection& conn, const QString& table)
-{
-    std::vector<std::pair<QString, bool>> cols;
-    Connection::Run r(conn, QStringLiteral("SELECT name, type FROM pragma_table_info(?)"));
-    const QByteArray t = table.toUtf8();
-    sqlite3_bind_text(r.st, 1, t.constData(), int(t.size()), SQLITE_STATIC);
-    while (sqlite3_step(r.st) == SQLITE_ROW) {
-        const char* type = reinterpret_cast<const char*>(sqlite3_column_text(r.st, 1));
-        cols.emplace_back(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(r.st, 0))),
-                          type && sqlite3_stricmp(type, "BLOB") == 0);
-    }
-    return cols;
-}
-
 bool realAffinity(const char* type)
 {
     for (const char* t : {"REAL", "FLOAT", "DOUBLE", "DOUBLE PRECISION"})
@@ -126,7 +109,7 @@ public:
         bool sized = false;   // read as length(): the bytes stay in the table
     };
 
-    std::vector<Column> cols;
+    std::shared_ptr<const std::vector<Column>> columns;   // shared by the opens of one statement
     std::deque<uint8_t> kinds;
     std::deque<int64_t> numbers;
     std::deque<std::string> bytes;
@@ -134,22 +117,23 @@ public:
     QString table;                // the table they can be changed in; empty: read-only
     std::weak_ptr<Connection> conn;
 
+    const std::vector<Column>& cols() const { return *columns; }
     int rowCount() const { return int(rows_); }
-    int columnCount() const { return int(cols.size()); }
+    int columnCount() const { return int(cols().size()); }
     bool contains(int row, int col) const { return row >= 0 && row < rowCount() && col >= 0 && col < columnCount(); }
 
     int index(const QString& name) const
     {
-        for (size_t c = 0; c < cols.size(); ++c)
-            if (QString::compare(cols[c].name, name, Qt::CaseInsensitive) == 0) return int(c);
+        for (size_t c = 0; c < cols().size(); ++c)
+            if (QString::compare(cols()[c].name, name, Qt::CaseInsensitive) == 0) return int(c);
         return -1;
     }
 
     void append(sqlite3_stmt* st, int first)
     {
         if (!table.isEmpty()) rowids.push_back(sqlite3_column_int64(st, 0));
-        for (size_t c = 0; c < cols.size(); ++c) {
-            const auto [kind, n] = read(st, first + int(c), cols[c].sized);
+        for (size_t c = 0; c < cols().size(); ++c) {
+            const auto [kind, n] = read(st, first + int(c), cols()[c].sized);
             kinds.push_back(kind);
             numbers.push_back(n);
         }
@@ -159,8 +143,8 @@ public:
     int appendEmpty(int64_t rowid)
     {
         rowids.push_back(rowid);
-        kinds.resize(kinds.size() + cols.size(), Null);
-        numbers.resize(numbers.size() + cols.size());
+        kinds.resize(kinds.size() + cols().size(), Null);
+        numbers.resize(numbers.size() + cols().size());
         return int(rows_++);
     }
 
@@ -168,7 +152,7 @@ public:
     void set(int row, sqlite3_stmt* st, int first)
     {
         for (int c = 0; c < columnCount(); ++c)
-            std::tie(kinds[cell(row, c)], numbers[cell(row, c)]) = read(st, first + c, cols[size_t(c)].sized);
+            std::tie(kinds[cell(row, c)], numbers[cell(row, c)]) = read(st, first + c, cols()[size_t(c)].sized);
     }
 
     // The row's bytes stay, unused: nothing else moves.
@@ -191,7 +175,7 @@ public:
         case Blob: return Value::blob(QByteArray(bytes[size_t(n)].data(), qsizetype(bytes[size_t(n)].size())));
         case Sized:
             if (n == 0) return Value::blob(QByteArray());
-            return Value::blob(std::make_shared<TableBlob>(conn, table, cols[size_t(c)].name, rowids[size_t(row)], n));
+            return Value::blob(std::make_shared<TableBlob>(conn, table, cols()[size_t(c)].name, rowids[size_t(row)], n));
         default: return Value();
         }
     }
@@ -231,7 +215,7 @@ public:
     }
 
 private:
-    size_t cell(int row, int c) const { return size_t(row) * cols.size() + size_t(c); }
+    size_t cell(int row, int c) const { return size_t(row) * cols().size() + size_t(c); }
 
     // One column of the statement's row as kind and number; bytes go to the end of `bytes`.
     std::pair<uint8_t, int64_t> read(sqlite3_stmt* st, int i, bool sized)
@@ -254,6 +238,23 @@ private:
     size_t rows_ = 0;
 };
 
+// The columns of a table as the file holds them now (the engine looks at
+// its schema when a statement steps, not when it is prepared); none for
+// anything but a table or view. A BLOB column is read by its size.
+static std::vector<Table::Column> columnsOf(Connection& conn, const QString& table)
+{
+    std::vector<Table::Column> cols;
+    Connection::Run r(conn, QStringLiteral("SELECT name, type FROM pragma_table_info(?)"));
+    const QByteArray t = table.toUtf8();
+    sqlite3_bind_text(r.st, 1, t.constData(), int(t.size()), SQLITE_STATIC);
+    while (sqlite3_step(r.st) == SQLITE_ROW) {
+        const char* type = reinterpret_cast<const char*>(sqlite3_column_text(r.st, 1));
+        cols.push_back({QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(r.st, 0))),
+                        realAffinity(type), type && sqlite3_stricmp(type, "BLOB") == 0});
+    }
+    return cols;
+}
+
 // ---- the query ----
 
 struct Query::Impl final : Connection::StatementHolder {
@@ -262,7 +263,7 @@ struct Query::Impl final : Connection::StatementHolder {
     sqlite3_stmt* stmt = nullptr;
     QString table;                             // the plain form's table: rows can be changed
     QString selectList;                        // what the plain form reads: "rowid, ..."
-    std::vector<bool> sized;                   // by column after the rowid: read by its length
+    std::shared_ptr<const std::vector<Table::Column>> columns;   // the plain form's, after the rowid
     std::vector<QString> paramNames;           // by index - 1, lower case, without the marker
     QMultiHash<QString, int> paramIndex;       // the same, to the index - 1
     std::vector<std::optional<Value>> values;  // by index - 1; kept while the text is
@@ -280,7 +281,7 @@ struct Query::Impl final : Connection::StatementHolder {
     }
     void clearPending()
     {
-        pending.assign(rows ? rows->cols.size() : 0, std::nullopt);
+        pending.assign(rows ? rows->cols().size() : 0, std::nullopt);
         pendingCount = 0;
     }
     void prepare(const QString& query, Connection& conn);
@@ -352,8 +353,8 @@ void Query::setSql(const QString& text) { clearSql(); addSql(text); }
 
 QString Query::sql() const { return d_->lines.join(QLatin1Char('\n')); }
 
-// The plain form reads the table's rowid first, then its columns, a BLOB
-// column by its length only. Any other text, or one the engine refuses in
+// The plain form reads the table's rowid first, then its columns as the
+// table has them when the text is prepared, a BLOB column by its length. Any other text, or one the engine refuses in
 // that form (a view), runs as written and is read-only.
 void Query::Impl::prepare(const QString& query, Connection& conn)
 {
@@ -362,22 +363,20 @@ void Query::Impl::prepare(const QString& query, Connection& conn)
     const QString text = lines.join(QLatin1Char('\n'));
     bool more = false;
     table.clear();
-    sized.clear();
+    columns.reset();
     if (const auto plain = plainSelect(text)) {
-        const auto cols = columnsOf(conn, unquoted(plain->first));
+        auto cols = columnsOf(conn, unquoted(plain->first));
         QStringList list{QStringLiteral("rowid")};
-        for (const auto& [col, blob] : cols) {
-            list << (blob ? QStringLiteral("length(%1) AS %1").arg(quoteIdent(col)) : quoteIdent(col));
-            sized.push_back(blob);
-        }
-        // Without a blob, "*" follows the table should its columns change.
-        if (std::find(sized.begin(), sized.end(), true) == sized.end()) list = QStringList{QStringLiteral("rowid, *")};
+        for (const Table::Column& c : cols)
+            list << (c.sized ? QStringLiteral("length(%1) AS %1") : QStringLiteral("%1")).arg(quoteIdent(c.name));
         selectList = list.join(QStringLiteral(", "));
         const QString sql = QStringLiteral("SELECT ") + selectList + QStringLiteral(" FROM ") + plain->first + plain->second;
-        if (!cols.empty() && prepareOne(h, sql, &stmt, &more) && stmt) table = unquoted(plain->first);
+        if (!cols.empty() && prepareOne(h, sql, &stmt, &more) && stmt) {
+            table = unquoted(plain->first);
+            columns = std::make_shared<const std::vector<Table::Column>>(std::move(cols));
+        }
     }
     if (!stmt) {
-        sized.clear();
         if (!prepareOne(h, text, &stmt, &more))
             throw more ? Error(texts::oneStatement(), 0, QString(), query) : detail::engineError(h, query);
         if (!stmt) fail(query, texts::noStatement());
@@ -494,9 +493,13 @@ void Query::open()
     t->table = d_->table;
     t->conn = conn_.weak();
     const int first = t->table.isEmpty() ? 0 : 1;
-    for (int i = first; i < sqlite3_column_count(st); ++i)
-        t->cols.push_back({QString::fromUtf8(sqlite3_column_name(st, i)), realAffinity(sqlite3_column_decltype(st, i)),
-                           first && size_t(i - 1) < d_->sized.size() && d_->sized[size_t(i - 1)]});
+    t->columns = d_->columns;
+    if (!t->columns) {
+        std::vector<Table::Column> cols;
+        for (int i = 0; i < sqlite3_column_count(st); ++i)
+            cols.push_back({QString::fromUtf8(sqlite3_column_name(st, i)), realAffinity(sqlite3_column_decltype(st, i)), false});
+        t->columns = std::make_shared<const std::vector<Table::Column>>(std::move(cols));
+    }
     for (; rc == SQLITE_ROW; rc = sqlite3_step(st)) t->append(st, first);
     if (rc != SQLITE_DONE) failStep(name_, st);
     sqlite3_reset(st);   // releases the read lock at once
@@ -595,7 +598,7 @@ QStringList Query::fieldNames() const
 {
     d_->requireOpen(name_);
     QStringList names;
-    for (const Table::Column& c : d_->rows->cols) names << c.name;
+    for (const Table::Column& c : d_->rows->cols()) names << c.name;
     return names;
 }
 
@@ -660,7 +663,7 @@ void Query::setField(const QString& name, const Value& v)
     // A text for a number column goes through the strict parser: the engine
     // would take "1e999" for infinity and "1e-400" for 0 without a word.
     Value value = v;
-    if (v.kind() == Value::Kind::Text && d_->rows->cols[size_t(c)].real) {
+    if (v.kind() == Value::Kind::Text && d_->rows->cols()[size_t(c)].real) {
         const std::optional<double> x = parseNumber(v.asText());
         if (!x) fail(name_, texts::fieldNotANumber(name, v.asText()));
         value = Value::real(*x);
@@ -674,7 +677,7 @@ void Query::setField(const QString& name, const Value& v)
 static QString sameRow(const Table& t)
 {
     QString where = QStringLiteral(" WHERE rowid = ?");
-    for (const Table::Column& c : t.cols)
+    for (const Table::Column& c : t.cols())
         where += (c.sized ? QStringLiteral(" AND length(%1) IS ?") : QStringLiteral(" AND %1 IS ?")).arg(quoteIdent(c.name));
     return where;
 }
@@ -709,9 +712,9 @@ void Query::post()
     Table& t = *d_->rows;
     QStringList cols, marks;
     std::vector<const Value*> values;
-    for (size_t c = 0; c < t.cols.size(); ++c) {
+    for (size_t c = 0; c < t.cols().size(); ++c) {
         if (!d_->pending[c]) continue;
-        cols << quoteIdent(t.cols[c].name);
+        cols << quoteIdent(t.cols()[c].name);
         marks << QStringLiteral("?");
         values.push_back(&*d_->pending[c]);
     }
@@ -823,7 +826,7 @@ int Rows::columnCount() const { return t_ ? t_->columnCount() : 0; }
 QStringList Rows::names() const
 {
     QStringList names;
-    for (int c = 0; c < columnCount(); ++c) names << t_->cols[size_t(c)].name;
+    for (int c = 0; c < columnCount(); ++c) names << t_->cols()[size_t(c)].name;
     return names;
 }
 
