@@ -272,22 +272,11 @@ struct Query::Impl final : Connection::StatementHolder {
     std::vector<std::optional<Value>> pending;   // by column while editing
     int pendingCount = 0;
 
-    void releaseStatements() override
-    {
-        sqlite3_finalize(stmt);
-        stmt = nullptr;
-    }
-    void clearPending()
-    {
-        pending.assign(rows ? rows->cols().size() : 0, std::nullopt);
-        pendingCount = 0;
-    }
+    void releaseStatements() override { sqlite3_finalize(stmt); stmt = nullptr; }
+    void clearPending() { pending.assign(rows ? rows->cols().size() : 0, std::nullopt); pendingCount = 0; }
     void prepare(const QString& query, Connection& conn);
     void bindParams(const QString& query, sqlite3* h);
-    void requireOpen(const QString& query) const
-    {
-        if (!rows) fail(query, texts::notOpen());
-    }
+    void requireOpen(const QString& query) const { if (!rows) fail(query, texts::notOpen()); }
     int requireField(const QString& query, const QString& name) const
     {
         requireOpen(query);
@@ -300,10 +289,7 @@ struct Query::Impl final : Connection::StatementHolder {
         requireOpen(query);
         if (!rows->contains(row, col)) fail(query, texts::cellOutOfRange(row, col));
     }
-    void requireWritable(const QString& query) const
-    {
-        if (rows->table.isEmpty()) fail(query, texts::readOnlyQuery());
-    }
+    void requireWritable(const QString& query) const { if (rows->table.isEmpty()) fail(query, texts::readOnlyQuery()); }
     // Moving off a row being edited saves it first, or drops an edit that
     // changed nothing, as the grid expects when the operator clicks away.
     void leaveEdit(Query& q)
