@@ -94,8 +94,6 @@ sqlite3* Connection::takeHandle()
     if (!db_) return nullptr;
     const auto holders = holders_;
     for (StatementHolder* h : holders) h->releaseStatements();
-    for (sqlite3_stmt* st : std::as_const(kept_)) sqlite3_finalize(st);
-    kept_.clear();
     return std::exchange(db_, nullptr);
 }
 
@@ -145,36 +143,17 @@ void Connection::rollbackTo(const QString& name)
     release(name);
 }
 
-sqlite3_stmt* Connection::kept(const QString& sql, const QString& context)
+Connection::Run::Run(Connection& c, const QString& sql, QString context) : context_(std::move(context))
 {
-    sqlite3* h = handle();
-    if (sqlite3_stmt* st = kept_.value(sql)) return st;
-    if (kept_.size() >= 64 && runs_ == 0) {
-        for (sqlite3_stmt* st : std::as_const(kept_)) sqlite3_finalize(st);
-        kept_.clear();
-    }
+    sqlite3* h = c.handle();
     const QByteArray u = sql.toUtf8();
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v3(h, u.constData(), int(u.size()), SQLITE_PREPARE_PERSISTENT, &st, nullptr) != SQLITE_OK || !st) {
+    if (sqlite3_prepare_v2(h, u.constData(), int(u.size()), &st, nullptr) != SQLITE_OK || !st) {
         sqlite3_finalize(st);
-        throw detail::engineError(h, context);
+        throw detail::engineError(h, context_);
     }
-    kept_.insert(sql, st);
-    return st;
 }
 
-Connection::Run::Run(Connection& c, const QString& sql, QString context)
-    : st(c.kept(sql, context)), c_(c), context_(std::move(context))
-{
-    ++c_.runs_;
-}
-
-Connection::Run::~Run()
-{
-    --c_.runs_;
-    sqlite3_reset(st);
-    sqlite3_clear_bindings(st);
-}
+Connection::Run::~Run() { sqlite3_finalize(st); }
 
 void Connection::Run::done()
 {

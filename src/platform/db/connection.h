@@ -1,6 +1,5 @@
 #pragma once
 #include <QByteArray>
-#include <QHash>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -75,9 +74,8 @@ public:
     void attach(StatementHolder* h);
     void detach(StatementHolder* h);
 
-    // One run of a statement the layer runs over and over (savepoints, row
-    // writes): prepared once for its text and kept while the handle is open;
-    // reset and unbound when the run ends. Error if the engine refuses it.
+    // One statement of the layer's own (savepoints, row writes), prepared
+    // for one run and finalized after it. Error if the engine refuses it.
     class Run {
     public:
         // `context` goes with a failure to the log (a query's name).
@@ -85,21 +83,15 @@ public:
         ~Run();
         Run(const Run&) = delete;
         Run& operator=(const Run&) = delete;
-        sqlite3_stmt* const st;
+        sqlite3_stmt* st = nullptr;
         // Steps a statement that returns no rows; Error on failure.
         void done();
     private:
-        Connection& c_;
         QString context_;
     };
 
 private:
     void inspect() const;
-    sqlite3_stmt* kept(const QString& sql, const QString& context);
-    // The one statement cache: by text. Emptied when it grows past a few
-    // dozen texts while no run is on.
-    QHash<QString, sqlite3_stmt*> kept_;
-    int runs_ = 0;
     QString path_;
     FileCheck fileCheck_;
     sqlite3* db_ = nullptr;
