@@ -337,9 +337,10 @@ void Query::setSql(const QString& text) { clearSql(); addSql(text); }
 
 QString Query::sql() const { return d_->lines.join(QLatin1Char('\n')); }
 
-// The plain form reads the table's rowid first, then its columns as the
-// table has them when the text is prepared, a BLOB column by its length. Any other text, or one the engine refuses in
-// that form (a view), runs as written and is read-only.
+// The plain form reads the table's rowid, then its columns as the table has
+// them when the text is prepared, a BLOB column by its length. Any other
+// text, or one the engine refuses in that form (a view), runs as written and
+// is read-only.
 void Query::Impl::prepare(const QString& query, Connection& conn)
 {
     if (stmt) return;
@@ -471,7 +472,7 @@ void Query::open()
     d_->bindParams(name_, conn_.handle());
 
     // The first step prepares the statement again if the schema changed, and
-    // "*" may then stand for other columns: they are read after it.
+    // a "*" of the caller's may then stand for other columns: read after it.
     int rc = sqlite3_step(st);
     auto t = std::make_shared<Table>();
     t->table = d_->table;
