@@ -84,7 +84,7 @@ ui::FieldControls Tfrm_dwxx::fields() const
 void Tfrm_dwxx::FormShow()
 {
     auto& q = Data1->ADOQYdwxx;
-    ui::runSelect(q, QStringLiteral("select * from 单位信息表"));
+    db::runSelect(q, QStringLiteral("select * from 单位信息表"));
     if (q.field(QStringLiteral("单位名称")).isNull())
         ui::info(QStringLiteral("数据库中没有数据，请添加数据！"), this);
     else

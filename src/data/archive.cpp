@@ -4,7 +4,6 @@
 #include "data/system_db.h"
 #include "platform/db/backup.h"
 #include "platform/db/error.h"
-#include "platform/db/sqltext.h"
 #include "platform/diag/log.h"
 #include "platform/text/text.h"
 #include <QDateTime>

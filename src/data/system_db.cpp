@@ -2,8 +2,8 @@
 #include "data/archive.h"
 #include "data/schema.h"
 #include "platform/db/backup.h"
+#include "platform/db/connection.h"
 #include "platform/db/error.h"
-#include "platform/db/sqltext.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -36,7 +36,7 @@ bool readTables(sqlite3* h, Tables* tables, QString* error)
     }
     sqlite3_finalize(st);
     if (rc == SQLITE_DONE) return true;
-    *error = QString::fromUtf8(sqlite3_errmsg(h));
+    *error = db::detail::engineError(h).message();
     return false;
 }
 

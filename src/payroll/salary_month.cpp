@@ -282,7 +282,7 @@ SettleResult settleMonth(db::Connection& conn, const QString& month)
     db::Transaction tx(conn);
     // Only what the sums and the settled test read.
     const db::Rows q = db::select(conn,
-                                  QStringLiteral("select ygbh, yfgz, jbgz, jbf, qqj, zwjt, qtje, kgf, ylbx, ylx, sybx, qtke, ks "
+                                  QStringLiteral("select rowid as id, ygbh, yfgz, jbgz, jbf, qqj, zwjt, qtje, kgf, ylbx, ylx, sybx, qtke, ks "
                                                  "from 工资表 where gzyf=:aaa"),
                                   {{"aaa", Value::text(month)}});
     if (!q.first(QStringLiteral("yfgz")).isNull()) {
@@ -298,6 +298,7 @@ SettleResult settleMonth(db::Connection& conn, const QString& month)
     int col[11];
     for (int k = 0; k < 11; ++k) col[k] = q.index(QString::fromLatin1(kCols[k][0]));
     const int colBh = q.index(QStringLiteral("ygbh"));
+    const int colId = q.index(QStringLiteral("id"));
 
     // Every row is checked before anything is written: a month is settled
     // whole or not at all.
@@ -332,7 +333,7 @@ SettleResult settleMonth(db::Connection& conn, const QString& month)
         write.setParam(QStringLiteral("yfgz"), Value::integer(totals[row].gross));
         write.setParam(QStringLiteral("ykgz"), Value::integer(totals[row].deductions));
         write.setParam(QStringLiteral("sfgz"), Value::integer(totals[row].net));
-        write.setParam(QStringLiteral("id"), Value::integer(q.rowid(row)));
+        write.setParam(QStringLiteral("id"), q.value(row, colId));
         write.execSql();
     }
     tx.commit();

@@ -1,6 +1,7 @@
 #include "personnel/employee_rules.h"
 #include "data/keys.h"
 #include "platform/db/convert.h"
+#include "platform/db/texts.h"
 #include "platform/db/error.h"
 #include "platform/db/query.h"
 #include "platform/text/text.h"

@@ -125,6 +125,16 @@ TEST_F(SystemTest, CompanyRecordIsOneRowThatAnEmptyNameNeverOverwrites)
     EXPECT_EQ(pressed(*modal, d->SpeedButton2), "修改成功");
     EXPECT_EQ(db->rows(kCompany), QStringList{"澄岚科技|李四|||||"});
     EXPECT_EQ(d->Edit1->text(), "澄岚科技");
+
+    // Changed meanwhile by another program: the operator reads why, without
+    // the internal query name, which the log keeps.
+    db->exec("update 单位信息表 set 法人 = '王五'");
+    fillCompany(d.get(), {"澄岚", "赵六"});
+    hrtest::FailureLog log;
+    EXPECT_EQ(pressed(*modal, d->SpeedButton2), "该记录已被修改，请重新打开");
+    ASSERT_EQ(log.lines.size(), 1);
+    EXPECT_TRUE(log.lines[0].contains("ADOQYdwxx")) << log.lines[0].toStdString();
+    EXPECT_EQ(db->rows(kCompany), QStringList{"澄岚科技|王五|||||"});
 }
 
 // From the main window, as the operator works: a new operator, a new

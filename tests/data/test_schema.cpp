@@ -30,7 +30,7 @@ TEST_F(SchemaTest, DateAndAmountColumnsRefuseWhatIsNoRealValueByANamedCheck)
                     ADD_FAILURE() << column.toStdString() << " took " << bad.toStdString();
                 } catch (const db::Error& e) {
                     EXPECT_EQ(std::pair(e.code(), e.constraint()), std::pair(SQLITE_CONSTRAINT_CHECK, tc[1] + k.check));
-                    EXPECT_EQ(e.message(), QStringLiteral("ADOpublic: 字段 %1 %2").arg(tc[1], k.message));
+                    EXPECT_EQ(e.message(), QStringLiteral("字段 %1 %2").arg(tc[1], k.message));
                 }
             }
             for (const db::Value& good : {db::Value::text(k.good), db::Value()}) {

@@ -58,8 +58,8 @@ TEST(SystemDatabase, ForeignFilesAreRefusedAndLeftByteForByte)
     sql(path("changed.mdb"), "drop table 部门表; create table 部门表 (部门名称 TEXT, 部门编号 TEXT)");
 
     const std::pair<const char*, const char*> foreign[] = {
-        {"empty.mdb", "文件里没有任何表"}, {"text.mdb", "file is not a database"}, {"other.mdb", "没有表"},
-        {"truncated.mdb", "malformed"}, {"changed.mdb", "表 部门表 的字段与本系统的不同"}};
+        {"empty.mdb", "文件里没有任何表"}, {"text.mdb", "文件不是数据库文件"}, {"other.mdb", "没有表"},
+        {"truncated.mdb", "数据库文件已损坏"}, {"changed.mdb", "表 部门表 的字段与本系统的不同"}};
     for (const auto& [name, why] : foreign) {
         SCOPED_TRACE(name);
         const QByteArray before = contents(path(name));

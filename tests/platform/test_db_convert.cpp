@@ -58,12 +58,12 @@ TEST(DbConvert, NumbersShowWithoutSpuriousFractionReadBackExactlyAndParseAsTheDa
     sqlite3_close(h);
 
     EXPECT_EQ(db::toNumber(QStringLiteral(" 3.25")), 3.25);
-    EXPECT_EQ(errorOf([] { db::toNumber(QStringLiteral("1,500")); }), "'1,500' is not a valid floating point value.");
+    EXPECT_EQ(errorOf([] { db::toNumber(QStringLiteral("1,500")); }), "'1,500' 不是有效的数字");
     EXPECT_EQ(db::toInteger(QStringLiteral(" -42 ")), -42);
     EXPECT_EQ(db::toInteger(QStringLiteral("9223372036854775807")), INT64_MAX);
     for (const char* bad : {"", "4.5", "4.0", "1e3", "9223372036854775808", "0x1F"})
         EXPECT_EQ(errorOf([&] { db::toInteger(QString::fromUtf8(bad)); }),
-                  "'" + std::string(bad) + "' is not a valid integer value.");
+                  "'" + std::string(bad) + "' 不是有效的整数");
 }
 
 TEST(DbConvert, DatesAreIsoWithBlanksToleratedImpossibleDatesRefusedAndValuesConvertOrRefuseClearly)
@@ -79,7 +79,7 @@ TEST(DbConvert, DatesAreIsoWithBlanksToleratedImpossibleDatesRefusedAndValuesCon
         EXPECT_EQ(db::parseDate(QString::fromUtf8(text)).value_or(QDate()), want) << text;
     EXPECT_EQ(s(db::formatDate(QDate(2005, 3, 7))), "2005-03-07");
     EXPECT_EQ(s(db::formatDate(QDate())), "");
-    EXPECT_EQ(errorOf([] { db::toDate(QStringLiteral("2023-02-30")); }), "'2023-02-30' is not a valid date");
+    EXPECT_EQ(errorOf([] { db::toDate(QStringLiteral("2023-02-30")); }), "'2023-02-30' 不是有效的日期（应为 yyyy-MM-dd 形式的真实日期）");
 
     EXPECT_EQ(s(Value::date(QDate(2001, 9, 3)).toText()), "2001-09-03");
     EXPECT_NE(Value::text(QString()), Value());   // '' is a value, not Null

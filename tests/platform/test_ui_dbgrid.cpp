@@ -155,7 +155,7 @@ protected:
         db->exec(QStringLiteral("insert into 金额 values ('加班费', 2068.9655172413795), ('上限', 1e23),"
                                 " ('结算', 3195.4), ('整数', 3000), ('负', -12.345), ('零头', -0.001), ('小', 1e-7)"));
         q = &Data1->ADOpublic;
-        q->setSql(QStringLiteral("select mc, je from 金额 order by rowid"));
+        q->setSql(QStringLiteral("select * from 金额"));
         q->open();
         grid->resize(500, 300);
         grid->setQuery(q);

@@ -1,5 +1,6 @@
 #include "platform/db/backup.h"
 #include "platform/db/error.h"
+#include "platform/db/texts.h"
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
@@ -18,16 +19,15 @@ namespace db {
 
 namespace {
 
-QString engineText(sqlite3* h) { return QString::fromUtf8(sqlite3_errmsg(h)); }
-QString systemText(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
+QString systemText(int err) { return texts::systemError(err, QString::fromLocal8Bit(std::strerror(err))); }
 
 void exec(sqlite3* h, const char* sql)
 {
     char* err = nullptr;
     if (sqlite3_exec(h, sql, nullptr, nullptr, &err) != SQLITE_OK) {
-        const QString msg = err ? QString::fromUtf8(err) : engineText(h);
+        const Error e = detail::engineError(h);
         sqlite3_free(err);
-        throw Error(msg);
+        throw e;
     }
 }
 
@@ -35,12 +35,12 @@ void exec(sqlite3* h, const char* sql)
 QString scalar(sqlite3* h, const char* sql)
 {
     sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(h, sql, -1, &st, nullptr) != SQLITE_OK) throw Error(engineText(h));
+    if (sqlite3_prepare_v2(h, sql, -1, &st, nullptr) != SQLITE_OK) throw detail::engineError(h);
     const int rc = sqlite3_step(st);
     QString v;
     if (rc == SQLITE_ROW) v = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
     sqlite3_finalize(st);
-    if (rc != SQLITE_ROW && rc != SQLITE_DONE) throw Error(engineText(h));
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) throw detail::engineError(h);
     return v;
 }
 
@@ -77,7 +77,7 @@ void writePages(sqlite3_file* from, int64_t size, int fd, const QString& path, c
         const int n = int(std::min(kChunk, size - off));
         const int rc = from->pMethods->xRead(from, buf.data(), n, off);
         if (rc == SQLITE_IOERR_SHORT_READ) throw Error(QStringLiteral("数据库文件不完整"));
-        if (rc != SQLITE_OK) throw Error(QString::fromUtf8(sqlite3_errstr(rc)));
+        if (rc != SQLITE_OK) throw detail::engineError(rc, QString::fromUtf8(sqlite3_errstr(rc)));
         // Bytes 18 and 19 name the journal: 1 for a plain file, 2 for a write-ahead log.
         if (off == 0 && plainHeader && n > 19) buf[18] = buf[19] = 1;
         for (int done = 0; done < n;) {
@@ -132,14 +132,16 @@ Handle openReadOnly(const QString& path)
     const int rc = sqlite3_open_v2(uri.constData(), &raw, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX,
                                    nullptr);
     Handle h(raw);
-    if (rc != SQLITE_OK)
-        throw Error(QStringLiteral("无法打开 %1：%2").arg(path, raw ? engineText(raw) : QString::fromUtf8(sqlite3_errstr(rc))));
+    if (rc != SQLITE_OK) {
+        const Error e = raw ? detail::engineError(raw) : detail::engineError(rc, QString::fromUtf8(sqlite3_errstr(rc)));
+        throw Error(QStringLiteral("无法打开 %1：%2").arg(path, e.message()), e.code(), QString(), e.context());
+    }
     sqlite3_extended_result_codes(raw, 1);
     // Reading the schema tells a database from any other file.
     try {
         scalar(raw, "SELECT count(*) FROM sqlite_schema");
     } catch (const Error& e) {
-        throw Error(QStringLiteral("无法读取 %1：%2").arg(path, e.message()));
+        throw Error(QStringLiteral("无法读取 %1：%2").arg(path, e.message()), e.code(), QString(), e.context());
     }
     return h;
 }
@@ -252,7 +254,8 @@ void saveCopy(sqlite3* live, const QString& path, const std::function<void(sqlit
             const int rc = sqlite3_open_v2(sqlite3_db_filename(live, "main"), &raw,
                                            SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
             data.reset(raw);
-            if (rc != SQLITE_OK) throw Error(raw ? engineText(raw) : QString::fromUtf8(sqlite3_errstr(rc)));
+            if (rc != SQLITE_OK)
+                throw raw ? detail::engineError(raw) : detail::engineError(rc, QString::fromUtf8(sqlite3_errstr(rc)));
             sqlite3_extended_result_codes(raw, 1);
             sqlite3_busy_timeout(raw, 5000);
         }

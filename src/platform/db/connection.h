@@ -11,6 +11,9 @@ struct sqlite3_stmt;
 
 namespace db {
 
+// A name as an SQL identifier, in double quotes.
+QString quoteIdent(const QString& name);
+
 // The one connection of the program. Opens lazily with the first statement,
 // read-write, never creating the file: a missing file is an Error that names
 // the file and the cause. The file is looked at read-only first, and one that
@@ -45,7 +48,7 @@ public:
 
     bool isOpen() const { return db_ != nullptr; }
     sqlite3* handle();          // opens on first use; throws Error
-    void close();               // finalizes cached statements too
+    void close();               // finalizes the queries' statements first
     // As close(), but the handle stays open and goes to the caller, with
     // whatever transaction and locks it holds; null if none is open.
     sqlite3* takeHandle();
@@ -64,66 +67,39 @@ public:
     void release(const QString& name);
     void rollbackTo(const QString& name);   // and releases it
 
-    // Last error text of the engine, for messages.
-    QString lastError() const;
-
     // For values read later (large blobs): a pointer that expires with the connection.
     std::weak_ptr<Connection> weak() const { return self_; }
-    // The bytes of one blob cell, read incrementally. db::RowChanged when the
-    // row is gone or the cell is no longer a blob of `size` bytes.
-    QByteArray readBlob(const QString& schema, const QString& table, const QString& column, int64_t rowid,
-                        int64_t size);
+    // The bytes of one blob cell, read with the engine's blob reader.
+    // db::RowChanged when the row is gone or the cell is no longer a blob of
+    // `size` bytes.
+    QByteArray readBlob(const QString& table, const QString& column, int64_t rowid, int64_t size);
 
     void attach(StatementHolder* h);
     void detach(StatementHolder* h);
 
-    // A statement the layer runs over and over (savepoints, row writes),
-    // kept prepared while the handle stays open and found by its text.
-    class Cached;
-
-private:
-    struct Cache;
-    struct CacheEntry;
-
-public:
-    // Where the statement of one text was found the last time: the next
-    // lease of that text goes there without a look-up while the cache has
-    // dropped nothing since (and never on another connection).
-    struct CachedHint {
-        CacheEntry* entry = nullptr;
-        uint64_t epoch = 0;
+    // One statement of the layer's own (savepoints, row writes), prepared
+    // for one run and finalized after it. Error if the engine refuses it.
+    class Run {
+    public:
+        // `context` goes with a failure to the log (a query's name).
+        Run(Connection& c, const QString& sql, QString context = QString());
+        ~Run();
+        Run(const Run&) = delete;
+        Run& operator=(const Run&) = delete;
+        sqlite3_stmt* st = nullptr;
+        // Steps a statement that returns no rows; Error on failure.
+        void done();
+    private:
+        QString context_;
     };
 
 private:
     void inspect() const;
-    void run(const QString& sql);
-    void runCached(const QByteArray& sql, CachedHint* hint = nullptr);
     QString path_;
     FileCheck fileCheck_;
     sqlite3* db_ = nullptr;
     std::vector<StatementHolder*> holders_;
-    std::unique_ptr<Cache> cache_;
-    uint64_t generation_ = 0;   // counts closes: a lease from an earlier handle is void
     std::shared_ptr<Connection> self_{this, [](Connection*) {}};   // owns nothing
-};
-
-// One run of a cached statement: reset and unbound when the lease ends. A
-// text whose statement is leased already (a nested run) gets one of its own.
-// st() is null if the engine refused the text; lastError() says why.
-class Connection::Cached {
-public:
-    // Opens the connection if needed (Error).
-    Cached(Connection& c, const QByteArray& sql, CachedHint* hint = nullptr);
-    ~Cached();
-    Cached(const Cached&) = delete;
-    Cached& operator=(const Cached&) = delete;
-    sqlite3_stmt* st() const { return st_; }
-
-private:
-    Connection& c_;
-    sqlite3_stmt* st_ = nullptr;
-    CacheEntry* entry_ = nullptr;   // null for a statement of its own
-    uint64_t generation_ = 0;
 };
 
 // Commits on commit(), rolls back if destroyed before.

@@ -1,6 +1,7 @@
 #include "platform/db/convert.h"
 #include "platform/text/text.h"
 #include "platform/db/error.h"
+#include "platform/db/texts.h"
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -17,7 +18,7 @@ using text::asciiCore;
 double toNumber(const QString& text)
 {
     if (auto v = parseNumber(text)) return *v;
-    throw Error(QStringLiteral("'%1' is not a valid floating point value.").arg(text));
+    throw Error(texts::notANumber(text));
 }
 
 int64_t toInteger(const QString& text)
@@ -36,7 +37,7 @@ int64_t toInteger(const QString& text)
             if (res.ec == std::errc() && res.ptr == last) return v;
         }
     }
-    throw Error(QStringLiteral("'%1' is not a valid integer value.").arg(text));
+    throw Error(texts::notAnInteger(text));
 }
 
 std::optional<QDate> parseDate(const QString& text)
@@ -60,11 +61,7 @@ std::optional<QDate> parseDate(const QString& text)
     return d;
 }
 
-QDate toDate(const QString& text)
-{
-    if (auto d = parseDate(text)) return *d;
-    throw Error(QStringLiteral("'%1' is not a valid date").arg(text));
-}
+QDate toDate(const QString& text) { if (auto d = parseDate(text)) return *d; throw Error(texts::notADate(text)); }
 
 QString formatDate(const QDate& d)
 {

@@ -6,13 +6,14 @@ struct sqlite3;
 
 namespace db {
 
-// Every failure of the database layer. what() is UTF-8 so the default
-// error handler can show it as it stands. Callers that must tell one
-// failure from another look at code() and constraint(), never at the text.
+// Every failure of the database layer. The message is Chinese, for the
+// operator; the context (the query's name, the engine's own text) goes to
+// the log only. Callers that must tell one failure from another look at
+// code() and constraint(), never at the text.
 class Error : public diag::MessageError {
 public:
-    explicit Error(const QString& message, int code = 0, QString constraint = QString())
-        : MessageError(message), code_(code), constraint_(std::move(constraint)) {}
+    explicit Error(const QString& message, int code = 0, QString constraint = QString(), QString context = QString())
+        : MessageError(message, std::move(context)), code_(code), constraint_(std::move(constraint)) {}
     // The engine's extended result code (SQLITE_CONSTRAINT_CHECK, SQLITE_BUSY,
     // ...) when the engine refused; 0 for a fault the layer found itself.
     int code() const { return code_; }
@@ -34,10 +35,12 @@ public:
 
 namespace detail {
 
-// The engine's last error on h as an Error: its extended code, the failed
-// constraint, and a message in the operator's terms where the schema's
-// naming tells what a constraint checks ("<column>_date", "<column>_finite").
-// context, when given, goes in front ("ADOQuery1: ...").
+// The engine's refusal `code` with its text as an Error: a Chinese sentence
+// by the kind of failure (for a named CHECK, what the schema's naming says it
+// checks: "<column>_date", "<column>_finite"), the extended code, the failed
+// constraint, and `context` and the engine's text for the log.
+Error engineError(int code, const QString& engineText, const QString& context = QString());
+// The same for the last failure on h.
 Error engineError(sqlite3* h, const QString& context = QString());
 
 }

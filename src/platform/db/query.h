@@ -9,30 +9,23 @@
 
 namespace db {
 
-class Snapshot;
+class Table;
 class Rows;
 
 // Named parameters of one statement: {{"a", Value::text(x)}, {"bb", v}}.
 using Params = QList<std::pair<QString, Value>>;
 
-// A shared query: SQL text replaced before each use, named parameters
-// (":a", matched whole and without regard to case), a SELECT opened into a
-// snapshot with an exact row count and a current row, and edit/post/delete
-// that reach exactly the table row the snapshot read (by rowid).
-//
-// Usage, the one way of running a statement:
+// A shared query: SQL text replaced before each use, named parameters (":a",
+// found by the engine, without regard to case), a SELECT read whole with a
+// current row, and edit/post/delete of exactly the table row read. The one
+// way of running a statement:
 //   q.close(); q.clearSql(); q.addSql("select * from 部门表 where 部门名称=:a");
 //   q.setParam("a", Value::text(name)); q.open();
-//
-// Every failure is a db::Error whose message starts with the query's name
-// ("ADOQuery1: 字段 'xyz' 不存在"); engine refusals carry the engine's text.
-// Rows can be changed only for a plain SELECT on one table (no DISTINCT,
-// grouping, aggregate, join or compound): the snapshot then carries each
-// row's rowid, hidden from the fields. In such a snapshot a blob of more than
-// 4 KB is kept as its size only; its Value reads the bytes from the table row
-// when they are asked for (see Value::BlobSource). In a column declared BLOB
-// its bytes are not even read while the rows are, unless the text orders or
-// limits itself.
+// Failures are db::Errors in Chinese; the query's name goes to the log only.
+// Rows can be changed only for "select * from <table> [where ...] [order by
+// ...]": the query reads the table's rowid with its columns itself. Every
+// other SELECT is read-only. A BLOB column is read by its size; the bytes
+// come from the table row when the value is asked for.
 class Query : public QObject {
     Q_OBJECT
 public:
@@ -44,35 +37,32 @@ public:
     const QString& name() const { return name_; }
     Connection& connection() { return conn_; }
 
-    // SQL text (lines joined with "\n", one statement). Changing it closes
-    // nothing by itself (callers close first) and drops the parameter values.
-    // The statement prepared for a text is kept and reused when the same
-    // text runs again.
+    // SQL text (lines joined with "\n", one statement), prepared when first
+    // needed and kept until it changes. Changing it closes nothing (callers
+    // close first) and drops the parameter values.
     void clearSql();
     void addSql(const QString& line);
     void setSql(const QString& text);       // clearSql + addSql
     QString sql() const;
     QStringList paramNames() const;         // lower-case, in order of first use
 
-    // Parameter by name; Error if the name is not in the current text.
-    // Opening or executing with a parameter never given a value is an Error.
+    // By name, with or without the ':'; Error if the text has no such name
+    // or the engine refuses the text. A parameter never given a value is an
+    // Error at open or execSql.
     void setParam(const QString& name, const Value& v);
-    Value param(const QString& name) const;   // Null if not given yet
 
-    // Open a SELECT into a snapshot; current row is the first. Closes first
-    // if open. Error on failure (also for a statement that returns no rows,
-    // which is then not run), leaving the query closed.
+    // Opens a SELECT (closing first); the first row is current. Error on
+    // failure, the query left closed; a statement without rows is not run.
     void open();
-    // Run a statement that returns no rows; returns the rows changed. The
-    // snapshot of an open query is left as it is.
+    // Runs a statement without rows; returns the rows changed. Rows read stay.
     int execSql();
     void close();                            // discards a pending edit
     bool isOpen() const;
     bool active() const { return isOpen(); }
     State state() const { return state_; }
 
-    // Navigation (Error when closed). Moving while a row is being edited
-    // posts it first (or drops it if nothing was set).
+    // Navigation (Error when closed). Moving off a row being edited posts it
+    // (or drops the edit if nothing was set).
     int recordCount() const;
     bool isEmpty() const { return recordCount() == 0; }
     int recNo() const;                       // 0-based current row, -1 if none or closed
@@ -86,45 +76,36 @@ public:
     void prior();
     void last();
 
-    // Fields of the current row (Error when closed or unknown name). A query
-    // with no rows reads Null; while editing, a field reads its pending value.
+    // Fields of the current row (Error when closed or unknown): Null without
+    // rows; while editing, the value set.
     QStringList fieldNames() const;
     int fieldCount() const;
     int fieldIndex(const QString& name) const;   // -1 if unknown or closed; case-insensitive
     Value field(const QString& name) const;      // Null-aware
     QString fieldText(const QString& name) const { return field(name).toText(); }
     Value value(int row, int col) const;         // for grids; Error out of range
-    // The same cell as a number without making a Value, for loops over many
-    // rows: true with *out set when it holds an integer or a real; false for
-    // any other value, which value() then reads. Error out of range.
+    // An integer or real cell as a number without making a Value (false for
+    // any other value). Error out of range.
     bool numberAt(int row, int col, double* out) const;
     // Memory held by the rows read (0 when closed).
     size_t bytes() const;
 
-    // Changing the current row. edit() on a query with no rows starts a new
-    // row (state Insert) and post() inserts it; the new row joins the
-    // snapshot at the end and becomes current. Error if the rows cannot be
-    // changed (see above).
+    // edit() on a query without rows starts a new row (Insert); post() adds
+    // it at the end and makes it current. Error if the rows cannot change.
     void edit();
     void append();                               // explicit new row
-    // Only in Edit/Insert, and only a column of the table (not a computed one).
-    // A text for a column of REAL affinity goes through the strict number
-    // parser (Error for "1e999", "1e-400", "1,000", ""), and is kept as a real.
+    // Only in Edit/Insert. A text for a REAL column goes through the strict
+    // parser (Error for "1e999", "1e-400", "1,000", "") and becomes a real.
     void setField(const QString& name, const Value& v);
-    // Writes only the fields set, to the row with the snapshot's rowid and only
-    // while it still holds every value read (a blob left unread: its size);
-    // then shows what the table holds. Error if it fails (state stays
-    // Edit/Insert, values pending); RowChanged, with nothing written, when the
-    // row is gone or holds other values. Nothing to do in Browse.
+    // Writes the fields set to the row read, only while it holds every value
+    // read, then shows what the table holds. Error: state and values stay;
+    // RowChanged (nothing written) when the row is gone or changed.
     void post();
     void cancel();
-    // Deletes the table row with the snapshot's rowid while it still holds the
-    // values read (RowChanged otherwise). Error if no current row; the next
-    // row becomes current (the previous one after the last). In Insert state
-    // it just drops the new row.
+    // Deletes the row read while it holds the values read (else RowChanged);
+    // the next row becomes current. In Insert it drops the new row.
     void deleteRow();
-    // The table rowid of a row, to find that very row again after the
-    // current row has moved (Error out of range or if rows cannot be changed).
+    // The table rowid of a row (Error out of range or for read-only rows).
     int64_t rowId(int row) const;
 
 signals:
@@ -144,9 +125,8 @@ private:
     std::unique_ptr<Impl> d_;
 };
 
-// The rows a SELECT returned, all read when it ran: no current row, nothing
-// to change, no signals. Cheap to copy (the rows are shared). Large blobs
-// are read from the table when their value is asked for, as in a Query.
+// The rows a SELECT returned: no current row, no changes, no signals; cheap
+// to copy (shared). Blobs read as in a Query.
 class Rows {
 public:
     Rows() = default;
@@ -157,29 +137,28 @@ public:
     int index(const QString& name) const;                // -1 if unknown; case-insensitive
     Value value(int row, int col) const;                 // Error out of range
     Value value(int row, const QString& name) const;     // Error for an unknown name
-    // The first row's value, Null when there is no row: a look-up that
-    // takes the first match. Error for an unknown name.
+    // The first row's value, Null without rows. Error for an unknown name.
     Value first(const QString& name) const;
     // An integer or real cell as a number without making a Value (see Query).
     bool numberAt(int row, int col, double* out) const;
-    // The table row behind a row of a plain SELECT on one table (Error otherwise).
+    // The table row behind a row of "select * from <table> ..." (Error otherwise).
     int64_t rowid(int row) const;
     size_t bytes() const;                                // memory held by the rows
 
 private:
     friend Rows select(Connection& conn, const QString& sql, const Params& params);
-    explicit Rows(std::shared_ptr<const Snapshot> s) : s_(std::move(s)) {}
+    explicit Rows(std::shared_ptr<const Table> t) : t_(std::move(t)) {}
     void check(int row, int col) const;
-    std::shared_ptr<const Snapshot> s_;
+    std::shared_ptr<const Table> t_;
 };
 
-// One statement with its parameters, for code that needs no shared query:
-// select() runs a SELECT and returns its rows; exec() runs any other
-// statement and returns the rows it changed. Same rules and errors as a
-// Query (every marker needs its value; one statement only); messages carry
-// no query name. The statement is prepared for this one run: code that runs
-// one text over and over keeps a local Query instead.
+// One statement with its parameters, without a shared query: select() returns
+// the rows, exec() the rows changed. Same rules as a Query; prepared for this
+// run only (code that runs one text over and over keeps a local Query).
 Rows select(Connection& conn, const QString& sql, const Params& params = {});
 int exec(Connection& conn, const QString& sql, const Params& params = {});
+
+// Close, replace the text with one statement and open it.
+void runSelect(Query& q, const QString& sql);
 
 }

@@ -1,81 +1,68 @@
 #include "platform/db/value.h"
 #include "platform/db/convert.h"
 #include "platform/db/error.h"
+#include "platform/db/texts.h"
 #include <cmath>
 
 namespace db {
 
 namespace {
 
-const char* kindName(Value::Kind k)
+QString kindName(Value::Kind k)
 {
     switch (k) {
-    case Value::Kind::Null: return "Null";
-    case Value::Kind::Integer: return "Integer";
-    case Value::Kind::Real: return "Double";
-    case Value::Kind::Text: return "String";
-    case Value::Kind::Date: return "Date";
-    case Value::Kind::Blob: return "Blob";
+    case Value::Kind::Null: return texts::nullKind();
+    case Value::Kind::Integer: return texts::integerKind();
+    case Value::Kind::Real: return texts::realKind();
+    case Value::Kind::Text: return texts::textKind();
+    case Value::Kind::Date: return texts::dateKind();
+    case Value::Kind::Blob: return texts::blobKind();
     }
-    return "?";
+    return QString();
 }
 
-[[noreturn]] void cannotConvert(Value::Kind from, const char* to)
+[[noreturn]] void cannotConvert(Value::Kind from, const QString& to)
 {
-    throw Error(QStringLiteral("Could not convert variant of type (%1) into type (%2)")
-                    .arg(QLatin1String(kindName(from)), QLatin1String(to)));
+    throw Error(texts::cannotConvert(kindName(from), to));
 }
 
 }
 
-const QByteArray& Value::BlobSource::bytes() const
-{
-    if (!bytes_) bytes_ = read();
-    return *bytes_;
-}
+const QByteArray& Value::BlobSource::bytes() const { if (!bytes_) bytes_ = read(); return *bytes_; }
 
 Value Value::blob(std::shared_ptr<const BlobSource> source)
 {
-    Value x;
-    x.kind_ = Kind::Blob;
+    Value x(Kind::Blob);
     x.lazy_ = std::move(source);
     return x;
 }
 
-int64_t Value::blobSize() const
-{
-    if (kind_ != Kind::Blob) return 0;
-    return lazy_ ? lazy_->size() : b_.size();
-}
+int64_t Value::blobSize() const { if (kind_ != Kind::Blob) return 0; return lazy_ ? lazy_->size() : b_.size(); }
 
 Value Value::integer(int64_t v)
 {
-    Value x;
-    x.kind_ = Kind::Integer;
+    Value x(Kind::Integer);
     x.i_ = v;
     return x;
 }
 
 Value Value::real(double v)
 {
-    Value x;
-    x.kind_ = Kind::Real;
+    Value x(Kind::Real);
     x.d_ = v;
     return x;
 }
 
 Value Value::text(const QString& v)
 {
-    Value x;
-    x.kind_ = Kind::Text;
+    Value x(Kind::Text);
     x.s_ = v.isNull() ? QString(QLatin1String("")) : v;
     return x;
 }
 
 Value Value::date(const QDate& v)
 {
-    Value x;
-    x.kind_ = Kind::Date;
+    Value x(Kind::Date);
     x.s_ = formatDate(v);   // "" for an invalid date; binding refuses it
     x.dt_ = v;
     return x;
@@ -83,8 +70,7 @@ Value Value::date(const QDate& v)
 
 Value Value::blob(const QByteArray& v)
 {
-    Value x;
-    x.kind_ = Kind::Blob;
+    Value x(Kind::Blob);
     x.b_ = v;
     return x;
 }
@@ -108,7 +94,7 @@ double Value::toReal() const
     case Kind::Integer: return double(i_);
     case Kind::Real: return d_;
     case Kind::Text: return toNumber(s_);
-    default: cannotConvert(kind_, "Double");
+    default: cannotConvert(kind_, texts::realKind());
     }
 }
 
@@ -120,9 +106,9 @@ int64_t Value::toInteger() const
         // Whole values only; 2^63 itself is already out of range.
         if (std::isfinite(d_) && std::trunc(d_) == d_ && d_ >= -9223372036854775808.0 && d_ < 9223372036854775808.0)
             return int64_t(d_);
-        throw Error(QStringLiteral("'%1' is not a valid integer value.").arg(formatNumber(d_)));
+        throw Error(texts::notAnInteger(formatNumber(d_)));
     case Kind::Text: return db::toInteger(s_);
-    default: cannotConvert(kind_, "Int64");
+    default: cannotConvert(kind_, texts::integerKind());
     }
 }
 
@@ -130,10 +116,10 @@ QDate Value::toDate() const
 {
     switch (kind_) {
     case Kind::Date:
-        if (!dt_.isValid()) throw Error(QStringLiteral("'' is not a valid date"));
+        if (!dt_.isValid()) throw Error(texts::notADate(QString()));
         return dt_;
     case Kind::Text: return db::toDate(s_);
-    default: cannotConvert(kind_, "Date");
+    default: cannotConvert(kind_, texts::dateKind());
     }
 }
 
@@ -143,7 +129,7 @@ QByteArray Value::toBlob() const
     case Kind::Null: return QByteArray();
     case Kind::Blob: return asBlob();
     case Kind::Text: return s_.toUtf8();
-    default: cannotConvert(kind_, "Blob");
+    default: cannotConvert(kind_, texts::blobKind());
     }
 }
 
@@ -157,9 +143,9 @@ bool Value::toBool() const
         const QString t = s_.trimmed().toLower();
         if (t == QLatin1String("true") || t == QLatin1String("1")) return true;
         if (t == QLatin1String("false") || t == QLatin1String("0") || t.isEmpty()) return false;
-        throw Error(QStringLiteral("'%1' is not a valid boolean value").arg(s_));
+        throw Error(texts::notABoolean(s_));
     }
-    default: cannotConvert(kind_, "Boolean");
+    default: cannotConvert(kind_, texts::booleanKind());
     }
 }
 

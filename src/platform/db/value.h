@@ -66,6 +66,7 @@ public:
     bool operator!=(const Value& o) const { return !(*this == o); }
 
 private:
+    explicit Value(Kind k) : kind_(k) {}
     Kind kind_ = Kind::Null;
     int64_t i_ = 0;
     double d_ = 0;

@@ -61,7 +61,24 @@ void logFailure(const QString& what, const QString& cause)
     appendToFile(what + QStringLiteral(" : ") + cause);
 }
 
-void logCause(const QString& what, std::exception_ptr e) { logFailure(what, causeText(e)); }
+// The log also gets what the operator is not shown: the failure's context.
+QString contextText(std::exception_ptr e)
+{
+    if (!e) return QString();
+    try {
+        std::rethrow_exception(e);
+    } catch (const MessageError& x) {
+        return x.context();
+    } catch (...) {
+        return QString();
+    }
+}
+
+void logCause(const QString& what, std::exception_ptr e)
+{
+    const QString context = contextText(e);
+    logFailure(what, context.isEmpty() ? causeText(e) : causeText(e) + QStringLiteral(" [") + context + QLatin1Char(']'));
+}
 
 QString startLogFile(const QString& folder)
 {

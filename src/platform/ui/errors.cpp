@@ -33,7 +33,7 @@ bool guarded(QWidget* owner, const std::function<void()>& f)
     } catch (const std::exception& e) {
         // Reporting must not throw into the event loop either.
         try {
-            diag::logFailure(QStringLiteral("默认错误处理"), exceptionText(e));
+            diag::logCause(QStringLiteral("默认错误处理"));
             showException(e, owner);
         } catch (...) {}
     } catch (...) {

@@ -154,7 +154,7 @@ void GridForm::editvalue() { showCurrentRow(q_, fields_); }
 
 void GridForm::editclear() { clearControls(fields_); }
 
-void GridForm::reload(const QString& sql) { runSelect(q_, sql); }
+void GridForm::reload(const QString& sql) { db::runSelect(q_, sql); }
 
 db::Value GridForm::inputOf(const FieldControl& fc, bool trimmed)
 {

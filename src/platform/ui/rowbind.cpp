@@ -34,14 +34,6 @@ void setControlText(QWidget* w, const QString& text)
     throw std::logic_error("control without text");
 }
 
-void runSelect(db::Query& q, const QString& sql)
-{
-    q.close();
-    q.clearSql();
-    q.addSql(sql);
-    q.open();
-}
-
 void addItemsFrom(ComboBox* box, db::Query& q, const QString& sql, const QString& column)
 {
     runSelect(q, sql);

@@ -1,11 +1,11 @@
 #pragma once
+#include "platform/db/query.h"
 #include "platform/db/value.h"
 #include <QList>
 #include <QString>
 #include <utility>
 
 class QWidget;
-namespace db { class Query; }
 
 // The routine work of a dialog whose inputs mirror the current row of its
 // grid's shared query: show the row, empty the inputs, write them back, delete.
@@ -33,8 +33,8 @@ QString controlText(const QWidget* w);
 // not); a date picker takes a date text and refuses anything else (db::Error).
 void setControlText(QWidget* w, const QString& text);
 
-// Close, replace the text with one statement and open it.
-void runSelect(db::Query& q, const QString& sql);
+// Close, replace the text with one statement and open it (the data layer's).
+using db::runSelect;
 // Runs the select on q and adds each row's `column`, in order, to the box's list.
 void addItemsFrom(ComboBox* box, db::Query& q, const QString& sql, const QString& column);
 
