@@ -135,51 +135,34 @@ RowValues computeRow(const MonthInputs& in, int row)
             valueOf(m.absenceDeduction), valueOf(m.pension), valueOf(m.unemployment), valueOf(m.medical), valueOf(m.tax)};
 }
 
-// The insert of a number of salary rows in one statement; the month, the
-// other amounts and the remark are bound once for the whole run.
+// The insert of one salary row; the month, the other amounts and the remark
+// are bound once for the whole run.
 class RowInsert {
 public:
-    RowInsert(db::Connection& conn, int rows, const Value& month, double qtje, double qtke, const Value& bz)
-        : q_(conn, QString()), rows_(rows)
+    RowInsert(db::Connection& conn, const Value& month, double qtje, double qtke, const Value& bz) : q_(conn, QString())
     {
-        static const char* const kOwn[11] = {"ygbh", "ygxm", "jbgz", "jbf", "qqj", "zwjt", "kgf", "ylbx", "sybx", "ylx", "ks"};
-        QStringList tuples;
-        names_.resize(rows);
-        for (int r = 0; r < rows; ++r) {
-            for (int k = 0; k < 11; ++k) names_[r][k] = QString::fromLatin1(kOwn[k]) + QString::number(r);
-            const auto& n = names_[r];
-            tuples << QStringLiteral("(:gzyf, :%1, :%2, :%3, :%4, :%5, :%6, :qtje, :%7, :%8, :%9, :%10, :%11, :qtke, :bz)")
-                          .arg(n[0], n[1], n[2], n[3], n[4], n[5], n[6], n[7], n[8])
-                          .arg(n[9], n[10]);
-        }
         q_.setSql(QStringLiteral("insert into 工资表 (gzyf, ygbh, ygxm, jbgz, jbf, qqj, zwjt, qtje, kgf, ylbx, sybx, ylx, ks, "
-                                 "qtke, bz) values ") + tuples.join(QStringLiteral(", ")));
+                                 "qtke, bz) values (:gzyf, :ygbh, :ygxm, :jbgz, :jbf, :qqj, :zwjt, :qtje, :kgf, :ylbx, "
+                                 ":sybx, :ylx, :ks, :qtke, :bz)"));
         q_.setParam(QStringLiteral("gzyf"), month);
         q_.setParam(QStringLiteral("qtje"), Value::real(qtje));
         q_.setParam(QStringLiteral("qtke"), Value::real(qtke));
         q_.setParam(QStringLiteral("bz"), bz);
     }
-    int rows() const { return rows_; }
-    // Inserts rows() rows, v[0] to v[rows() - 1].
-    void insert(const RowValues* v)
+    void insert(const RowValues& v)
     {
-        for (int r = 0; r < rows_; ++r) {
-            const auto& n = names_[r];
-            const Value* values[11] = {&v[r].ygbh, &v[r].ygxm, &v[r].jbgz, &v[r].jbf, &v[r].qqj, &v[r].zwjt,
-                                       &v[r].kgf,  &v[r].ylbx, &v[r].sybx, &v[r].ylx, &v[r].ks};
-            for (int k = 0; k < 11; ++k) q_.setParam(n[k], *values[k]);
-        }
+        static const QString kNames[11] = {u"ygbh"_qs, u"ygxm"_qs, u"jbgz"_qs, u"jbf"_qs, u"qqj"_qs, u"zwjt"_qs,
+                                           u"kgf"_qs,  u"ylbx"_qs, u"sybx"_qs, u"ylx"_qs, u"ks"_qs};
+        const Value* values[11] = {&v.ygbh, &v.ygxm, &v.jbgz, &v.jbf,  &v.qqj, &v.zwjt,
+                                   &v.kgf,  &v.ylbx, &v.sybx, &v.ylx, &v.ks};
+        for (int k = 0; k < 11; ++k) q_.setParam(kNames[k], *values[k]);
         q_.execSql();
     }
 
 private:
     db::Query q_;
-    int rows_;
-    std::vector<std::array<QString, 11>> names_;
 };
 
-// Rows a statement when nothing can leave half of one: fewer statements.
-constexpr int kBatchRows = 50;
 
 }
 
@@ -211,67 +194,25 @@ GenerateResult generateMonth(db::Connection& conn, const QString& month, const Q
     const MonthInputs in = loadInputs(conn, month);
     const Value bz = Value::text(text::trim(remark));
     const int n = in.assessments.count();
-    RowInsert single(conn, 1, month_, *qtje, *qtke, bz);
-    // A statement of many rows can fail halfway and keep what it did so far
-    // (a conflict clause FAIL, a trigger's RAISE(FAIL)): each goes in a
-    // savepoint. So does a single row where a trigger may leave half of it.
-    std::optional<RowInsert> batch;
-    if (!in.triggered && n >= kBatchRows) batch.emplace(conn, kBatchRows, month_, *qtje, *qtke, bz);
-
-    auto failed = [&](int row) {
-        diag::logCause(QStringLiteral("工资表生成（员工编号 %1）").arg(in.assessments.value(row, in.aBh).toText()));
-        ++res.failed;
-        if (onFailure) onFailure();
-    };
-    // A failure that took the whole transaction with it (RAISE(ROLLBACK), a
-    // full disk) ends the run: what followed would be committed row by row.
-    auto stillOurs = [&] {
-        if (!conn.inTransaction()) throw;
-    };
-    auto insertAlone = [&](int row, const RowValues& v) {
+    RowInsert insert(conn, month_, *qtje, *qtke, bz);
+    for (int row = 0; row < n; ++row) {
         try {
+            const RowValues v = computeRow(in, row);
+            // A trigger may leave half of a row behind: then each goes in a savepoint.
             std::optional<db::Savepoint> sp;
             if (in.triggered) sp.emplace(conn, QStringLiteral("salary_row"));
-            single.insert(&v);
+            insert.insert(v);
             if (sp) sp->release();
             ++res.inserted;
         } catch (...) {
-            stillOurs();
-            failed(row);
+            // A failure that took the whole transaction with it (RAISE(ROLLBACK),
+            // a full disk) ends the run: what followed would be committed row by row.
+            if (!conn.inTransaction()) throw;
+            diag::logCause(QStringLiteral("工资表生成（员工编号 %1）").arg(in.assessments.value(row, in.aBh).toText()));
+            ++res.failed;
+            if (onFailure) onFailure();
         }
-    };
-    std::vector<RowValues> pending;
-    std::vector<int> pendingRows;
-    auto flush = [&] {
-        if (batch && int(pending.size()) == batch->rows()) {
-            try {
-                db::Savepoint sp(conn, QStringLiteral("salary_rows"));
-                batch->insert(pending.data());
-                sp.release();
-                res.inserted += batch->rows();
-                pending.clear();
-                pendingRows.clear();
-                return;
-            } catch (...) {
-                // Nothing of it stays: each row again on its own, to find the one that fails.
-                stillOurs();
-            }
-        }
-        for (size_t i = 0; i < pending.size(); ++i) insertAlone(pendingRows[i], pending[i]);
-        pending.clear();
-        pendingRows.clear();
-    };
-    for (int row = 0; row < n; ++row) {
-        try {
-            pending.push_back(computeRow(in, row));
-            pendingRows.push_back(row);
-        } catch (...) {
-            failed(row);
-            continue;
-        }
-        if (!batch || int(pending.size()) == batch->rows()) flush();
     }
-    flush();
     tx.commit();
     return res;
 }

@@ -2,6 +2,7 @@
 #include "platform/db/convert.h"
 #include "platform/db/error.h"
 #include "platform/db/texts.h"
+#include <QMultiHash>
 #include <QRegularExpression>
 #include <algorithm>
 #include <bit>
@@ -264,6 +265,7 @@ struct Query::Impl final : Connection::StatementHolder {
     QString selectList;                        // what the plain form reads: "rowid, ..."
     std::shared_ptr<const std::vector<Table::Column>> columns;   // the plain form's, after the rowid
     std::vector<QString> paramNames;           // by index - 1, lower case, without the marker
+    QMultiHash<QString, int> paramIndex;       // the same, by name (a statement may hold hundreds)
     std::vector<std::optional<Value>> values;  // by index - 1; kept while the text is
     std::shared_ptr<Table> rows;
     int cur = -1;
@@ -368,8 +370,13 @@ void Query::Impl::prepare(const QString& query, Connection& conn)
     }
     const int n = sqlite3_bind_parameter_count(stmt);
     paramNames.assign(size_t(n), QString());
-    for (int i = 0; i < n; ++i)
-        if (const char* name = sqlite3_bind_parameter_name(stmt, i + 1)) paramNames[size_t(i)] = QString::fromUtf8(name + 1).toLower();
+    paramIndex.clear();
+    for (int i = 0; i < n; ++i) {
+        if (const char* name = sqlite3_bind_parameter_name(stmt, i + 1)) {
+            paramNames[size_t(i)] = QString::fromUtf8(name + 1).toLower();
+            paramIndex.insert(paramNames[size_t(i)], i);
+        }
+    }
     values.resize(size_t(n));
 }
 
@@ -397,11 +404,9 @@ void Query::setParam(const QString& name, const Value& v)
     d_->prepare(name_, conn_);
     const QString key = keyOf(name);
     bool found = false;
-    for (size_t i = 0; i < d_->paramNames.size(); ++i) {
-        if (d_->paramNames[i] == key) {
-            d_->values[i] = v;
-            found = true;
-        }
+    for (auto it = d_->paramIndex.constFind(key); it != d_->paramIndex.cend() && it.key() == key; ++it) {
+        d_->values[size_t(*it)] = v;
+        found = true;
     }
     if (!found) fail(name_, texts::noSuchParam(key));
 }
