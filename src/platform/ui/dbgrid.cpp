@@ -184,6 +184,9 @@ DBGrid::DBGrid(QWidget* parent) : QTableView(parent)
     setWordWrap(false);
     setCornerButtonEnabled(false);
     horizontalHeader()->setHighlightSections(false);
+    // Columns are fitted to the rows on screen and a few more, not to thousands.
+    horizontalHeader()->setResizeContentsPrecision(100);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     // The last column reaches the grid's right edge, so a click anywhere on a
     // row lands on a cell and selects the row. Its own width (set on opening
     // or by the dialog) is kept as the least it gets.
