@@ -13,6 +13,18 @@ protected:
         HrTest::SetUp();
         hrtest::seedCompany(*db);
     }
+    // The population in service, as the move dialogs set it up.
+    static personnel::EmployeeTreeList::Setup inService()
+    {
+        personnel::EmployeeTreeList::Setup s;
+        s.list = &Data1->ADOpublic;
+        s.sflz = "否";
+        s.showSql = "select * from 人事表 where sflz=:a";
+        s.allSql = "select * from 人事表 where sflz= :a";
+        s.rootSql = "select * from 人事表 where sflz=:b ";
+        s.deptSql = "select * from 人事表 where ssbm = :a and sflz=:b ";
+        return s;
+    }
 };
 
 }
@@ -21,14 +33,7 @@ TEST_F(EmployeeTreeTest, PopulationInService)
 {
     QWidget owner;
     ui::ComboBox departments;
-    personnel::EmployeeTreeList::Setup s;
-    s.list = &Data1->ADOpublic;
-    s.sflz = "否";
-    s.showSql = "select * from 人事表 where sflz=:a";
-    s.allSql = "select * from 人事表 where sflz= :a";
-    s.rootSql = "select * from 人事表 where sflz=:b ";
-    s.deptSql = "select * from 人事表 where ssbm = :a and sflz=:b ";
-    personnel::EmployeeTreeList t(&owner, s);
+    personnel::EmployeeTreeList t(&owner, inService());
     t.buildTree(true, &departments);
     EXPECT_EQ(departments.items(), (QStringList{"研发部", "财务部", " 后勤部 "}));
     t.buildTree(true);   // rebuilt, not doubled
@@ -53,13 +58,7 @@ TEST_F(EmployeeTreeTest, ClickOnTheEmptyAreaListsTheSelectedNode)
 {
     QWidget owner;
     owner.resize(400, 400);
-    personnel::EmployeeTreeList::Setup s;
-    s.list = &Data1->ADOpublic;
-    s.sflz = "否";
-    s.showSql = "select * from 人事表 where sflz=:a";
-    s.rootSql = "select * from 人事表 where sflz=:b ";
-    s.deptSql = "select * from 人事表 where ssbm = :a and sflz=:b ";
-    personnel::EmployeeTreeList t(&owner, s);
+    personnel::EmployeeTreeList t(&owner, inService());
     t.TreeView1->setGeometry(0, 0, 209, 400);
     t.buildTree(true);
     t.expand();
