@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
-#include <optional>
 #include <sqlite3.h>
 #include <utility>
 
@@ -22,6 +21,22 @@ constexpr int kBusyTimeoutMs = 5000;
 
 }
 
+void HandleCloser::operator()(sqlite3* h) const { sqlite3_close_v2(h); }
+
+Handle openHandle(const QByteArray& file, int flags)
+{
+    sqlite3* raw = nullptr;
+    // The program reaches a database from one thread only: no lock on every
+    // call into the engine (reading a cell would take one each time).
+    const int rc = sqlite3_open_v2(file.constData(), &raw, flags | SQLITE_OPEN_NOMUTEX, nullptr);
+    Handle h(raw);
+    // Without a handle (no memory for one) the error is the engine's NOMEM.
+    if (rc != SQLITE_OK) throw detail::engineError(raw);
+    sqlite3_extended_result_codes(raw, 1);
+    sqlite3_busy_timeout(raw, kBusyTimeoutMs);
+    return h;
+}
+
 Connection::Connection(QString path) : path_(std::move(path)) {}
 
 Connection::~Connection() { close(); }
@@ -30,62 +45,39 @@ Connection::~Connection() { close(); }
 // program's database would otherwise be turned into a WAL database first.
 void Connection::inspect() const
 {
-    sqlite3* h = nullptr;
-    const int rc = sqlite3_open_v2(QFile::encodeName(path_).constData(), &h, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX,
-                                   nullptr);
-    if (rc != SQLITE_OK) {
-        const Error e = h ? detail::engineError(h) : detail::engineError(rc, QString::fromUtf8(sqlite3_errstr(rc)));
-        sqlite3_close(h);
+    Handle h;
+    try {
+        h = openHandle(QFile::encodeName(path_), SQLITE_OPEN_READONLY);
+    } catch (const Error& e) {
         if (!QFileInfo::exists(path_)) throw Error(texts::fileMissing(path_, QDir::currentPath()));
         throw Error(texts::cannotOpen(path_, e.message()), e.code(), QString(), e.context());
     }
-    sqlite3_extended_result_codes(h, 1);
-    sqlite3_busy_timeout(h, kBusyTimeoutMs);
     // Reading the schema is what tells a database from any other file.
-    std::optional<Error> problem;
-    if (sqlite3_exec(h, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) != SQLITE_OK)
-        problem = detail::engineError(h);
-    const int code = problem ? problem->code() & 0xff : SQLITE_OK;
+    if (sqlite3_exec(h.get(), "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        const Error e = detail::engineError(h.get());
+        const int code = e.code() & 0xff;
+        const bool foreign = fileCheck_ && (code == SQLITE_NOTADB || code == SQLITE_CORRUPT);
+        const QString text = foreign ? texts::foreignFile(path_, e.message()) : texts::cannotOpen(path_, e.message());
+        throw Error(text, e.code(), QString(), e.context());
+    }
     QString why;
-    bool foreign = false;
-    if (!problem)
-        foreign = fileCheck_ && !fileCheck_(h, &why);
-    else
-        foreign = fileCheck_ && (code == SQLITE_NOTADB || code == SQLITE_CORRUPT);
-    sqlite3_close(h);
-    if (problem) why = problem->message();
-    const QString log = problem ? problem->context() : QString();
-    if (foreign) throw Error(texts::foreignFile(path_, why), problem ? problem->code() : 0, QString(), log);
-    if (problem) throw Error(texts::cannotOpen(path_, why), problem->code(), QString(), log);
+    if (fileCheck_ && !fileCheck_(h.get(), &why)) throw Error(texts::foreignFile(path_, why));
 }
 
 sqlite3* Connection::handle()
 {
     if (db_) return db_;
     inspect();
-
-    sqlite3* h = nullptr;
-    // The program reaches its database from one thread only: no lock on
-    // every call into the engine (reading a cell would take one each time).
-    const int rc = sqlite3_open_v2(QFile::encodeName(path_).constData(), &h,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
-    if (rc != SQLITE_OK) {
-        const Error e = h ? detail::engineError(h) : detail::engineError(rc, QString::fromUtf8(sqlite3_errstr(rc)));
-        sqlite3_close(h);
+    Handle h;
+    try {
+        h = openHandle(QFile::encodeName(path_), SQLITE_OPEN_READWRITE);
+        if (sqlite3_db_readonly(h.get(), "main") == 1) throw Error(texts::readOnlyFile(), SQLITE_READONLY);
+        for (const char* setUp : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=FULL"})
+            if (sqlite3_exec(h.get(), setUp, nullptr, nullptr, nullptr) != SQLITE_OK) throw detail::engineError(h.get());
+    } catch (const Error& e) {
         throw Error(texts::cannotOpen(path_, e.message()), e.code(), QString(), e.context());
     }
-    sqlite3_extended_result_codes(h, 1);
-    sqlite3_busy_timeout(h, kBusyTimeoutMs);
-
-    std::optional<Error> problem;
-    if (sqlite3_db_readonly(h, "main") == 1) problem = Error(texts::readOnlyFile(), SQLITE_READONLY);
-    for (const char* setUp : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=FULL"})
-        if (!problem && sqlite3_exec(h, setUp, nullptr, nullptr, nullptr) != SQLITE_OK) problem = detail::engineError(h);
-    if (problem) {
-        sqlite3_close(h);
-        throw Error(texts::cannotOpen(path_, problem->message()), problem->code(), QString(), problem->context());
-    }
-    db_ = h;
+    db_ = h.release();
     return db_;
 }
 
@@ -124,22 +116,13 @@ void Connection::rollback() { Run(*this, QStringLiteral("ROLLBACK")).done(); }
 
 bool Connection::inTransaction() const { return db_ && !sqlite3_get_autocommit(db_); }
 
-static QString quoted(const QString& name)
-{
-    if (!name.contains(QLatin1Char('"'))) return QLatin1Char('"') + name + QLatin1Char('"');
-    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
-}
+void Connection::savepoint(const QString& name) { Run(*this, QStringLiteral("SAVEPOINT ") + quoteIdent(name)).done(); }
 
-void Connection::savepoint(const QString& name) { Run(*this, QStringLiteral("SAVEPOINT ") + quoted(name)).done(); }
-
-void Connection::release(const QString& name)
-{
-    Run(*this, QStringLiteral("RELEASE SAVEPOINT ") + quoted(name)).done();
-}
+void Connection::release(const QString& name) { Run(*this, QStringLiteral("RELEASE SAVEPOINT ") + quoteIdent(name)).done(); }
 
 void Connection::rollbackTo(const QString& name)
 {
-    Run(*this, QStringLiteral("ROLLBACK TO SAVEPOINT ") + quoted(name)).done();
+    Run(*this, QStringLiteral("ROLLBACK TO SAVEPOINT ") + quoteIdent(name)).done();
     release(name);
 }
 
@@ -185,10 +168,7 @@ QByteArray Connection::readBlob(const QString& table, const QString& column, int
     return out;
 }
 
-void Connection::attach(StatementHolder* h)
-{
-    if (std::find(holders_.begin(), holders_.end(), h) == holders_.end()) holders_.push_back(h);
-}
+void Connection::attach(StatementHolder* h) { holders_.push_back(h); }
 
 void Connection::detach(StatementHolder* h)
 {

@@ -14,6 +14,17 @@ namespace db {
 // A name as an SQL identifier, in double quotes.
 QString quoteIdent(const QString& name);
 
+struct HandleCloser {
+    void operator()(sqlite3* h) const;
+};
+// An engine handle of its own, closed when it goes.
+using Handle = std::unique_ptr<sqlite3, HandleCloser>;
+
+// Opens a database file (a name or a URI) with the engine's open `flags`,
+// extended result codes on and the busy timeout set; the engine's Error if
+// it cannot.
+Handle openHandle(const QByteArray& file, int flags);
+
 // The one connection of the program. Opens lazily with the first statement,
 // read-write, never creating the file: a missing file is an Error that names
 // the file and the cause. The file is looked at read-only first, and one that

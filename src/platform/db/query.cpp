@@ -70,27 +70,6 @@ bool realAffinity(const char* type)
     return false;
 }
 
-// A blob left in its table row, read when its value is first asked for.
-class TableBlob final : public Value::BlobSource {
-public:
-    TableBlob(std::weak_ptr<Connection> conn, QString table, QString column, int64_t rowid, int64_t size)
-        : conn_(std::move(conn)), table_(std::move(table)), column_(std::move(column)), rowid_(rowid), size_(size) {}
-    int64_t size() const override { return size_; }
-
-protected:
-    QByteArray read() const override
-    {
-        const std::shared_ptr<Connection> c = conn_.lock();
-        if (!c) throw Error(texts::connectionClosed(column_));
-        return c->readBlob(table_, column_, rowid_, size_);
-    }
-
-private:
-    std::weak_ptr<Connection> conn_;
-    QString table_, column_;
-    int64_t rowid_, size_;
-};
-
 }
 
 // ---- the rows read ----
@@ -173,9 +152,16 @@ public:
         case Real: return Value::real(std::bit_cast<double>(n));
         case Text: return Value::text(QString::fromUtf8(bytes[size_t(n)].data(), qsizetype(bytes[size_t(n)].size())));
         case Blob: return Value::blob(QByteArray(bytes[size_t(n)].data(), qsizetype(bytes[size_t(n)].size())));
-        case Sized:
+        case Sized: {
             if (n == 0) return Value::blob(QByteArray());
-            return Value::blob(std::make_shared<TableBlob>(conn, table, cols()[size_t(c)].name, rowids[size_t(row)], n));
+            // Read from the table row when the bytes are asked for.
+            const QString column = cols()[size_t(c)].name;
+            return Value::blob(n, [conn = conn, table = table, column, rowid = rowids[size_t(row)], n] {
+                const std::shared_ptr<Connection> live = conn.lock();
+                if (!live) throw Error(texts::connectionClosed(column));
+                return live->readBlob(table, column, rowid, n);
+            });
+        }
         default: return Value();
         }
     }
@@ -270,7 +256,6 @@ struct Query::Impl final : Connection::StatementHolder {
     std::shared_ptr<Table> rows;
     int cur = -1;
     bool eof = true;
-    bool bof = true;
     std::vector<std::optional<Value>> pending;   // by column while editing
     int pendingCount = 0;
 
@@ -300,10 +285,9 @@ struct Query::Impl final : Connection::StatementHolder {
         if (pendingCount > 0) q.post();
         else q.cancel();
     }
-    // Makes `row` current (-1: none) with the given ends.
-    void moveTo(Query& q, int row, bool atBof, bool atEof)
+    // Makes `row` current (-1: none); `atEof` as next() past the last row.
+    void moveTo(Query& q, int row, bool atEof)
     {
-        bof = atBof;
         eof = atEof;
         if (row == cur) return;
         cur = row;
@@ -336,8 +320,6 @@ void Query::addSql(const QString& line)
 }
 
 void Query::setSql(const QString& text) { clearSql(); addSql(text); }
-
-QString Query::sql() const { return d_->lines.join(QLatin1Char('\n')); }
 
 // The plain form reads the table's rowid, then its columns as the table has
 // them when the text is prepared, a BLOB column by its length. Any other
@@ -389,20 +371,11 @@ QStringList Query::paramNames() const
     return names;
 }
 
-// A parameter's name as a caller gives it, with or without its ':', in lower case.
-static QString keyOf(const QString& name)
-{
-    const QString key = name.startsWith(QLatin1Char(':')) ? name.mid(1) : name;
-    for (QChar c : key)
-        if (c.isUpper()) return key.toLower();
-    return key;
-}
-
 // Every parameter of that name, whatever the case it is written in.
 void Query::setParam(const QString& name, const Value& v)
 {
     d_->prepare(name_, conn_);
-    const QString key = keyOf(name);
+    const QString key = (name.startsWith(QLatin1Char(':')) ? name.mid(1) : name).toLower();
     bool found = false;
     for (auto it = d_->paramIndex.constFind(key); it != d_->paramIndex.cend() && it.key() == key; ++it) {
         d_->values[size_t(*it)] = v;
@@ -499,7 +472,6 @@ void Query::open()
     d_->clearPending();
     state_ = State::Browse;
     d_->cur = d_->rows->rowCount() > 0 ? 0 : -1;
-    d_->bof = true;
     d_->eof = d_->rows->rowCount() == 0;
     emit reset();
     emit currentChanged(d_->cur);
@@ -525,7 +497,7 @@ void Query::close()
     d_->rows.reset();
     d_->clearPending();
     d_->cur = -1;
-    d_->eof = d_->bof = true;
+    d_->eof = true;
     state_ = State::Inactive;
     if (wasOpen) emit reset();
 }
@@ -543,35 +515,25 @@ void Query::setRecNo(int row)
     d_->requireOpen(name_);
     if (row < 0 || row >= d_->rows->rowCount()) fail(name_, texts::rowOutOfRange(row, d_->rows->rowCount()));
     d_->leaveEdit(*this);
-    d_->moveTo(*this, row, false, false);
+    d_->moveTo(*this, row, false);
 }
 
 bool Query::eof() const { d_->requireOpen(name_); return d_->eof; }
-
-bool Query::bof() const { d_->requireOpen(name_); return d_->bof; }
 
 void Query::first()
 {
     d_->requireOpen(name_);
     d_->leaveEdit(*this);
     const int n = d_->rows->rowCount();
-    d_->moveTo(*this, n > 0 ? 0 : -1, true, n == 0);
+    d_->moveTo(*this, n > 0 ? 0 : -1, n == 0);
 }
 
 void Query::next()
 {
     d_->requireOpen(name_);
     d_->leaveEdit(*this);
-    if (d_->cur + 1 < d_->rows->rowCount()) d_->moveTo(*this, d_->cur + 1, false, false);
+    if (d_->cur + 1 < d_->rows->rowCount()) d_->moveTo(*this, d_->cur + 1, false);
     else d_->eof = true;
-}
-
-void Query::prior()
-{
-    d_->requireOpen(name_);
-    d_->leaveEdit(*this);
-    if (d_->cur > 0) d_->moveTo(*this, d_->cur - 1, false, false);
-    else d_->bof = true;
 }
 
 void Query::last()
@@ -579,7 +541,7 @@ void Query::last()
     d_->requireOpen(name_);
     d_->leaveEdit(*this);
     const int n = d_->rows->rowCount();
-    d_->moveTo(*this, n - 1, n == 0, true);
+    d_->moveTo(*this, n - 1, true);
 }
 
 // ---- fields ----
@@ -612,16 +574,6 @@ Value Query::value(int row, int col) const
     d_->requireCell(name_, row, col);
     if (state_ == State::Edit && row == d_->cur && d_->pending[size_t(col)]) return *d_->pending[size_t(col)];
     return d_->rows->value(row, col);
-}
-
-bool Query::numberAt(int row, int col, double* out) const
-{
-    d_->requireCell(name_, row, col);
-    if (state_ != State::Edit || row != d_->cur || !d_->pending[size_t(col)]) return d_->rows->numberAt(row, col, out);
-    const Value& v = *d_->pending[size_t(col)];
-    if (v.kind() == Value::Kind::Integer) *out = double(v.asInteger());
-    else if (v.kind() == Value::Kind::Real) *out = v.asReal();
-    return v.kind() == Value::Kind::Integer || v.kind() == Value::Kind::Real;
 }
 
 size_t Query::bytes() const { return d_->rows ? d_->rows->memory() : 0; }
@@ -737,7 +689,7 @@ void Query::post()
         emit rowChanged(row);
     } else {
         emit rowInserted(row);
-        d_->moveTo(*this, row, false, false);
+        d_->moveTo(*this, row, false);
     }
 }
 
@@ -777,18 +729,23 @@ void Query::deleteRow()
     t.remove(row);
     const int n = t.rowCount();
     d_->cur = n == 0 ? -1 : std::min(row, n - 1);
-    d_->bof = d_->eof = n == 0;
+    d_->eof = n == 0;
     emit rowRemoved(row);
     emit currentChanged(d_->cur);
 }
 
 // ---- one statement, no shared query ----
 
+static void setUp(Query& q, const QString& sql, const Params& params)
+{
+    q.setSql(sql);
+    for (const auto& [name, v] : params) q.setParam(name, v);
+}
+
 Rows select(Connection& conn, const QString& sql, const Params& params)
 {
     Query q(conn, QString());
-    q.setSql(sql);
-    for (const auto& [name, v] : params) q.setParam(name, v);
+    setUp(q, sql, params);
     q.open();
     return Rows(q.d_->rows);
 }
@@ -796,8 +753,7 @@ Rows select(Connection& conn, const QString& sql, const Params& params)
 int exec(Connection& conn, const QString& sql, const Params& params)
 {
     Query q(conn, QString());
-    q.setSql(sql);
-    for (const auto& [name, v] : params) q.setParam(name, v);
+    setUp(q, sql, params);
     return q.execSql();
 }
 
@@ -811,15 +767,6 @@ void runSelect(Query& q, const QString& sql)
 
 int Rows::count() const { return t_ ? t_->rowCount() : 0; }
 
-int Rows::columnCount() const { return t_ ? t_->columnCount() : 0; }
-
-QStringList Rows::names() const
-{
-    QStringList names;
-    for (int c = 0; c < columnCount(); ++c) names << t_->cols()[size_t(c)].name;
-    return names;
-}
-
 int Rows::index(const QString& name) const { return t_ ? t_->index(name) : -1; }
 
 void Rows::check(int row, int col) const
@@ -829,13 +776,6 @@ void Rows::check(int row, int col) const
 
 Value Rows::value(int row, int col) const { check(row, col); return t_->value(row, col); }
 
-Value Rows::value(int row, const QString& name) const
-{
-    const int c = index(name);
-    if (c < 0) fail(QString(), texts::noSuchField(name));
-    return value(row, c);
-}
-
 Value Rows::first(const QString& name) const
 {
     const int c = index(name);
@@ -844,14 +784,5 @@ Value Rows::first(const QString& name) const
 }
 
 bool Rows::numberAt(int row, int col, double* out) const { check(row, col); return t_->numberAt(row, col, out); }
-
-int64_t Rows::rowid(int row) const
-{
-    check(row, 0);
-    if (t_->table.isEmpty()) fail(QString(), texts::readOnlyQuery());
-    return t_->rowids[size_t(row)];
-}
-
-size_t Rows::bytes() const { return t_ ? t_->memory() : 0; }
 
 }

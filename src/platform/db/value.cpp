@@ -28,16 +28,21 @@ QString kindName(Value::Kind k)
 
 }
 
-const QByteArray& Value::BlobSource::bytes() const { if (!bytes_) bytes_ = read(); return *bytes_; }
-
-Value Value::blob(std::shared_ptr<const BlobSource> source)
+Value Value::blob(int64_t size, std::function<QByteArray()> read)
 {
     Value x(Kind::Blob);
-    x.lazy_ = std::move(source);
+    x.lazy_ = std::make_shared<Lazy>(Lazy{size, std::move(read), std::nullopt});
     return x;
 }
 
-int64_t Value::blobSize() const { if (kind_ != Kind::Blob) return 0; return lazy_ ? lazy_->size() : b_.size(); }
+const QByteArray& Value::asBlob() const
+{
+    if (!lazy_) return b_;
+    if (!lazy_->bytes) lazy_->bytes = lazy_->read();
+    return *lazy_->bytes;
+}
+
+int64_t Value::blobSize() const { if (kind_ != Kind::Blob) return 0; return lazy_ ? lazy_->size : b_.size(); }
 
 Value Value::integer(int64_t v)
 {
@@ -109,17 +114,6 @@ int64_t Value::toInteger() const
         throw Error(texts::notAnInteger(formatNumber(d_)));
     case Kind::Text: return db::toInteger(s_);
     default: cannotConvert(kind_, texts::integerKind());
-    }
-}
-
-QDate Value::toDate() const
-{
-    switch (kind_) {
-    case Kind::Date:
-        if (!dt_.isValid()) throw Error(texts::notADate(QString()));
-        return dt_;
-    case Kind::Text: return db::toDate(s_);
-    default: cannotConvert(kind_, texts::dateKind());
     }
 }
 
