@@ -23,19 +23,13 @@ double toNumber(const QString& text)
 
 int64_t toInteger(const QString& text)
 {
-    const auto core = asciiCore(text);
-    if (core) {
-        const std::string& s = *core;
-        size_t i = (s[0] == '+' || s[0] == '-') ? 1 : 0;
-        size_t digits = 0;
-        while (i + digits < s.size() && isDigit(s[i + digits])) ++digits;
-        if (digits > 0 && i + digits == s.size()) {
-            const char* first = s.data() + (s[0] == '+' ? 1 : 0);
-            const char* last = s.data() + s.size();
-            int64_t v = 0;
-            const auto res = std::from_chars(first, last, v);
-            if (res.ec == std::errc() && res.ptr == last) return v;
-        }
+    if (const auto core = asciiCore(text)) {
+        // from_chars takes a '-' but no '+'.
+        const bool plus = core->size() > 1 && (*core)[0] == '+' && (*core)[1] != '-';
+        const char* last = core->data() + core->size();
+        int64_t v = 0;
+        const auto [end, err] = std::from_chars(core->data() + (plus ? 1 : 0), last, v);
+        if (err == std::errc() && end == last) return v;
     }
     throw Error(texts::notAnInteger(text));
 }

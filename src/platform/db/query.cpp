@@ -88,7 +88,7 @@ public:
         bool sized = false;   // read as length(): the bytes stay in the table
     };
 
-    std::shared_ptr<const std::vector<Column>> columns;   // shared by the opens of one statement
+    std::vector<Column> columns;
     std::deque<uint8_t> kinds;
     std::deque<int64_t> numbers;
     std::deque<std::string> bytes;
@@ -96,42 +96,36 @@ public:
     QString table;                // the table they can be changed in; empty: read-only
     std::weak_ptr<Connection> conn;
 
-    const std::vector<Column>& cols() const { return *columns; }
-    int rowCount() const { return int(rows_); }
-    int columnCount() const { return int(cols().size()); }
+    int rowCount() const { return int(kinds.size() / columns.size()); }
+    int columnCount() const { return int(columns.size()); }
     bool contains(int row, int col) const { return row >= 0 && row < rowCount() && col >= 0 && col < columnCount(); }
 
     int index(const QString& name) const
     {
-        for (size_t c = 0; c < cols().size(); ++c)
-            if (QString::compare(cols()[c].name, name, Qt::CaseInsensitive) == 0) return int(c);
+        for (size_t c = 0; c < columns.size(); ++c)
+            if (QString::compare(columns[c].name, name, Qt::CaseInsensitive) == 0) return int(c);
         return -1;
+    }
+
+    // A row of Nulls at the end; its rowid is kept when rows can be changed.
+    int appendEmpty(int64_t rowid)
+    {
+        if (!table.isEmpty()) rowids.push_back(rowid);
+        kinds.resize(kinds.size() + columns.size(), Null);
+        numbers.resize(numbers.size() + columns.size());
+        return rowCount() - 1;
     }
 
     void append(sqlite3_stmt* st, int first)
     {
-        if (!table.isEmpty()) rowids.push_back(sqlite3_column_int64(st, 0));
-        for (size_t c = 0; c < cols().size(); ++c) {
-            const auto [kind, n] = read(st, first + int(c), cols()[c].sized);
-            kinds.push_back(kind);
-            numbers.push_back(n);
-        }
-        ++rows_;
-    }
-
-    int appendEmpty(int64_t rowid)
-    {
-        rowids.push_back(rowid);
-        kinds.resize(kinds.size() + cols().size(), Null);
-        numbers.resize(numbers.size() + cols().size());
-        return int(rows_++);
+        set(appendEmpty(table.isEmpty() ? 0 : sqlite3_column_int64(st, 0)), st, first);
     }
 
     // The cells of `row` from the statement's columns first, first + 1, ...
     void set(int row, sqlite3_stmt* st, int first)
     {
         for (int c = 0; c < columnCount(); ++c)
-            std::tie(kinds[cell(row, c)], numbers[cell(row, c)]) = read(st, first + c, cols()[size_t(c)].sized);
+            std::tie(kinds[cell(row, c)], numbers[cell(row, c)]) = read(st, first + c, columns[size_t(c)].sized);
     }
 
     // The row's bytes stay, unused: nothing else moves.
@@ -140,7 +134,6 @@ public:
         kinds.erase(kinds.begin() + ptrdiff_t(cell(row, 0)), kinds.begin() + ptrdiff_t(cell(row + 1, 0)));
         numbers.erase(numbers.begin() + ptrdiff_t(cell(row, 0)), numbers.begin() + ptrdiff_t(cell(row + 1, 0)));
         rowids.erase(rowids.begin() + row);
-        --rows_;
     }
 
     Value value(int row, int c) const
@@ -155,7 +148,7 @@ public:
         case Sized: {
             if (n == 0) return Value::blob(QByteArray());
             // Read from the table row when the bytes are asked for.
-            const QString column = cols()[size_t(c)].name;
+            const QString column = columns[size_t(c)].name;
             return Value::blob(n, [conn = conn, table = table, column, rowid = rowids[size_t(row)], n] {
                 const std::shared_ptr<Connection> live = conn.lock();
                 if (!live) throw Error(texts::connectionClosed(column));
@@ -201,7 +194,7 @@ public:
     }
 
 private:
-    size_t cell(int row, int c) const { return size_t(row) * cols().size() + size_t(c); }
+    size_t cell(int row, int c) const { return size_t(row) * columns.size() + size_t(c); }
 
     // One column of the statement's row as kind and number; bytes go to the end of `bytes`.
     std::pair<uint8_t, int64_t> read(sqlite3_stmt* st, int i, bool sized)
@@ -220,8 +213,6 @@ private:
         default: return {Null, 0};
         }
     }
-
-    size_t rows_ = 0;
 };
 
 // The columns of a table as the file holds them now (the engine looks at
@@ -249,7 +240,7 @@ struct Query::Impl final : Connection::StatementHolder {
     sqlite3_stmt* stmt = nullptr;
     QString table;                             // the plain form's table: rows can be changed
     QString selectList;                        // what the plain form reads: "rowid, ..."
-    std::shared_ptr<const std::vector<Table::Column>> columns;   // the plain form's, after the rowid
+    std::vector<Table::Column> columns;        // the plain form's, after the rowid
     std::vector<QString> paramNames;           // by index - 1, lower case, without the marker
     QMultiHash<QString, int> paramIndex;       // the same, by name (a statement may hold hundreds)
     std::vector<std::optional<Value>> values;  // by index - 1; kept while the text is
@@ -260,9 +251,10 @@ struct Query::Impl final : Connection::StatementHolder {
     int pendingCount = 0;
 
     void releaseStatements() override { sqlite3_finalize(stmt); stmt = nullptr; }
-    void clearPending() { pending.assign(rows ? rows->cols().size() : 0, std::nullopt); pendingCount = 0; }
+    void textChanged() { releaseStatements(); values.clear(); }
+    void clearPending() { pending.assign(rows ? rows->columns.size() : 0, std::nullopt); pendingCount = 0; }
     void prepare(const QString& query, Connection& conn);
-    void bindParams(const QString& query, sqlite3* h);
+    void bindParams(const QString& query);
     void requireOpen(const QString& query) const { if (!rows) fail(query, texts::notOpen()); }
     int requireField(const QString& query, const QString& name) const
     {
@@ -308,15 +300,13 @@ Query::~Query() { conn_.detach(d_.get()); d_->releaseStatements(); }
 void Query::clearSql()
 {
     d_->lines.clear();
-    d_->releaseStatements();
-    d_->values.clear();
+    d_->textChanged();
 }
 
 void Query::addSql(const QString& line)
 {
     d_->lines << line;
-    d_->releaseStatements();
-    d_->values.clear();
+    d_->textChanged();
 }
 
 void Query::setSql(const QString& text) { clearSql(); addSql(text); }
@@ -332,7 +322,7 @@ void Query::Impl::prepare(const QString& query, Connection& conn)
     const QString text = lines.join(QLatin1Char('\n'));
     bool more = false;
     table.clear();
-    columns.reset();
+    columns.clear();
     if (const auto plain = plainSelect(text)) {
         auto cols = columnsOf(conn, unquoted(plain->first));
         QStringList list{QStringLiteral("rowid")};
@@ -342,7 +332,7 @@ void Query::Impl::prepare(const QString& query, Connection& conn)
         const QString sql = QStringLiteral("SELECT ") + selectList + QStringLiteral(" FROM ") + plain->first + plain->second;
         if (!cols.empty() && prepareOne(h, sql, &stmt, &more) && stmt) {
             table = unquoted(plain->first);
-            columns = std::make_shared<const std::vector<Table::Column>>(std::move(cols));
+            columns = std::move(cols);
         }
     }
     if (!stmt) {
@@ -421,7 +411,7 @@ static void bindValue(const QString& query, sqlite3_stmt* st, int i, const Value
 
 // Every parameter must have been given a value: an unset one is a fault of
 // the caller, never a silent Null.
-void Query::Impl::bindParams(const QString& query, sqlite3* h)
+void Query::Impl::bindParams(const QString& query)
 {
     for (size_t i = 0; i < values.size(); ++i) {
         const QString& name = paramNames[i];
@@ -432,13 +422,15 @@ void Query::Impl::bindParams(const QString& query, sqlite3* h)
 
 // ---- running statements ----
 
-// A failed step: the statement is made ready for the next run.
-[[noreturn]] static void failStep(const QString& query, sqlite3_stmt* st)
+// Readies the statement for its next run, which releases its read lock at
+// once; Error if the last step `rc` failed.
+static void finish(const QString& query, sqlite3_stmt* st, int rc)
 {
-    const Error e = detail::engineError(sqlite3_db_handle(st), query);
+    std::optional<Error> failed;
+    if (rc != SQLITE_DONE) failed = detail::engineError(sqlite3_db_handle(st), query);
     sqlite3_reset(st);
     sqlite3_clear_bindings(st);
-    throw e;
+    if (failed) throw *failed;
 }
 
 void Query::open()
@@ -447,7 +439,7 @@ void Query::open()
     d_->prepare(name_, conn_);
     sqlite3_stmt* st = d_->stmt;
     if (sqlite3_column_count(st) == 0) fail(name_, texts::returnsNoRows());
-    d_->bindParams(name_, conn_.handle());
+    d_->bindParams(name_);
 
     // The first step prepares the statement again if the schema changed, and
     // a "*" of the caller's may then stand for other columns: read after it.
@@ -457,16 +449,12 @@ void Query::open()
     t->conn = conn_.weak();
     const int first = t->table.isEmpty() ? 0 : 1;
     t->columns = d_->columns;
-    if (!t->columns) {
-        std::vector<Table::Column> cols;
+    if (t->table.isEmpty()) {
         for (int i = 0; i < sqlite3_column_count(st); ++i)
-            cols.push_back({QString::fromUtf8(sqlite3_column_name(st, i)), realAffinity(sqlite3_column_decltype(st, i)), false});
-        t->columns = std::make_shared<const std::vector<Table::Column>>(std::move(cols));
+            t->columns.push_back({QString::fromUtf8(sqlite3_column_name(st, i)), realAffinity(sqlite3_column_decltype(st, i))});
     }
     for (; rc == SQLITE_ROW; rc = sqlite3_step(st)) t->append(st, first);
-    if (rc != SQLITE_DONE) failStep(name_, st);
-    sqlite3_reset(st);   // releases the read lock at once
-    sqlite3_clear_bindings(st);
+    finish(name_, st, rc);
 
     d_->rows = std::move(t);
     d_->clearPending();
@@ -481,14 +469,11 @@ int Query::execSql()
 {
     d_->prepare(name_, conn_);
     sqlite3_stmt* st = d_->stmt;
-    d_->bindParams(name_, conn_.handle());
+    d_->bindParams(name_);
     int rc;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {}
-    if (rc != SQLITE_DONE) failStep(name_, st);
-    const int changed = sqlite3_stmt_readonly(st) ? 0 : sqlite3_changes(conn_.handle());
-    sqlite3_reset(st);
-    sqlite3_clear_bindings(st);
-    return changed;
+    finish(name_, st, rc);
+    return sqlite3_stmt_readonly(st) ? 0 : sqlite3_changes(conn_.handle());
 }
 
 void Query::close()
@@ -550,7 +535,7 @@ QStringList Query::fieldNames() const
 {
     d_->requireOpen(name_);
     QStringList names;
-    for (const Table::Column& c : d_->rows->cols()) names << c.name;
+    for (const Table::Column& c : d_->rows->columns) names << c.name;
     return names;
 }
 
@@ -605,7 +590,7 @@ void Query::setField(const QString& name, const Value& v)
     // A text for a number column goes through the strict parser: the engine
     // would take "1e999" for infinity and "1e-400" for 0 without a word.
     Value value = v;
-    if (v.kind() == Value::Kind::Text && d_->rows->cols()[size_t(c)].real) {
+    if (v.kind() == Value::Kind::Text && d_->rows->columns[size_t(c)].real) {
         const std::optional<double> x = parseNumber(v.asText());
         if (!x) fail(name_, texts::fieldNotANumber(name, v.asText()));
         value = Value::real(*x);
@@ -619,7 +604,7 @@ void Query::setField(const QString& name, const Value& v)
 static QString sameRow(const Table& t)
 {
     QString where = QStringLiteral(" WHERE rowid = ?");
-    for (const Table::Column& c : t.cols())
+    for (const Table::Column& c : t.columns)
         where += (c.sized ? QStringLiteral(" AND length(%1) IS ?") : QStringLiteral(" AND %1 IS ?")).arg(quoteIdent(c.name));
     return where;
 }
@@ -654,9 +639,9 @@ void Query::post()
     Table& t = *d_->rows;
     QStringList cols, marks;
     std::vector<const Value*> values;
-    for (size_t c = 0; c < t.cols().size(); ++c) {
+    for (size_t c = 0; c < t.columns.size(); ++c) {
         if (!d_->pending[c]) continue;
-        cols << quoteIdent(t.cols()[c].name);
+        cols << quoteIdent(t.columns[c].name);
         marks << QStringLiteral("?");
         values.push_back(&*d_->pending[c]);
     }
