@@ -2,7 +2,6 @@
 #include "platform/db/convert.h"
 #include "platform/db/error.h"
 #include "platform/db/texts.h"
-#include <cmath>
 
 namespace db {
 
@@ -103,20 +102,6 @@ double Value::toReal() const
     }
 }
 
-int64_t Value::toInteger() const
-{
-    switch (kind_) {
-    case Kind::Integer: return i_;
-    case Kind::Real:
-        // Whole values only; 2^63 itself is already out of range.
-        if (std::isfinite(d_) && std::trunc(d_) == d_ && d_ >= -9223372036854775808.0 && d_ < 9223372036854775808.0)
-            return int64_t(d_);
-        throw Error(texts::notAnInteger(formatNumber(d_)));
-    case Kind::Text: return db::toInteger(s_);
-    default: cannotConvert(kind_, texts::integerKind());
-    }
-}
-
 QByteArray Value::toBlob() const
 {
     switch (kind_) {
@@ -124,22 +109,6 @@ QByteArray Value::toBlob() const
     case Kind::Blob: return asBlob();
     case Kind::Text: return s_.toUtf8();
     default: cannotConvert(kind_, texts::blobKind());
-    }
-}
-
-bool Value::toBool() const
-{
-    switch (kind_) {
-    case Kind::Null: return false;
-    case Kind::Integer: return i_ != 0;
-    case Kind::Real: return d_ != 0;
-    case Kind::Text: {
-        const QString t = s_.trimmed().toLower();
-        if (t == QLatin1String("true") || t == QLatin1String("1")) return true;
-        if (t == QLatin1String("false") || t == QLatin1String("0") || t.isEmpty()) return false;
-        throw Error(texts::notABoolean(s_));
-    }
-    default: cannotConvert(kind_, texts::booleanKind());
     }
 }
 

@@ -38,10 +38,8 @@ public:
     QString toText() const;
     // Numeric reading; Null and non-numeric text raise Error (parsed as parseNumber does).
     double toReal() const;
-    int64_t toInteger() const;   // a REAL is truncated toward zero only if whole; else Error
     QByteArray toBlob() const;   // Null -> empty; a lazy blob reads its bytes
     int64_t blobSize() const;    // bytes of a blob without reading them; 0 for any other kind
-    bool toBool() const;
 
     // Raw access
     int64_t asInteger() const { return i_; }
