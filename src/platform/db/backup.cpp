@@ -29,14 +29,10 @@ void exec(sqlite3* h, const char* sql)
 // First column of the first row as text.
 QString scalar(sqlite3* h, const char* sql)
 {
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(h, sql, -1, &st, nullptr) != SQLITE_OK) throw detail::engineError(h);
-    const int rc = sqlite3_step(st);
-    QString v;
-    if (rc == SQLITE_ROW) v = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
-    sqlite3_finalize(st);
+    const Statement st = prepare(h, QString::fromLatin1(sql));
+    const int rc = sqlite3_step(st.get());
     if (rc != SQLITE_ROW && rc != SQLITE_DONE) throw detail::engineError(h);
-    return v;
+    return rc == SQLITE_ROW ? QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0))) : QString();
 }
 
 // Flushes a folder's entries to the disk; some file systems refuse, and the

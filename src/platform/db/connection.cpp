@@ -37,6 +37,31 @@ Handle openHandle(const QByteArray& file, int flags)
     return h;
 }
 
+void StatementCloser::operator()(sqlite3_stmt* st) const { sqlite3_finalize(st); }
+
+Statement prepare(sqlite3* h, const QString& sql, const QString& context)
+{
+    const QByteArray u = sql.toUtf8();
+    const char* end = u.constData() + u.size();
+    const char* tail = nullptr;
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(h, u.constData(), int(u.size()), &raw, &tail) != SQLITE_OK)
+        throw detail::engineError(h, context);
+    Statement st(raw);
+    // Whatever follows must be nothing but blanks and comments.
+    sqlite3_stmt* next = nullptr;
+    const bool more = st && tail < end
+        && (sqlite3_prepare_v2(h, tail, int(end - tail), &next, nullptr) != SQLITE_OK || next != nullptr);
+    sqlite3_finalize(next);
+    if (more) throw Error(texts::oneStatement(), 0, QString(), context);
+    return st;
+}
+
+void runToEnd(sqlite3_stmt* st, const QString& context)
+{
+    if (sqlite3_step(st) != SQLITE_DONE) throw detail::engineError(sqlite3_db_handle(st), context);
+}
+
 Connection::Connection(QString path) : path_(std::move(path)) {}
 
 Connection::~Connection() { close(); }
@@ -107,40 +132,23 @@ void Connection::begin()
 {
     if (inTransaction()) throw Error(texts::nestedTransaction());
     // IMMEDIATE: take the write lock now rather than fail half way through.
-    Run(*this, QStringLiteral("BEGIN IMMEDIATE")).done();
+    exec(QStringLiteral("BEGIN IMMEDIATE"));
 }
 
-void Connection::commit() { Run(*this, QStringLiteral("COMMIT")).done(); }
+void Connection::commit() { exec(QStringLiteral("COMMIT")); }
 
-void Connection::rollback() { Run(*this, QStringLiteral("ROLLBACK")).done(); }
+void Connection::rollback() { exec(QStringLiteral("ROLLBACK")); }
 
 bool Connection::inTransaction() const { return db_ && !sqlite3_get_autocommit(db_); }
 
-void Connection::savepoint(const QString& name) { Run(*this, QStringLiteral("SAVEPOINT ") + quoteIdent(name)).done(); }
+void Connection::savepoint(const QString& name) { exec(QStringLiteral("SAVEPOINT ") + quoteIdent(name)); }
 
-void Connection::release(const QString& name) { Run(*this, QStringLiteral("RELEASE SAVEPOINT ") + quoteIdent(name)).done(); }
+void Connection::release(const QString& name) { exec(QStringLiteral("RELEASE SAVEPOINT ") + quoteIdent(name)); }
 
 void Connection::rollbackTo(const QString& name)
 {
-    Run(*this, QStringLiteral("ROLLBACK TO SAVEPOINT ") + quoteIdent(name)).done();
+    exec(QStringLiteral("ROLLBACK TO SAVEPOINT ") + quoteIdent(name));
     release(name);
-}
-
-Connection::Run::Run(Connection& c, const QString& sql, QString context) : context_(std::move(context))
-{
-    sqlite3* h = c.handle();
-    const QByteArray u = sql.toUtf8();
-    if (sqlite3_prepare_v2(h, u.constData(), int(u.size()), &st, nullptr) != SQLITE_OK || !st) {
-        sqlite3_finalize(st);
-        throw detail::engineError(h, context_);
-    }
-}
-
-Connection::Run::~Run() { sqlite3_finalize(st); }
-
-void Connection::Run::done()
-{
-    if (sqlite3_step(st) != SQLITE_DONE) throw detail::engineError(sqlite3_db_handle(st), context_);
 }
 
 QByteArray Connection::readBlob(const QString& table, const QString& column, int64_t rowid, int64_t size)

@@ -25,25 +25,6 @@ namespace {
 
 [[noreturn]] void fail(const QString& query, const QString& message) { throw Error(message, 0, QString(), query); }
 
-// Prepares one statement into *out (null for a text of comments only);
-// false if the engine refuses it or sets *more when another statement follows.
-bool prepareOne(sqlite3* h, const QString& sql, sqlite3_stmt** out, bool* more)
-{
-    const QByteArray u = sql.toUtf8();
-    const char* tail = nullptr;
-    if (sqlite3_prepare_v2(h, u.constData(), int(u.size()), out, &tail) != SQLITE_OK) return false;
-    sqlite3_stmt* next = nullptr;
-    const char* end = u.constData() + u.size();
-    *more = *out && tail < end
-        && (sqlite3_prepare_v2(h, tail, int(end - tail), &next, nullptr) != SQLITE_OK || next != nullptr);
-    sqlite3_finalize(next);
-    if (*more) {
-        sqlite3_finalize(*out);
-        *out = nullptr;
-    }
-    return !*more;
-}
-
 // The one form whose rows can be changed: "select * from <table>", then
 // nothing, a condition or an order. Gives the table's name as written and
 // the rest of the text.
@@ -221,12 +202,12 @@ private:
 static std::vector<Table::Column> columnsOf(Connection& conn, const QString& table)
 {
     std::vector<Table::Column> cols;
-    Connection::Run r(conn, QStringLiteral("SELECT name, type FROM pragma_table_info(?)"));
+    const Statement st = prepare(conn.handle(), QStringLiteral("SELECT name, type FROM pragma_table_info(?)"));
     const QByteArray t = table.toUtf8();
-    sqlite3_bind_text(r.st, 1, t.constData(), int(t.size()), SQLITE_STATIC);
-    while (sqlite3_step(r.st) == SQLITE_ROW) {
-        const char* type = reinterpret_cast<const char*>(sqlite3_column_text(r.st, 1));
-        cols.push_back({QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(r.st, 0))),
+    sqlite3_bind_text(st.get(), 1, t.constData(), int(t.size()), SQLITE_STATIC);
+    while (sqlite3_step(st.get()) == SQLITE_ROW) {
+        const char* type = reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 1));
+        cols.push_back({QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0))),
                         realAffinity(type), type && sqlite3_stricmp(type, "BLOB") == 0});
     }
     return cols;
@@ -237,7 +218,7 @@ static std::vector<Table::Column> columnsOf(Connection& conn, const QString& tab
 struct Query::Impl final : Connection::StatementHolder {
     QStringList lines;
     // The current text, prepared when first needed, kept until it changes.
-    sqlite3_stmt* stmt = nullptr;
+    Statement stmt;
     QString table;                             // the plain form's table: rows can be changed
     QString selectList;                        // what the plain form reads: "rowid, ..."
     std::vector<Table::Column> columns;        // the plain form's, after the rowid
@@ -250,7 +231,7 @@ struct Query::Impl final : Connection::StatementHolder {
     std::vector<std::optional<Value>> pending;   // by column while editing
     int pendingCount = 0;
 
-    void releaseStatements() override { sqlite3_finalize(stmt); stmt = nullptr; }
+    void releaseStatements() override { stmt.reset(); }
     void textChanged() { releaseStatements(); values.clear(); }
     void clearPending() { pending.assign(rows ? rows->columns.size() : 0, std::nullopt); pendingCount = 0; }
     void prepare(const QString& query, Connection& conn);
@@ -320,7 +301,6 @@ void Query::Impl::prepare(const QString& query, Connection& conn)
     if (stmt) return;
     sqlite3* h = conn.handle();
     const QString text = lines.join(QLatin1Char('\n'));
-    bool more = false;
     table.clear();
     columns.clear();
     if (const auto plain = plainSelect(text)) {
@@ -330,21 +310,22 @@ void Query::Impl::prepare(const QString& query, Connection& conn)
             list << (c.sized ? QStringLiteral("length(%1) AS %1") : QStringLiteral("%1")).arg(quoteIdent(c.name));
         selectList = list.join(QStringLiteral(", "));
         const QString sql = QStringLiteral("SELECT ") + selectList + QStringLiteral(" FROM ") + plain->first + plain->second;
-        if (!cols.empty() && prepareOne(h, sql, &stmt, &more) && stmt) {
+        try {
+            if (!cols.empty()) stmt = db::prepare(h, sql, query);
+        } catch (const Error&) {
+        }
+        if (stmt) {
             table = unquoted(plain->first);
             columns = std::move(cols);
         }
     }
-    if (!stmt) {
-        if (!prepareOne(h, text, &stmt, &more))
-            throw more ? Error(texts::oneStatement(), 0, QString(), query) : detail::engineError(h, query);
-        if (!stmt) fail(query, texts::noStatement());
-    }
-    const int n = sqlite3_bind_parameter_count(stmt);
+    if (!stmt) stmt = db::prepare(h, text, query);
+    if (!stmt) fail(query, texts::noStatement());
+    const int n = sqlite3_bind_parameter_count(stmt.get());
     paramNames.assign(size_t(n), QString());
     paramIndex.clear();
     for (int i = 0; i < n; ++i) {
-        if (const char* name = sqlite3_bind_parameter_name(stmt, i + 1)) {
+        if (const char* name = sqlite3_bind_parameter_name(stmt.get(), i + 1)) {
             paramNames[size_t(i)] = QString::fromUtf8(name + 1).toLower();
             paramIndex.insert(paramNames[size_t(i)], i);
         }
@@ -416,7 +397,7 @@ void Query::Impl::bindParams(const QString& query)
     for (size_t i = 0; i < values.size(); ++i) {
         const QString& name = paramNames[i];
         if (!values[i]) fail(query, texts::paramUnset(name.isEmpty() ? QStringLiteral("?") : name));
-        bindValue(query, stmt, int(i + 1), *values[i], [&] { return texts::param(name); });
+        bindValue(query, stmt.get(), int(i + 1), *values[i], [&] { return texts::param(name); });
     }
 }
 
@@ -437,7 +418,7 @@ void Query::open()
 {
     close();
     d_->prepare(name_, conn_);
-    sqlite3_stmt* st = d_->stmt;
+    sqlite3_stmt* st = d_->stmt.get();
     if (sqlite3_column_count(st) == 0) fail(name_, texts::returnsNoRows());
     d_->bindParams(name_);
 
@@ -468,7 +449,7 @@ void Query::open()
 int Query::execSql()
 {
     d_->prepare(name_, conn_);
-    sqlite3_stmt* st = d_->stmt;
+    sqlite3_stmt* st = d_->stmt.get();
     d_->bindParams(name_);
     int rc;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {}
@@ -621,9 +602,10 @@ static void bindSameRow(const Table& t, sqlite3_stmt* st, int param, int row)
 static void refreshRow(Connection& conn, Table& t, const QString& selectList, int row)
 {
     try {
-        Connection::Run r(conn, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(selectList, quoteIdent(t.table)));
-        sqlite3_bind_int64(r.st, 1, t.rowids[size_t(row)]);
-        if (sqlite3_step(r.st) == SQLITE_ROW) t.set(row, r.st, 1);
+        const QString sql = QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(selectList, quoteIdent(t.table));
+        const Statement st = prepare(conn.handle(), sql);
+        sqlite3_bind_int64(st.get(), 1, t.rowids[size_t(row)]);
+        if (sqlite3_step(st.get()) == SQLITE_ROW) t.set(row, st.get(), 1);
     } catch (const Error&) {
     }
 }
@@ -637,14 +619,9 @@ void Query::post()
     d_->requireOpen(name_);
     if (state_ != State::Edit && state_ != State::Insert) return;
     Table& t = *d_->rows;
-    QStringList cols, marks;
-    std::vector<const Value*> values;
-    for (size_t c = 0; c < t.columns.size(); ++c) {
-        if (!d_->pending[c]) continue;
-        cols << quoteIdent(t.columns[c].name);
-        marks << QStringLiteral("?");
-        values.push_back(&*d_->pending[c]);
-    }
+    QStringList cols;
+    for (size_t c = 0; c < t.columns.size(); ++c)
+        if (d_->pending[c]) cols << quoteIdent(t.columns[c].name);
     if (state_ == State::Edit && cols.isEmpty()) {
         d_->clearPending();
         state_ = State::Browse;
@@ -655,13 +632,15 @@ void Query::post()
     if (state_ == State::Edit)
         sql = QStringLiteral("UPDATE %1 SET %2 = ?").arg(table, cols.join(QStringLiteral(" = ?, "))) + sameRow(t);
     else if (!cols.isEmpty())
-        sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(table, cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
+        sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                  .arg(table, cols.join(QStringLiteral(", ")), QStringList(cols.size(), QStringLiteral("?")).join(QStringLiteral(", ")));
     {
-        Connection::Run w(conn_, sql, name_);
-        for (size_t k = 0; k < values.size(); ++k)
-            bindValue(name_, w.st, int(k + 1), *values[k], [&] { return texts::field(unquoted(cols[qsizetype(k)])); });
-        if (state_ == State::Edit) bindSameRow(t, w.st, int(values.size()) + 1, d_->cur);
-        w.done();
+        const Statement w = prepare(conn_.handle(), sql, name_);
+        int param = 0;
+        for (size_t c = 0; c < t.columns.size(); ++c)
+            if (d_->pending[c]) bindValue(name_, w.get(), ++param, *d_->pending[c], [&] { return texts::field(t.columns[c].name); });
+        if (state_ == State::Edit) bindSameRow(t, w.get(), param + 1, d_->cur);
+        runToEnd(w.get(), name_);
     }
     sqlite3* h = conn_.handle();
     if (state_ == State::Edit && sqlite3_changes(h) == 0) throw RowChanged(texts::rowChanged(), 0, QString(), name_);
@@ -705,9 +684,9 @@ void Query::deleteRow()
     d_->requireWritable(name_);
     Table& t = *d_->rows;
     {
-        Connection::Run w(conn_, QStringLiteral("DELETE FROM ") + quoteIdent(t.table) + sameRow(t), name_);
-        bindSameRow(t, w.st, 1, d_->cur);
-        w.done();
+        const Statement w = prepare(conn_.handle(), QStringLiteral("DELETE FROM ") + quoteIdent(t.table) + sameRow(t), name_);
+        bindSameRow(t, w.get(), 1, d_->cur);
+        runToEnd(w.get(), name_);
     }
     if (sqlite3_changes(conn_.handle()) == 0) throw RowChanged(texts::rowChanged(), 0, QString(), name_);
     const int row = d_->cur;
@@ -721,16 +700,11 @@ void Query::deleteRow()
 
 // ---- one statement, no shared query ----
 
-static void setUp(Query& q, const QString& sql, const Params& params)
-{
-    q.setSql(sql);
-    for (const auto& [name, v] : params) q.setParam(name, v);
-}
-
 Rows select(Connection& conn, const QString& sql, const Params& params)
 {
     Query q(conn, QString());
-    setUp(q, sql, params);
+    q.setSql(sql);
+    for (const auto& [name, v] : params) q.setParam(name, v);
     q.open();
     return Rows(q.d_->rows);
 }
@@ -738,7 +712,8 @@ Rows select(Connection& conn, const QString& sql, const Params& params)
 int exec(Connection& conn, const QString& sql, const Params& params)
 {
     Query q(conn, QString());
-    setUp(q, sql, params);
+    q.setSql(sql);
+    for (const auto& [name, v] : params) q.setParam(name, v);
     return q.execSql();
 }
 

@@ -85,8 +85,8 @@ QString Value::toText() const
     case Kind::Null: return QString();
     case Kind::Integer: return QString::number(i_);
     case Kind::Real: return formatNumber(d_);
-    case Kind::Text: return s_;
-    case Kind::Date: return formatDate(dt_);
+    case Kind::Text:
+    case Kind::Date: return s_;
     case Kind::Blob: return QStringLiteral("(BLOB)");
     }
     return QString();
