@@ -154,25 +154,15 @@ void Connection::rollbackTo(const QString& name)
 QByteArray Connection::readBlob(const QString& table, const QString& column, int64_t rowid, int64_t size)
 {
     sqlite3* h = handle();
-    const QByteArray t = table.toUtf8(), c = column.toUtf8();
     sqlite3_blob* b = nullptr;
-    int rc = sqlite3_blob_open(h, "main", t.constData(), c.constData(), rowid, 0, &b);
+    int rc = sqlite3_blob_open(h, "main", table.toUtf8().constData(), column.toUtf8().constData(), rowid, 0, &b);
+    const std::unique_ptr<sqlite3_blob, int (*)(sqlite3_blob*)> closer(b, sqlite3_blob_close);
     // The engine's plain error here: no such row, or the cell holds no blob now.
-    if (rc == SQLITE_ERROR || (rc == SQLITE_OK && sqlite3_blob_bytes(b) != size)) {
-        sqlite3_blob_close(b);
+    if (rc == SQLITE_ERROR || (rc == SQLITE_OK && sqlite3_blob_bytes(b) != size))
         throw RowChanged(texts::rowChanged(), 0, QString(), texts::field(column));
-    }
-    QByteArray out;
-    if (rc == SQLITE_OK) {
-        out.resize(qsizetype(size));
-        rc = sqlite3_blob_read(b, out.data(), int(size), 0);
-    }
-    if (rc != SQLITE_OK) {
-        const Error e = detail::engineError(h);
-        sqlite3_blob_close(b);
-        throw e;
-    }
-    sqlite3_blob_close(b);
+    QByteArray out(qsizetype(size), Qt::Uninitialized);
+    if (rc == SQLITE_OK) rc = sqlite3_blob_read(b, out.data(), int(size), 0);
+    if (rc != SQLITE_OK) throw detail::engineError(h);
     return out;
 }
 

@@ -3,17 +3,11 @@
 #include "platform/db/error.h"
 #include "platform/db/texts.h"
 #include <charconv>
-#include <cmath>
 #include <string>
 
 namespace db {
 
-namespace {
-
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
 using text::asciiCore;
-
-}
 
 double toNumber(const QString& text)
 {
@@ -44,7 +38,7 @@ std::optional<QDate> parseDate(const QString& text)
         const auto core = asciiCore(parts[k]);
         if (!core || core->size() > size_t(maxLen[k])) return std::nullopt;
         for (char c : *core) {
-            if (!isDigit(c)) return std::nullopt;
+            if (c < '0' || c > '9') return std::nullopt;
             n[k] = n[k] * 10 + (c - '0');
         }
     }

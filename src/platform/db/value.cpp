@@ -7,22 +7,12 @@ namespace db {
 
 namespace {
 
-QString kindName(Value::Kind k)
-{
-    switch (k) {
-    case Value::Kind::Null: return texts::nullKind();
-    case Value::Kind::Integer: return texts::integerKind();
-    case Value::Kind::Real: return texts::realKind();
-    case Value::Kind::Text: return texts::textKind();
-    case Value::Kind::Date: return texts::dateKind();
-    case Value::Kind::Blob: return texts::blobKind();
-    }
-    return QString();
-}
-
 [[noreturn]] void cannotConvert(Value::Kind from, const QString& to)
 {
-    throw Error(texts::cannotConvert(kindName(from), to));
+    // In the order of Value::Kind.
+    const QString kinds[] = {texts::nullKind(), texts::integerKind(), texts::realKind(),
+                             texts::textKind(), texts::dateKind(), texts::blobKind()};
+    throw Error(texts::cannotConvert(kinds[int(from)], to));
 }
 
 }
