@@ -26,22 +26,16 @@ namespace {
 [[noreturn]] void fail(const QString& query, const QString& message) { throw Error(message, 0, QString(), query); }
 
 // The one form whose rows can be changed: "select * from <table>", then
-// nothing, a condition or an order. Gives the table's name as written and
-// the rest of the text.
+// nothing, a condition or an order. Gives the table's name (without quotes)
+// and the rest of the text.
 std::optional<std::pair<QString, QString>> plainSelect(const QString& sql)
 {
     static const QRegularExpression form(
-        QStringLiteral(R"re(^\s*select\s+\*\s+from\s+("(?:[^"]|"")+"|[^\s,;()"'`\[\]]+)((?:\s+(?:where|order\s+by)\b.*)?\s*;?\s*)$)re"),
+        QStringLiteral(R"re(^\s*select\s+\*\s+from\s+(?:"((?:[^"]|"")+)"|([^\s,;()"'`\[\]]+))((?:\s+(?:where|order\s+by)\b.*)?\s*;?\s*)$)re"),
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
     const QRegularExpressionMatch m = form.match(sql);
     if (!m.hasMatch()) return std::nullopt;
-    return std::pair(m.captured(1), m.captured(2));
-}
-
-QString unquoted(const QString& name)
-{
-    if (name.size() < 2 || !name.startsWith(QLatin1Char('"'))) return name;
-    return name.mid(1, name.size() - 2).replace(QLatin1String("\"\""), QLatin1String("\""));
+    return std::pair(m.captured(1).replace(QLatin1String("\"\""), QLatin1String("\"")) + m.captured(2), m.captured(3));
 }
 
 bool realAffinity(const char* type)
@@ -229,11 +223,10 @@ struct Query::Impl final : Connection::StatementHolder {
     int cur = -1;
     bool eof = true;
     std::vector<std::optional<Value>> pending;   // by column while editing
-    int pendingCount = 0;
 
     void releaseStatements() override { stmt.reset(); }
     void textChanged() { releaseStatements(); values.clear(); }
-    void clearPending() { pending.assign(rows ? rows->columns.size() : 0, std::nullopt); pendingCount = 0; }
+    void clearPending() { pending.assign(rows ? rows->columns.size() : 0, std::nullopt); }
     void prepare(const QString& query, Connection& conn);
     void bindParams(const QString& query);
     void requireOpen(const QString& query) const { if (!rows) fail(query, texts::notOpen()); }
@@ -244,18 +237,13 @@ struct Query::Impl final : Connection::StatementHolder {
         if (i < 0) fail(query, texts::noSuchField(name));
         return i;
     }
-    void requireCell(const QString& query, int row, int col) const
-    {
-        requireOpen(query);
-        if (!rows->contains(row, col)) fail(query, texts::cellOutOfRange(row, col));
-    }
     void requireWritable(const QString& query) const { if (rows->table.isEmpty()) fail(query, texts::readOnlyQuery()); }
     // Moving off a row being edited saves it first, or drops an edit that
     // changed nothing, as the grid expects when the operator clicks away.
     void leaveEdit(Query& q)
     {
         if (q.state() != State::Edit && q.state() != State::Insert) return;
-        if (pendingCount > 0) q.post();
+        if (std::any_of(pending.begin(), pending.end(), [](const auto& v) { return v.has_value(); })) q.post();
         else q.cancel();
     }
     // Makes `row` current (-1: none); `atEof` as next() past the last row.
@@ -304,18 +292,18 @@ void Query::Impl::prepare(const QString& query, Connection& conn)
     table.clear();
     columns.clear();
     if (const auto plain = plainSelect(text)) {
-        auto cols = columnsOf(conn, unquoted(plain->first));
+        auto cols = columnsOf(conn, plain->first);
         QStringList list{QStringLiteral("rowid")};
         for (const Table::Column& c : cols)
             list << (c.sized ? QStringLiteral("length(%1) AS %1") : QStringLiteral("%1")).arg(quoteIdent(c.name));
         selectList = list.join(QStringLiteral(", "));
-        const QString sql = QStringLiteral("SELECT ") + selectList + QStringLiteral(" FROM ") + plain->first + plain->second;
+        const QString sql = QStringLiteral("SELECT %1 FROM %2").arg(selectList, quoteIdent(plain->first)) + plain->second;
         try {
             if (!cols.empty()) stmt = db::prepare(h, sql, query);
         } catch (const Error&) {
         }
         if (stmt) {
-            table = unquoted(plain->first);
+            table = plain->first;
             columns = std::move(cols);
         }
     }
@@ -537,7 +525,8 @@ Value Query::field(const QString& name) const
 
 Value Query::value(int row, int col) const
 {
-    d_->requireCell(name_, row, col);
+    d_->requireOpen(name_);
+    if (!d_->rows->contains(row, col)) fail(name_, texts::cellOutOfRange(row, col));
     if (state_ == State::Edit && row == d_->cur && d_->pending[size_t(col)]) return *d_->pending[size_t(col)];
     return d_->rows->value(row, col);
 }
@@ -576,7 +565,6 @@ void Query::setField(const QString& name, const Value& v)
         if (!x) fail(name_, texts::fieldNotANumber(name, v.asText()));
         value = Value::real(*x);
     }
-    if (!d_->pending[size_t(c)]) ++d_->pendingCount;
     d_->pending[size_t(c)] = std::move(value);
 }
 
