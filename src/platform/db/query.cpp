@@ -359,7 +359,7 @@ static void bindValue(const QString& query, sqlite3_stmt* st, int i, const Value
         break;
     case Value::Kind::Text:
     case Value::Kind::Date: {
-        if (v.kind() == Value::Kind::Date && !v.asDate().isValid()) fail(query, texts::invalidDate(what()));
+        if (v.kind() == Value::Kind::Date && v.asText().isEmpty()) fail(query, texts::invalidDate(what()));
         // UTF-8 cannot hold half a surrogate pair: the library would store "?"
         // instead, making two different texts (passwords) one.
         if (!v.asText().isValidUtf16()) fail(query, texts::loneSurrogate(what()));

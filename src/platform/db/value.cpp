@@ -33,41 +33,16 @@ const QByteArray& Value::asBlob() const
 
 int64_t Value::blobSize() const { if (kind_ != Kind::Blob) return 0; return lazy_ ? lazy_->size : b_.size(); }
 
-Value Value::integer(int64_t v)
-{
-    Value x(Kind::Integer);
-    x.i_ = v;
-    return x;
-}
+Value Value::integer(int64_t v) { return Value(Kind::Integer, v); }
 
-Value Value::real(double v)
-{
-    Value x(Kind::Real);
-    x.d_ = v;
-    return x;
-}
+Value Value::real(double v) { return Value(Kind::Real, 0, v); }
 
-Value Value::text(const QString& v)
-{
-    Value x(Kind::Text);
-    x.s_ = v.isNull() ? QString(QLatin1String("")) : v;
-    return x;
-}
+Value Value::text(const QString& v) { return Value(Kind::Text, 0, 0, v.isNull() ? QString(QLatin1String("")) : v); }
 
-Value Value::date(const QDate& v)
-{
-    Value x(Kind::Date);
-    x.s_ = formatDate(v);   // "" for an invalid date; binding refuses it
-    x.dt_ = v;
-    return x;
-}
+// "" for an invalid date; binding refuses it.
+Value Value::date(const QDate& v) { return Value(Kind::Date, 0, 0, formatDate(v)); }
 
-Value Value::blob(const QByteArray& v)
-{
-    Value x(Kind::Blob);
-    x.b_ = v;
-    return x;
-}
+Value Value::blob(const QByteArray& v) { return Value(Kind::Blob, 0, 0, QString(), v); }
 
 QString Value::toText() const
 {
@@ -111,8 +86,8 @@ bool Value::operator==(const Value& o) const
     case Kind::Null: return true;
     case Kind::Integer: return i_ == o.i_;
     case Kind::Real: return d_ == o.d_;
-    case Kind::Text: return s_ == o.s_;
-    case Kind::Date: return dt_ == o.dt_;
+    case Kind::Text:
+    case Kind::Date: return s_ == o.s_;
     case Kind::Blob: return blobSize() == o.blobSize() && asBlob() == o.asBlob();
     }
     return false;

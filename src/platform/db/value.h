@@ -44,21 +44,20 @@ public:
     // Raw access
     int64_t asInteger() const { return i_; }
     double asReal() const { return d_; }
-    const QString& asText() const { return s_; }   // a Date gives its ISO text
+    const QString& asText() const { return s_; }   // a Date gives its ISO text, "" if invalid
     const QByteArray& asBlob() const;
-    const QDate& asDate() const { return dt_; }
 
     bool operator==(const Value& o) const;
     bool operator!=(const Value& o) const { return !(*this == o); }
 
 private:
-    explicit Value(Kind k) : kind_(k) {}
+    explicit Value(Kind k, int64_t i = 0, double d = 0, QString s = QString(), QByteArray b = QByteArray())
+        : kind_(k), i_(i), d_(d), s_(std::move(s)), b_(std::move(b)) {}
     Kind kind_ = Kind::Null;
     int64_t i_ = 0;
     double d_ = 0;
     QString s_;
     QByteArray b_;
-    QDate dt_;
     struct Lazy {
         int64_t size;
         std::function<QByteArray()> read;
