@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <algorithm>
 #include <sqlite3.h>
 #include <utility>
 
@@ -109,8 +108,7 @@ sqlite3* Connection::handle()
 sqlite3* Connection::takeHandle()
 {
     if (!db_) return nullptr;
-    const auto holders = holders_;
-    for (StatementHolder* h : holders) h->releaseStatements();
+    for (StatementHolder* h : holders_) h->releaseStatements();
     return std::exchange(db_, nullptr);
 }
 
@@ -168,9 +166,6 @@ QByteArray Connection::readBlob(const QString& table, const QString& column, int
 
 void Connection::attach(StatementHolder* h) { holders_.push_back(h); }
 
-void Connection::detach(StatementHolder* h)
-{
-    holders_.erase(std::remove(holders_.begin(), holders_.end(), h), holders_.end());
-}
+void Connection::detach(StatementHolder* h) { std::erase(holders_, h); }
 
 }

@@ -33,28 +33,21 @@ std::optional<QDate> parseDate(const QString& text)
     const QStringList parts = text.split(QLatin1Char('-'));
     if (parts.size() != 3) return std::nullopt;
     int n[3] = {0, 0, 0};
-    const int maxLen[3] = {4, 2, 2};
     for (int k = 0; k < 3; ++k) {
         const auto core = asciiCore(parts[k]);
-        if (!core || core->size() > size_t(maxLen[k])) return std::nullopt;
+        // A year of fewer than four digits is a typing slip, not year 99.
+        if (!core || (k == 0 ? core->size() != 4 : core->size() > 2)) return std::nullopt;
         for (char c : *core) {
             if (c < '0' || c > '9') return std::nullopt;
             n[k] = n[k] * 10 + (c - '0');
         }
     }
-    // A year of fewer than four digits is a typing slip, not year 99.
-    if (asciiCore(parts[0])->size() != 4) return std::nullopt;
     const QDate d(n[0], n[1], n[2]);
-    if (!d.isValid()) return std::nullopt;
-    return d;
+    return d.isValid() ? std::optional(d) : std::nullopt;
 }
 
 QDate toDate(const QString& text) { if (auto d = parseDate(text)) return *d; throw Error(texts::notADate(text)); }
 
-QString formatDate(const QDate& d)
-{
-    if (!d.isValid()) return QString();
-    return d.toString(QStringLiteral("yyyy-MM-dd"));
-}
+QString formatDate(const QDate& d) { return d.isValid() ? d.toString(QStringLiteral("yyyy-MM-dd")) : QString(); }
 
 }

@@ -91,9 +91,11 @@ public:
         return rowCount() - 1;
     }
 
-    void append(sqlite3_stmt* st, int first)
+    // The statement's row; a table's rowid comes first.
+    void append(sqlite3_stmt* st)
     {
-        set(appendEmpty(table.isEmpty() ? 0 : sqlite3_column_int64(st, 0)), st, first);
+        if (table.isEmpty()) set(appendEmpty(0), st, 0);
+        else set(appendEmpty(sqlite3_column_int64(st, 0)), st, 1);
     }
 
     // The cells of `row` from the statement's columns first, first + 1, ...
@@ -416,13 +418,12 @@ void Query::open()
     auto t = std::make_shared<Table>();
     t->table = d_->table;
     t->conn = conn_.weak();
-    const int first = t->table.isEmpty() ? 0 : 1;
     t->columns = d_->columns;
     if (t->table.isEmpty()) {
         for (int i = 0; i < sqlite3_column_count(st); ++i)
             t->columns.push_back({QString::fromUtf8(sqlite3_column_name(st, i)), realAffinity(sqlite3_column_decltype(st, i))});
     }
-    for (; rc == SQLITE_ROW; rc = sqlite3_step(st)) t->append(st, first);
+    for (; rc == SQLITE_ROW; rc = sqlite3_step(st)) t->append(st);
     finish(name_, st, rc);
 
     d_->rows = std::move(t);

@@ -2,7 +2,6 @@
 #include <QByteArray>
 #include <QDate>
 #include <QString>
-#include <QVariant>
 #include <cstdint>
 #include <functional>
 #include <memory>
