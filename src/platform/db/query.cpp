@@ -199,8 +199,7 @@ static std::vector<Table::Column> columnsOf(Connection& conn, const QString& tab
 {
     std::vector<Table::Column> cols;
     const Statement st = prepare(conn.handle(), QStringLiteral("SELECT name, type FROM pragma_table_info(?)"));
-    const QByteArray t = table.toUtf8();
-    sqlite3_bind_text(st.get(), 1, t.constData(), int(t.size()), SQLITE_STATIC);
+    sqlite3_bind_text(st.get(), 1, table.toUtf8().constData(), -1, SQLITE_TRANSIENT);
     while (sqlite3_step(st.get()) == SQLITE_ROW) {
         const char* type = reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 1));
         cols.push_back({QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0))),
@@ -591,8 +590,7 @@ static void bindSameRow(const Table& t, sqlite3_stmt* st, int param, int row)
 static void refreshRow(Connection& conn, Table& t, const QString& selectList, int row)
 {
     try {
-        const QString sql = QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(selectList, quoteIdent(t.table));
-        const Statement st = prepare(conn.handle(), sql);
+        const Statement st = prepare(conn.handle(), QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(selectList, quoteIdent(t.table)));
         sqlite3_bind_int64(st.get(), 1, t.rowids[size_t(row)]);
         if (sqlite3_step(st.get()) == SQLITE_ROW) t.set(row, st.get(), 1);
     } catch (const Error&) {
@@ -623,14 +621,12 @@ void Query::post()
     else if (!cols.isEmpty())
         sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                   .arg(table, cols.join(QStringLiteral(", ")), QStringList(cols.size(), QStringLiteral("?")).join(QStringLiteral(", ")));
-    {
-        const Statement w = prepare(conn_.handle(), sql, name_);
-        int param = 0;
-        for (size_t c = 0; c < t.columns.size(); ++c)
-            if (d_->pending[c]) bindValue(name_, w.get(), ++param, *d_->pending[c], [&] { return texts::field(t.columns[c].name); });
-        if (state_ == State::Edit) bindSameRow(t, w.get(), param + 1, d_->cur);
-        runToEnd(w.get(), name_);
-    }
+    const Statement w = prepare(conn_.handle(), sql, name_);
+    int param = 0;
+    for (size_t c = 0; c < t.columns.size(); ++c)
+        if (d_->pending[c]) bindValue(name_, w.get(), ++param, *d_->pending[c], [&] { return texts::field(t.columns[c].name); });
+    if (state_ == State::Edit) bindSameRow(t, w.get(), param + 1, d_->cur);
+    runToEnd(w.get(), name_);
     sqlite3* h = conn_.handle();
     if (state_ == State::Edit && sqlite3_changes(h) == 0) throw RowChanged(texts::rowChanged(), 0, QString(), name_);
     const bool inserted = state_ == State::Insert;
@@ -672,11 +668,9 @@ void Query::deleteRow()
     if (d_->cur < 0) fail(name_, texts::nothingToDelete());
     d_->requireWritable(name_);
     Table& t = *d_->rows;
-    {
-        const Statement w = prepare(conn_.handle(), QStringLiteral("DELETE FROM ") + quoteIdent(t.table) + sameRow(t), name_);
-        bindSameRow(t, w.get(), 1, d_->cur);
-        runToEnd(w.get(), name_);
-    }
+    const Statement w = prepare(conn_.handle(), QStringLiteral("DELETE FROM ") + quoteIdent(t.table) + sameRow(t), name_);
+    bindSameRow(t, w.get(), 1, d_->cur);
+    runToEnd(w.get(), name_);
     if (sqlite3_changes(conn_.handle()) == 0) throw RowChanged(texts::rowChanged(), 0, QString(), name_);
     const int row = d_->cur;
     t.remove(row);

@@ -129,8 +129,7 @@ public:
     Value value(int row, int col) const;                 // Error out of range
     // The first row's value, Null without rows. Error for an unknown name.
     Value first(const QString& name) const;
-    // An integer or real cell as a number without making a Value (false for
-    // any other value).
+    // An integer or real cell as a number without making a Value; false for any other.
     bool numberAt(int row, int col, double* out) const;
 
 private:
