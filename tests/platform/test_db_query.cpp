@@ -103,9 +103,6 @@ TEST_F(DbQuery, SnapshotHasExactCountStoredOrderAndNullAwareFields)
     q().setRecNo(1);
     EXPECT_TRUE(q().field("gl").isNull());
     EXPECT_FALSE(q().field("xm").isNull());   // '' is a value
-    q().prior();
-    q().prior();
-    EXPECT_TRUE(q().bof());
     EXPECT_THROW(q().setRecNo(4), db::Error);
     EXPECT_EQ(errorOf([&] { q().field("xyz"); }), "字段 'xyz' 不存在");
 
@@ -138,22 +135,15 @@ TEST_F(DbQuery, ValuesOfEveryKindRoundTrip)
     const char* const names[] = {"bh", "csrq", "gl", "zp", "jl", "lzrq"};
     for (int i : {0, 3, 4, 5}) EXPECT_EQ(q().field(names[i]), values[i]) << i;
     EXPECT_EQ(q().field("gl"), Value::integer(12));
-    EXPECT_EQ(q().field("csrq").toDate(), QDate(1980, 2, 29));
     EXPECT_EQ(s(q().fieldText("csrq")), "1980-02-29");
-    // Numbers read without a Value: only an integer or a real, a pending one too.
-    const int gl = q().fieldIndex("GL");
+    // Numbers read without a Value: only an integer or a real.
+    const db::Rows rows = db::select(conn(), "select * from 人事表");
+    const int gl = rows.index("GL");
     double x = 0;
-    EXPECT_TRUE(q().numberAt(0, gl, &x));
+    EXPECT_TRUE(rows.numberAt(0, gl, &x));
     EXPECT_EQ(x, 12);
-    for (int i : {0, 3, 4, 5}) EXPECT_FALSE(q().numberAt(0, q().fieldIndex(names[i]), &x)) << i;
-    EXPECT_EQ(errorOf([&] { q().numberAt(0, 32, &x); }), "单元格 (0, 32) 超出范围");
-    q().edit();
-    q().setField("gl", Value::real(2.5));
-    EXPECT_TRUE(q().numberAt(0, gl, &x));
-    EXPECT_EQ(x, 2.5);
-    q().setField("gl", text("7"));
-    EXPECT_FALSE(q().numberAt(0, gl, &x));
-    q().cancel();
+    for (int i : {0, 3, 4, 5}) EXPECT_FALSE(rows.numberAt(0, rows.index(names[i]), &x)) << i;
+    EXPECT_EQ(errorOf([&] { rows.numberAt(0, 32, &x); }), "单元格 (0, 32) 超出范围");
     q().next();
     EXPECT_EQ(q().field("zp"), Value::blob(QByteArray()));
 }
@@ -302,10 +292,8 @@ TEST_F(DbQuery, SelectAndExecRunOneStatementWithItsParameters)
               2);
     const db::Rows r = db::select(conn(), "select * from 部门表 where 部门编号 = :a", {{"a", text("001")}});
     ASSERT_EQ(r.count(), 2);
-    EXPECT_EQ(r.names(), (QStringList{"部门编号", "部门名称"}));
-    EXPECT_EQ(r.value(1, "部门名称"), text("x"));
+    EXPECT_EQ(r.value(1, r.index("部门名称")), text("x"));
     EXPECT_EQ(r.first("部门名称"), text("财务部"));
-    EXPECT_EQ(r.rowid(1), 2);
     EXPECT_TRUE(db::select(conn(), "select * from 部门表 where 0").first("部门名称").isNull());
 
     // The rules of a query, without a query's name in the messages.
@@ -316,7 +304,6 @@ TEST_F(DbQuery, SelectAndExecRunOneStatementWithItsParameters)
     EXPECT_EQ(errorOf([&] { r.first("xyz"); }), "字段 'xyz' 不存在");
     const db::Rows count = db::select(conn(), "select count(*) as n from 部门表");
     EXPECT_EQ(count.first("n"), Value::integer(2));
-    EXPECT_THROW(count.rowid(0), db::Error);
 
     conn().close();   // the rows read stay
     EXPECT_EQ(r.value(0, 0), text("001"));
@@ -370,9 +357,9 @@ TEST_F(DbQuery, BlobsStayInTheTableUntilAskedForAndReadAsTheRowHoldsThem)
     check("zp");
     EXPECT_EQ(db::select(conn(), "select * from 人事表 where bh = 'mr5'").first("zp"), photos[5]);
     // Without a row to go back to, the bytes are read at once.
-    const db::Rows copied = db::select(conn(), "select substr(zp, 1) as zp from 人事表 where gl in (4, 5)");
-    EXPECT_GT(copied.bytes(), size_t(600 * 1024));
-    EXPECT_EQ(copied.value(1, 0), photos[5]);
+    open("select substr(zp, 1) as zp from 人事表 where gl in (4, 5)");
+    EXPECT_GT(q().bytes(), size_t(600 * 1024));
+    EXPECT_EQ(q().value(1, 0), photos[5]);
 
     // A photo given, changed or gone meanwhile is not read as the old one, and
     // a post over it is refused, while the other rows still change.

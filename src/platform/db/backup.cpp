@@ -23,25 +23,16 @@ QString systemText(int err) { return texts::systemError(err, QString::fromLocal8
 
 void exec(sqlite3* h, const char* sql)
 {
-    char* err = nullptr;
-    if (sqlite3_exec(h, sql, nullptr, nullptr, &err) != SQLITE_OK) {
-        const Error e = detail::engineError(h);
-        sqlite3_free(err);
-        throw e;
-    }
+    if (sqlite3_exec(h, sql, nullptr, nullptr, nullptr) != SQLITE_OK) throw detail::engineError(h);
 }
 
 // First column of the first row as text.
 QString scalar(sqlite3* h, const char* sql)
 {
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(h, sql, -1, &st, nullptr) != SQLITE_OK) throw detail::engineError(h);
-    const int rc = sqlite3_step(st);
-    QString v;
-    if (rc == SQLITE_ROW) v = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
-    sqlite3_finalize(st);
+    const Statement st = prepare(h, QString::fromLatin1(sql));
+    const int rc = sqlite3_step(st.get());
     if (rc != SQLITE_ROW && rc != SQLITE_DONE) throw detail::engineError(h);
-    return v;
+    return rc == SQLITE_ROW ? QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0))) : QString();
 }
 
 // Flushes a folder's entries to the disk; some file systems refuse, and the
@@ -117,8 +108,6 @@ void endTransaction(sqlite3* h)
 
 }
 
-void HandleCloser::operator()(sqlite3* h) const { sqlite3_close_v2(h); }
-
 Handle openReadOnly(const QString& path)
 {
     const QFileInfo fi(path);
@@ -128,18 +117,15 @@ Handle openReadOnly(const QString& path)
     // immutable: no locks, no journal or log looked for or created beside the file.
     const QByteArray uri = QByteArrayLiteral("file:")
         + QFile::encodeName(fi.absoluteFilePath()).toPercentEncoding("/") + QByteArrayLiteral("?immutable=1");
-    sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(uri.constData(), &raw, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX,
-                                   nullptr);
-    Handle h(raw);
-    if (rc != SQLITE_OK) {
-        const Error e = raw ? detail::engineError(raw) : detail::engineError(rc, QString::fromUtf8(sqlite3_errstr(rc)));
+    Handle h;
+    try {
+        h = openHandle(uri, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI);
+    } catch (const Error& e) {
         throw Error(QStringLiteral("无法打开 %1：%2").arg(path, e.message()), e.code(), QString(), e.context());
     }
-    sqlite3_extended_result_codes(raw, 1);
     // Reading the schema tells a database from any other file.
     try {
-        scalar(raw, "SELECT count(*) FROM sqlite_schema");
+        scalar(h.get(), "SELECT count(*) FROM sqlite_schema");
     } catch (const Error& e) {
         throw Error(QStringLiteral("无法读取 %1：%2").arg(path, e.message()), e.code(), QString(), e.context());
     }
@@ -249,16 +235,7 @@ void saveCopy(sqlite3* live, const QString& path, const std::function<void(sqlit
     holdStill(live);
     try {
         Handle data;
-        if (check) {
-            sqlite3* raw = nullptr;
-            const int rc = sqlite3_open_v2(sqlite3_db_filename(live, "main"), &raw,
-                                           SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
-            data.reset(raw);
-            if (rc != SQLITE_OK)
-                throw raw ? detail::engineError(raw) : detail::engineError(rc, QString::fromUtf8(sqlite3_errstr(rc)));
-            sqlite3_extended_result_codes(raw, 1);
-            sqlite3_busy_timeout(raw, 5000);
-        }
+        if (check) data = openHandle(sqlite3_db_filename(live, "main"), SQLITE_OPEN_READONLY);
         out.copyDatabase(live, [&] { if (check) check(data.get()); }, true);
     } catch (...) {
         endTransaction(live);

@@ -1,18 +1,10 @@
 #pragma once
+#include "platform/db/connection.h"
 #include <QString>
 #include <functional>
-#include <memory>
-
-struct sqlite3;
 
 // Whole-database copies, made page for page from the database file.
 namespace db {
-
-struct HandleCloser {
-    void operator()(sqlite3* h) const;
-};
-// An engine handle of its own, closed when it goes.
-using Handle = std::unique_ptr<sqlite3, HandleCloser>;
 
 // Opens a database file only to read it: nothing is written to it or created
 // beside it (no journal, no lock files), and the file is taken as it stands.

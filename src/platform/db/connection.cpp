@@ -4,8 +4,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <algorithm>
-#include <optional>
 #include <sqlite3.h>
 #include <utility>
 
@@ -22,6 +20,47 @@ constexpr int kBusyTimeoutMs = 5000;
 
 }
 
+void HandleCloser::operator()(sqlite3* h) const { sqlite3_close_v2(h); }
+
+Handle openHandle(const QByteArray& file, int flags)
+{
+    sqlite3* raw = nullptr;
+    // The program reaches a database from one thread only: no lock on every
+    // call into the engine (reading a cell would take one each time).
+    const int rc = sqlite3_open_v2(file.constData(), &raw, flags | SQLITE_OPEN_NOMUTEX, nullptr);
+    Handle h(raw);
+    // Without a handle (no memory for one) the error is the engine's NOMEM.
+    if (rc != SQLITE_OK) throw detail::engineError(raw);
+    sqlite3_extended_result_codes(raw, 1);
+    sqlite3_busy_timeout(raw, kBusyTimeoutMs);
+    return h;
+}
+
+void StatementCloser::operator()(sqlite3_stmt* st) const { sqlite3_finalize(st); }
+
+Statement prepare(sqlite3* h, const QString& sql, const QString& context)
+{
+    const QByteArray u = sql.toUtf8();
+    const char* end = u.constData() + u.size();
+    const char* tail = nullptr;
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(h, u.constData(), int(u.size()), &raw, &tail) != SQLITE_OK)
+        throw detail::engineError(h, context);
+    Statement st(raw);
+    // Whatever follows must be nothing but blanks and comments.
+    sqlite3_stmt* next = nullptr;
+    const bool more = st && tail < end
+        && (sqlite3_prepare_v2(h, tail, int(end - tail), &next, nullptr) != SQLITE_OK || next != nullptr);
+    sqlite3_finalize(next);
+    if (more) throw Error(texts::oneStatement(), 0, QString(), context);
+    return st;
+}
+
+void runToEnd(sqlite3_stmt* st, const QString& context)
+{
+    if (sqlite3_step(st) != SQLITE_DONE) throw detail::engineError(sqlite3_db_handle(st), context);
+}
+
 Connection::Connection(QString path) : path_(std::move(path)) {}
 
 Connection::~Connection() { close(); }
@@ -30,70 +69,46 @@ Connection::~Connection() { close(); }
 // program's database would otherwise be turned into a WAL database first.
 void Connection::inspect() const
 {
-    sqlite3* h = nullptr;
-    const int rc = sqlite3_open_v2(QFile::encodeName(path_).constData(), &h, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX,
-                                   nullptr);
-    if (rc != SQLITE_OK) {
-        const Error e = h ? detail::engineError(h) : detail::engineError(rc, QString::fromUtf8(sqlite3_errstr(rc)));
-        sqlite3_close(h);
+    Handle h;
+    try {
+        h = openHandle(QFile::encodeName(path_), SQLITE_OPEN_READONLY);
+    } catch (const Error& e) {
         if (!QFileInfo::exists(path_)) throw Error(texts::fileMissing(path_, QDir::currentPath()));
         throw Error(texts::cannotOpen(path_, e.message()), e.code(), QString(), e.context());
     }
-    sqlite3_extended_result_codes(h, 1);
-    sqlite3_busy_timeout(h, kBusyTimeoutMs);
     // Reading the schema is what tells a database from any other file.
-    std::optional<Error> problem;
-    if (sqlite3_exec(h, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) != SQLITE_OK)
-        problem = detail::engineError(h);
-    const int code = problem ? problem->code() & 0xff : SQLITE_OK;
+    if (sqlite3_exec(h.get(), "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        const Error e = detail::engineError(h.get());
+        const int code = e.code() & 0xff;
+        const bool foreign = fileCheck_ && (code == SQLITE_NOTADB || code == SQLITE_CORRUPT);
+        const QString text = foreign ? texts::foreignFile(path_, e.message()) : texts::cannotOpen(path_, e.message());
+        throw Error(text, e.code(), QString(), e.context());
+    }
     QString why;
-    bool foreign = false;
-    if (!problem)
-        foreign = fileCheck_ && !fileCheck_(h, &why);
-    else
-        foreign = fileCheck_ && (code == SQLITE_NOTADB || code == SQLITE_CORRUPT);
-    sqlite3_close(h);
-    if (problem) why = problem->message();
-    const QString log = problem ? problem->context() : QString();
-    if (foreign) throw Error(texts::foreignFile(path_, why), problem ? problem->code() : 0, QString(), log);
-    if (problem) throw Error(texts::cannotOpen(path_, why), problem->code(), QString(), log);
+    if (fileCheck_ && !fileCheck_(h.get(), &why)) throw Error(texts::foreignFile(path_, why));
 }
 
 sqlite3* Connection::handle()
 {
     if (db_) return db_;
     inspect();
-
-    sqlite3* h = nullptr;
-    // The program reaches its database from one thread only: no lock on
-    // every call into the engine (reading a cell would take one each time).
-    const int rc = sqlite3_open_v2(QFile::encodeName(path_).constData(), &h,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
-    if (rc != SQLITE_OK) {
-        const Error e = h ? detail::engineError(h) : detail::engineError(rc, QString::fromUtf8(sqlite3_errstr(rc)));
-        sqlite3_close(h);
+    Handle h;
+    try {
+        h = openHandle(QFile::encodeName(path_), SQLITE_OPEN_READWRITE);
+        if (sqlite3_db_readonly(h.get(), "main") == 1) throw Error(texts::readOnlyFile(), SQLITE_READONLY);
+        for (const char* setUp : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=FULL"})
+            if (sqlite3_exec(h.get(), setUp, nullptr, nullptr, nullptr) != SQLITE_OK) throw detail::engineError(h.get());
+    } catch (const Error& e) {
         throw Error(texts::cannotOpen(path_, e.message()), e.code(), QString(), e.context());
     }
-    sqlite3_extended_result_codes(h, 1);
-    sqlite3_busy_timeout(h, kBusyTimeoutMs);
-
-    std::optional<Error> problem;
-    if (sqlite3_db_readonly(h, "main") == 1) problem = Error(texts::readOnlyFile(), SQLITE_READONLY);
-    for (const char* setUp : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=FULL"})
-        if (!problem && sqlite3_exec(h, setUp, nullptr, nullptr, nullptr) != SQLITE_OK) problem = detail::engineError(h);
-    if (problem) {
-        sqlite3_close(h);
-        throw Error(texts::cannotOpen(path_, problem->message()), problem->code(), QString(), problem->context());
-    }
-    db_ = h;
+    db_ = h.release();
     return db_;
 }
 
 sqlite3* Connection::takeHandle()
 {
     if (!db_) return nullptr;
-    const auto holders = holders_;
-    for (StatementHolder* h : holders) h->releaseStatements();
+    for (StatementHolder* h : holders_) h->releaseStatements();
     return std::exchange(db_, nullptr);
 }
 
@@ -115,84 +130,42 @@ void Connection::begin()
 {
     if (inTransaction()) throw Error(texts::nestedTransaction());
     // IMMEDIATE: take the write lock now rather than fail half way through.
-    Run(*this, QStringLiteral("BEGIN IMMEDIATE")).done();
+    exec(QStringLiteral("BEGIN IMMEDIATE"));
 }
 
-void Connection::commit() { Run(*this, QStringLiteral("COMMIT")).done(); }
+void Connection::commit() { exec(QStringLiteral("COMMIT")); }
 
-void Connection::rollback() { Run(*this, QStringLiteral("ROLLBACK")).done(); }
+void Connection::rollback() { exec(QStringLiteral("ROLLBACK")); }
 
 bool Connection::inTransaction() const { return db_ && !sqlite3_get_autocommit(db_); }
 
-static QString quoted(const QString& name)
-{
-    if (!name.contains(QLatin1Char('"'))) return QLatin1Char('"') + name + QLatin1Char('"');
-    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
-}
+void Connection::savepoint(const QString& name) { exec(QStringLiteral("SAVEPOINT ") + quoteIdent(name)); }
 
-void Connection::savepoint(const QString& name) { Run(*this, QStringLiteral("SAVEPOINT ") + quoted(name)).done(); }
-
-void Connection::release(const QString& name)
-{
-    Run(*this, QStringLiteral("RELEASE SAVEPOINT ") + quoted(name)).done();
-}
+void Connection::release(const QString& name) { exec(QStringLiteral("RELEASE SAVEPOINT ") + quoteIdent(name)); }
 
 void Connection::rollbackTo(const QString& name)
 {
-    Run(*this, QStringLiteral("ROLLBACK TO SAVEPOINT ") + quoted(name)).done();
+    exec(QStringLiteral("ROLLBACK TO SAVEPOINT ") + quoteIdent(name));
     release(name);
-}
-
-Connection::Run::Run(Connection& c, const QString& sql, QString context) : context_(std::move(context))
-{
-    sqlite3* h = c.handle();
-    const QByteArray u = sql.toUtf8();
-    if (sqlite3_prepare_v2(h, u.constData(), int(u.size()), &st, nullptr) != SQLITE_OK || !st) {
-        sqlite3_finalize(st);
-        throw detail::engineError(h, context_);
-    }
-}
-
-Connection::Run::~Run() { sqlite3_finalize(st); }
-
-void Connection::Run::done()
-{
-    if (sqlite3_step(st) != SQLITE_DONE) throw detail::engineError(sqlite3_db_handle(st), context_);
 }
 
 QByteArray Connection::readBlob(const QString& table, const QString& column, int64_t rowid, int64_t size)
 {
     sqlite3* h = handle();
-    const QByteArray t = table.toUtf8(), c = column.toUtf8();
     sqlite3_blob* b = nullptr;
-    int rc = sqlite3_blob_open(h, "main", t.constData(), c.constData(), rowid, 0, &b);
+    int rc = sqlite3_blob_open(h, "main", table.toUtf8().constData(), column.toUtf8().constData(), rowid, 0, &b);
+    const std::unique_ptr<sqlite3_blob, int (*)(sqlite3_blob*)> closer(b, sqlite3_blob_close);
     // The engine's plain error here: no such row, or the cell holds no blob now.
-    if (rc == SQLITE_ERROR || (rc == SQLITE_OK && sqlite3_blob_bytes(b) != size)) {
-        sqlite3_blob_close(b);
+    if (rc == SQLITE_ERROR || (rc == SQLITE_OK && sqlite3_blob_bytes(b) != size))
         throw RowChanged(texts::rowChanged(), 0, QString(), texts::field(column));
-    }
-    QByteArray out;
-    if (rc == SQLITE_OK) {
-        out.resize(qsizetype(size));
-        rc = sqlite3_blob_read(b, out.data(), int(size), 0);
-    }
-    if (rc != SQLITE_OK) {
-        const Error e = detail::engineError(h);
-        sqlite3_blob_close(b);
-        throw e;
-    }
-    sqlite3_blob_close(b);
+    QByteArray out(qsizetype(size), Qt::Uninitialized);
+    if (rc == SQLITE_OK) rc = sqlite3_blob_read(b, out.data(), int(size), 0);
+    if (rc != SQLITE_OK) throw detail::engineError(h);
     return out;
 }
 
-void Connection::attach(StatementHolder* h)
-{
-    if (std::find(holders_.begin(), holders_.end(), h) == holders_.end()) holders_.push_back(h);
-}
+void Connection::attach(StatementHolder* h) { holders_.push_back(h); }
 
-void Connection::detach(StatementHolder* h)
-{
-    holders_.erase(std::remove(holders_.begin(), holders_.end(), h), holders_.end());
-}
+void Connection::detach(StatementHolder* h) { std::erase(holders_, h); }
 
 }

@@ -14,6 +14,30 @@ namespace db {
 // A name as an SQL identifier, in double quotes.
 QString quoteIdent(const QString& name);
 
+struct HandleCloser {
+    void operator()(sqlite3* h) const;
+};
+// An engine handle of its own, closed when it goes.
+using Handle = std::unique_ptr<sqlite3, HandleCloser>;
+
+// Opens a database file (a name or a URI) with the engine's open `flags`,
+// extended result codes on and the busy timeout set; the engine's Error if
+// it cannot.
+Handle openHandle(const QByteArray& file, int flags);
+
+struct StatementCloser {
+    void operator()(sqlite3_stmt* st) const;
+};
+// A prepared statement of its own, finalized when it goes.
+using Statement = std::unique_ptr<sqlite3_stmt, StatementCloser>;
+
+// The one statement of `sql` on h; null for a text of comments only. Error
+// if the engine refuses it or another statement follows. `context` goes
+// with a failure to the log (a query's name).
+Statement prepare(sqlite3* h, const QString& sql, const QString& context = QString());
+// Steps a statement that returns no rows; Error on failure.
+void runToEnd(sqlite3_stmt* st, const QString& context = QString());
+
 // The one connection of the program. Opens lazily with the first statement,
 // read-write, never creating the file: a missing file is an Error that names
 // the file and the cause. The file is looked at read-only first, and one that
@@ -76,22 +100,6 @@ public:
 
     void attach(StatementHolder* h);
     void detach(StatementHolder* h);
-
-    // One statement of the layer's own (savepoints, row writes), prepared
-    // for one run and finalized after it. Error if the engine refuses it.
-    class Run {
-    public:
-        // `context` goes with a failure to the log (a query's name).
-        Run(Connection& c, const QString& sql, QString context = QString());
-        ~Run();
-        Run(const Run&) = delete;
-        Run& operator=(const Run&) = delete;
-        sqlite3_stmt* st = nullptr;
-        // Steps a statement that returns no rows; Error on failure.
-        void done();
-    private:
-        QString context_;
-    };
 
 private:
     void inspect() const;

@@ -3,17 +3,11 @@
 #include "platform/db/error.h"
 #include "platform/db/texts.h"
 #include <charconv>
-#include <cmath>
 #include <string>
 
 namespace db {
 
-namespace {
-
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
 using text::asciiCore;
-
-}
 
 double toNumber(const QString& text)
 {
@@ -23,19 +17,13 @@ double toNumber(const QString& text)
 
 int64_t toInteger(const QString& text)
 {
-    const auto core = asciiCore(text);
-    if (core) {
-        const std::string& s = *core;
-        size_t i = (s[0] == '+' || s[0] == '-') ? 1 : 0;
-        size_t digits = 0;
-        while (i + digits < s.size() && isDigit(s[i + digits])) ++digits;
-        if (digits > 0 && i + digits == s.size()) {
-            const char* first = s.data() + (s[0] == '+' ? 1 : 0);
-            const char* last = s.data() + s.size();
-            int64_t v = 0;
-            const auto res = std::from_chars(first, last, v);
-            if (res.ec == std::errc() && res.ptr == last) return v;
-        }
+    if (const auto core = asciiCore(text)) {
+        // from_chars takes a '-' but no '+'.
+        const bool plus = core->size() > 1 && (*core)[0] == '+' && (*core)[1] != '-';
+        const char* last = core->data() + core->size();
+        int64_t v = 0;
+        const auto [end, err] = std::from_chars(core->data() + (plus ? 1 : 0), last, v);
+        if (err == std::errc() && end == last) return v;
     }
     throw Error(texts::notAnInteger(text));
 }
@@ -45,28 +33,21 @@ std::optional<QDate> parseDate(const QString& text)
     const QStringList parts = text.split(QLatin1Char('-'));
     if (parts.size() != 3) return std::nullopt;
     int n[3] = {0, 0, 0};
-    const int maxLen[3] = {4, 2, 2};
     for (int k = 0; k < 3; ++k) {
         const auto core = asciiCore(parts[k]);
-        if (!core || core->size() > size_t(maxLen[k])) return std::nullopt;
+        // A year of fewer than four digits is a typing slip, not year 99.
+        if (!core || (k == 0 ? core->size() != 4 : core->size() > 2)) return std::nullopt;
         for (char c : *core) {
-            if (!isDigit(c)) return std::nullopt;
+            if (c < '0' || c > '9') return std::nullopt;
             n[k] = n[k] * 10 + (c - '0');
         }
     }
-    // A year of fewer than four digits is a typing slip, not year 99.
-    if (asciiCore(parts[0])->size() != 4) return std::nullopt;
     const QDate d(n[0], n[1], n[2]);
-    if (!d.isValid()) return std::nullopt;
-    return d;
+    return d.isValid() ? std::optional(d) : std::nullopt;
 }
 
 QDate toDate(const QString& text) { if (auto d = parseDate(text)) return *d; throw Error(texts::notADate(text)); }
 
-QString formatDate(const QDate& d)
-{
-    if (!d.isValid()) return QString();
-    return d.toString(QStringLiteral("yyyy-MM-dd"));
-}
+QString formatDate(const QDate& d) { return d.isValid() ? d.toString(QStringLiteral("yyyy-MM-dd")) : QString(); }
 
 }

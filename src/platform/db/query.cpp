@@ -25,42 +25,17 @@ namespace {
 
 [[noreturn]] void fail(const QString& query, const QString& message) { throw Error(message, 0, QString(), query); }
 
-// Prepares one statement into *out (null for a text of comments only);
-// false if the engine refuses it or sets *more when another statement follows.
-bool prepareOne(sqlite3* h, const QString& sql, sqlite3_stmt** out, bool* more)
-{
-    const QByteArray u = sql.toUtf8();
-    const char* tail = nullptr;
-    if (sqlite3_prepare_v2(h, u.constData(), int(u.size()), out, &tail) != SQLITE_OK) return false;
-    sqlite3_stmt* next = nullptr;
-    const char* end = u.constData() + u.size();
-    *more = *out && tail < end
-        && (sqlite3_prepare_v2(h, tail, int(end - tail), &next, nullptr) != SQLITE_OK || next != nullptr);
-    sqlite3_finalize(next);
-    if (*more) {
-        sqlite3_finalize(*out);
-        *out = nullptr;
-    }
-    return !*more;
-}
-
 // The one form whose rows can be changed: "select * from <table>", then
-// nothing, a condition or an order. Gives the table's name as written and
-// the rest of the text.
+// nothing, a condition or an order. Gives the table's name (without quotes)
+// and the rest of the text.
 std::optional<std::pair<QString, QString>> plainSelect(const QString& sql)
 {
     static const QRegularExpression form(
-        QStringLiteral(R"re(^\s*select\s+\*\s+from\s+("(?:[^"]|"")+"|[^\s,;()"'`\[\]]+)((?:\s+(?:where|order\s+by)\b.*)?\s*;?\s*)$)re"),
+        QStringLiteral(R"re(^\s*select\s+\*\s+from\s+(?:"((?:[^"]|"")+)"|([^\s,;()"'`\[\]]+))((?:\s+(?:where|order\s+by)\b.*)?\s*;?\s*)$)re"),
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
     const QRegularExpressionMatch m = form.match(sql);
     if (!m.hasMatch()) return std::nullopt;
-    return std::pair(m.captured(1), m.captured(2));
-}
-
-QString unquoted(const QString& name)
-{
-    if (name.size() < 2 || !name.startsWith(QLatin1Char('"'))) return name;
-    return name.mid(1, name.size() - 2).replace(QLatin1String("\"\""), QLatin1String("\""));
+    return std::pair(m.captured(1).replace(QLatin1String("\"\""), QLatin1String("\"")) + m.captured(2), m.captured(3));
 }
 
 bool realAffinity(const char* type)
@@ -69,27 +44,6 @@ bool realAffinity(const char* type)
         if (type && sqlite3_stricmp(type, t) == 0) return true;
     return false;
 }
-
-// A blob left in its table row, read when its value is first asked for.
-class TableBlob final : public Value::BlobSource {
-public:
-    TableBlob(std::weak_ptr<Connection> conn, QString table, QString column, int64_t rowid, int64_t size)
-        : conn_(std::move(conn)), table_(std::move(table)), column_(std::move(column)), rowid_(rowid), size_(size) {}
-    int64_t size() const override { return size_; }
-
-protected:
-    QByteArray read() const override
-    {
-        const std::shared_ptr<Connection> c = conn_.lock();
-        if (!c) throw Error(texts::connectionClosed(column_));
-        return c->readBlob(table_, column_, rowid_, size_);
-    }
-
-private:
-    std::weak_ptr<Connection> conn_;
-    QString table_, column_;
-    int64_t rowid_, size_;
-};
 
 }
 
@@ -109,7 +63,7 @@ public:
         bool sized = false;   // read as length(): the bytes stay in the table
     };
 
-    std::shared_ptr<const std::vector<Column>> columns;   // shared by the opens of one statement
+    std::vector<Column> columns;
     std::deque<uint8_t> kinds;
     std::deque<int64_t> numbers;
     std::deque<std::string> bytes;
@@ -117,42 +71,38 @@ public:
     QString table;                // the table they can be changed in; empty: read-only
     std::weak_ptr<Connection> conn;
 
-    const std::vector<Column>& cols() const { return *columns; }
-    int rowCount() const { return int(rows_); }
-    int columnCount() const { return int(cols().size()); }
+    int rowCount() const { return int(kinds.size() / columns.size()); }
+    int columnCount() const { return int(columns.size()); }
     bool contains(int row, int col) const { return row >= 0 && row < rowCount() && col >= 0 && col < columnCount(); }
 
     int index(const QString& name) const
     {
-        for (size_t c = 0; c < cols().size(); ++c)
-            if (QString::compare(cols()[c].name, name, Qt::CaseInsensitive) == 0) return int(c);
+        for (size_t c = 0; c < columns.size(); ++c)
+            if (QString::compare(columns[c].name, name, Qt::CaseInsensitive) == 0) return int(c);
         return -1;
     }
 
-    void append(sqlite3_stmt* st, int first)
-    {
-        if (!table.isEmpty()) rowids.push_back(sqlite3_column_int64(st, 0));
-        for (size_t c = 0; c < cols().size(); ++c) {
-            const auto [kind, n] = read(st, first + int(c), cols()[c].sized);
-            kinds.push_back(kind);
-            numbers.push_back(n);
-        }
-        ++rows_;
-    }
-
+    // A row of Nulls at the end; its rowid is kept when rows can be changed.
     int appendEmpty(int64_t rowid)
     {
-        rowids.push_back(rowid);
-        kinds.resize(kinds.size() + cols().size(), Null);
-        numbers.resize(numbers.size() + cols().size());
-        return int(rows_++);
+        if (!table.isEmpty()) rowids.push_back(rowid);
+        kinds.resize(kinds.size() + columns.size(), Null);
+        numbers.resize(numbers.size() + columns.size());
+        return rowCount() - 1;
+    }
+
+    // The statement's row; a table's rowid comes first.
+    void append(sqlite3_stmt* st)
+    {
+        if (table.isEmpty()) set(appendEmpty(0), st, 0);
+        else set(appendEmpty(sqlite3_column_int64(st, 0)), st, 1);
     }
 
     // The cells of `row` from the statement's columns first, first + 1, ...
     void set(int row, sqlite3_stmt* st, int first)
     {
         for (int c = 0; c < columnCount(); ++c)
-            std::tie(kinds[cell(row, c)], numbers[cell(row, c)]) = read(st, first + c, cols()[size_t(c)].sized);
+            std::tie(kinds[cell(row, c)], numbers[cell(row, c)]) = read(st, first + c, columns[size_t(c)].sized);
     }
 
     // The row's bytes stay, unused: nothing else moves.
@@ -161,7 +111,6 @@ public:
         kinds.erase(kinds.begin() + ptrdiff_t(cell(row, 0)), kinds.begin() + ptrdiff_t(cell(row + 1, 0)));
         numbers.erase(numbers.begin() + ptrdiff_t(cell(row, 0)), numbers.begin() + ptrdiff_t(cell(row + 1, 0)));
         rowids.erase(rowids.begin() + row);
-        --rows_;
     }
 
     Value value(int row, int c) const
@@ -173,9 +122,16 @@ public:
         case Real: return Value::real(std::bit_cast<double>(n));
         case Text: return Value::text(QString::fromUtf8(bytes[size_t(n)].data(), qsizetype(bytes[size_t(n)].size())));
         case Blob: return Value::blob(QByteArray(bytes[size_t(n)].data(), qsizetype(bytes[size_t(n)].size())));
-        case Sized:
+        case Sized: {
             if (n == 0) return Value::blob(QByteArray());
-            return Value::blob(std::make_shared<TableBlob>(conn, table, cols()[size_t(c)].name, rowids[size_t(row)], n));
+            // Read from the table row when the bytes are asked for.
+            const QString column = columns[size_t(c)].name;
+            return Value::blob(n, [conn = conn, table = table, column, rowid = rowids[size_t(row)], n] {
+                const std::shared_ptr<Connection> live = conn.lock();
+                if (!live) throw Error(texts::connectionClosed(column));
+                return live->readBlob(table, column, rowid, n);
+            });
+        }
         default: return Value();
         }
     }
@@ -215,7 +171,7 @@ public:
     }
 
 private:
-    size_t cell(int row, int c) const { return size_t(row) * cols().size() + size_t(c); }
+    size_t cell(int row, int c) const { return size_t(row) * columns.size() + size_t(c); }
 
     // One column of the statement's row as kind and number; bytes go to the end of `bytes`.
     std::pair<uint8_t, int64_t> read(sqlite3_stmt* st, int i, bool sized)
@@ -234,8 +190,6 @@ private:
         default: return {Null, 0};
         }
     }
-
-    size_t rows_ = 0;
 };
 
 // The columns of a table as the file holds them now (the engine looks at
@@ -244,12 +198,11 @@ private:
 static std::vector<Table::Column> columnsOf(Connection& conn, const QString& table)
 {
     std::vector<Table::Column> cols;
-    Connection::Run r(conn, QStringLiteral("SELECT name, type FROM pragma_table_info(?)"));
-    const QByteArray t = table.toUtf8();
-    sqlite3_bind_text(r.st, 1, t.constData(), int(t.size()), SQLITE_STATIC);
-    while (sqlite3_step(r.st) == SQLITE_ROW) {
-        const char* type = reinterpret_cast<const char*>(sqlite3_column_text(r.st, 1));
-        cols.push_back({QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(r.st, 0))),
+    const Statement st = prepare(conn.handle(), QStringLiteral("SELECT name, type FROM pragma_table_info(?)"));
+    sqlite3_bind_text(st.get(), 1, table.toUtf8().constData(), -1, SQLITE_TRANSIENT);
+    while (sqlite3_step(st.get()) == SQLITE_ROW) {
+        const char* type = reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 1));
+        cols.push_back({QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0))),
                         realAffinity(type), type && sqlite3_stricmp(type, "BLOB") == 0});
     }
     return cols;
@@ -260,24 +213,23 @@ static std::vector<Table::Column> columnsOf(Connection& conn, const QString& tab
 struct Query::Impl final : Connection::StatementHolder {
     QStringList lines;
     // The current text, prepared when first needed, kept until it changes.
-    sqlite3_stmt* stmt = nullptr;
+    Statement stmt;
     QString table;                             // the plain form's table: rows can be changed
     QString selectList;                        // what the plain form reads: "rowid, ..."
-    std::shared_ptr<const std::vector<Table::Column>> columns;   // the plain form's, after the rowid
+    std::vector<Table::Column> columns;        // the plain form's, after the rowid
     std::vector<QString> paramNames;           // by index - 1, lower case, without the marker
     QMultiHash<QString, int> paramIndex;       // the same, by name (a statement may hold hundreds)
     std::vector<std::optional<Value>> values;  // by index - 1; kept while the text is
     std::shared_ptr<Table> rows;
     int cur = -1;
     bool eof = true;
-    bool bof = true;
     std::vector<std::optional<Value>> pending;   // by column while editing
-    int pendingCount = 0;
 
-    void releaseStatements() override { sqlite3_finalize(stmt); stmt = nullptr; }
-    void clearPending() { pending.assign(rows ? rows->cols().size() : 0, std::nullopt); pendingCount = 0; }
+    void releaseStatements() override { stmt.reset(); }
+    void textChanged() { releaseStatements(); values.clear(); }
+    void clearPending() { pending.assign(rows ? rows->columns.size() : 0, std::nullopt); }
     void prepare(const QString& query, Connection& conn);
-    void bindParams(const QString& query, sqlite3* h);
+    void bindParams(const QString& query);
     void requireOpen(const QString& query) const { if (!rows) fail(query, texts::notOpen()); }
     int requireField(const QString& query, const QString& name) const
     {
@@ -286,24 +238,18 @@ struct Query::Impl final : Connection::StatementHolder {
         if (i < 0) fail(query, texts::noSuchField(name));
         return i;
     }
-    void requireCell(const QString& query, int row, int col) const
-    {
-        requireOpen(query);
-        if (!rows->contains(row, col)) fail(query, texts::cellOutOfRange(row, col));
-    }
     void requireWritable(const QString& query) const { if (rows->table.isEmpty()) fail(query, texts::readOnlyQuery()); }
     // Moving off a row being edited saves it first, or drops an edit that
     // changed nothing, as the grid expects when the operator clicks away.
     void leaveEdit(Query& q)
     {
         if (q.state() != State::Edit && q.state() != State::Insert) return;
-        if (pendingCount > 0) q.post();
+        if (std::any_of(pending.begin(), pending.end(), [](const auto& v) { return v.has_value(); })) q.post();
         else q.cancel();
     }
-    // Makes `row` current (-1: none) with the given ends.
-    void moveTo(Query& q, int row, bool atBof, bool atEof)
+    // Makes `row` current (-1: none); `atEof` as next() past the last row.
+    void moveTo(Query& q, int row, bool atEof)
     {
-        bof = atBof;
         eof = atEof;
         if (row == cur) return;
         cur = row;
@@ -324,20 +270,16 @@ Query::~Query() { conn_.detach(d_.get()); d_->releaseStatements(); }
 void Query::clearSql()
 {
     d_->lines.clear();
-    d_->releaseStatements();
-    d_->values.clear();
+    d_->textChanged();
 }
 
 void Query::addSql(const QString& line)
 {
     d_->lines << line;
-    d_->releaseStatements();
-    d_->values.clear();
+    d_->textChanged();
 }
 
 void Query::setSql(const QString& text) { clearSql(); addSql(text); }
-
-QString Query::sql() const { return d_->lines.join(QLatin1Char('\n')); }
 
 // The plain form reads the table's rowid, then its columns as the table has
 // them when the text is prepared, a BLOB column by its length. Any other
@@ -348,31 +290,31 @@ void Query::Impl::prepare(const QString& query, Connection& conn)
     if (stmt) return;
     sqlite3* h = conn.handle();
     const QString text = lines.join(QLatin1Char('\n'));
-    bool more = false;
     table.clear();
-    columns.reset();
+    columns.clear();
     if (const auto plain = plainSelect(text)) {
-        auto cols = columnsOf(conn, unquoted(plain->first));
+        auto cols = columnsOf(conn, plain->first);
         QStringList list{QStringLiteral("rowid")};
         for (const Table::Column& c : cols)
             list << (c.sized ? QStringLiteral("length(%1) AS %1") : QStringLiteral("%1")).arg(quoteIdent(c.name));
         selectList = list.join(QStringLiteral(", "));
-        const QString sql = QStringLiteral("SELECT ") + selectList + QStringLiteral(" FROM ") + plain->first + plain->second;
-        if (!cols.empty() && prepareOne(h, sql, &stmt, &more) && stmt) {
-            table = unquoted(plain->first);
-            columns = std::make_shared<const std::vector<Table::Column>>(std::move(cols));
+        const QString sql = QStringLiteral("SELECT %1 FROM %2").arg(selectList, quoteIdent(plain->first)) + plain->second;
+        try {
+            if (!cols.empty()) stmt = db::prepare(h, sql, query);
+        } catch (const Error&) {
+        }
+        if (stmt) {
+            table = plain->first;
+            columns = std::move(cols);
         }
     }
-    if (!stmt) {
-        if (!prepareOne(h, text, &stmt, &more))
-            throw more ? Error(texts::oneStatement(), 0, QString(), query) : detail::engineError(h, query);
-        if (!stmt) fail(query, texts::noStatement());
-    }
-    const int n = sqlite3_bind_parameter_count(stmt);
+    if (!stmt) stmt = db::prepare(h, text, query);
+    if (!stmt) fail(query, texts::noStatement());
+    const int n = sqlite3_bind_parameter_count(stmt.get());
     paramNames.assign(size_t(n), QString());
     paramIndex.clear();
     for (int i = 0; i < n; ++i) {
-        if (const char* name = sqlite3_bind_parameter_name(stmt, i + 1)) {
+        if (const char* name = sqlite3_bind_parameter_name(stmt.get(), i + 1)) {
             paramNames[size_t(i)] = QString::fromUtf8(name + 1).toLower();
             paramIndex.insert(paramNames[size_t(i)], i);
         }
@@ -389,20 +331,11 @@ QStringList Query::paramNames() const
     return names;
 }
 
-// A parameter's name as a caller gives it, with or without its ':', in lower case.
-static QString keyOf(const QString& name)
-{
-    const QString key = name.startsWith(QLatin1Char(':')) ? name.mid(1) : name;
-    for (QChar c : key)
-        if (c.isUpper()) return key.toLower();
-    return key;
-}
-
 // Every parameter of that name, whatever the case it is written in.
 void Query::setParam(const QString& name, const Value& v)
 {
     d_->prepare(name_, conn_);
-    const QString key = keyOf(name);
+    const QString key = (name.startsWith(QLatin1Char(':')) ? name.mid(1) : name).toLower();
     bool found = false;
     for (auto it = d_->paramIndex.constFind(key); it != d_->paramIndex.cend() && it.key() == key; ++it) {
         d_->values[size_t(*it)] = v;
@@ -427,7 +360,7 @@ static void bindValue(const QString& query, sqlite3_stmt* st, int i, const Value
         break;
     case Value::Kind::Text:
     case Value::Kind::Date: {
-        if (v.kind() == Value::Kind::Date && !v.asDate().isValid()) fail(query, texts::invalidDate(what()));
+        if (v.kind() == Value::Kind::Date && v.asText().isEmpty()) fail(query, texts::invalidDate(what()));
         // UTF-8 cannot hold half a surrogate pair: the library would store "?"
         // instead, making two different texts (passwords) one.
         if (!v.asText().isValidUtf16()) fail(query, texts::loneSurrogate(what()));
@@ -448,33 +381,35 @@ static void bindValue(const QString& query, sqlite3_stmt* st, int i, const Value
 
 // Every parameter must have been given a value: an unset one is a fault of
 // the caller, never a silent Null.
-void Query::Impl::bindParams(const QString& query, sqlite3* h)
+void Query::Impl::bindParams(const QString& query)
 {
     for (size_t i = 0; i < values.size(); ++i) {
         const QString& name = paramNames[i];
         if (!values[i]) fail(query, texts::paramUnset(name.isEmpty() ? QStringLiteral("?") : name));
-        bindValue(query, stmt, int(i + 1), *values[i], [&] { return texts::param(name); });
+        bindValue(query, stmt.get(), int(i + 1), *values[i], [&] { return texts::param(name); });
     }
 }
 
 // ---- running statements ----
 
-// A failed step: the statement is made ready for the next run.
-[[noreturn]] static void failStep(const QString& query, sqlite3_stmt* st)
+// Readies the statement for its next run, which releases its read lock at
+// once; Error if the last step `rc` failed.
+static void finish(const QString& query, sqlite3_stmt* st, int rc)
 {
-    const Error e = detail::engineError(sqlite3_db_handle(st), query);
+    std::optional<Error> failed;
+    if (rc != SQLITE_DONE) failed = detail::engineError(sqlite3_db_handle(st), query);
     sqlite3_reset(st);
     sqlite3_clear_bindings(st);
-    throw e;
+    if (failed) throw *failed;
 }
 
 void Query::open()
 {
     close();
     d_->prepare(name_, conn_);
-    sqlite3_stmt* st = d_->stmt;
+    sqlite3_stmt* st = d_->stmt.get();
     if (sqlite3_column_count(st) == 0) fail(name_, texts::returnsNoRows());
-    d_->bindParams(name_, conn_.handle());
+    d_->bindParams(name_);
 
     // The first step prepares the statement again if the schema changed, and
     // a "*" of the caller's may then stand for other columns: read after it.
@@ -482,24 +417,18 @@ void Query::open()
     auto t = std::make_shared<Table>();
     t->table = d_->table;
     t->conn = conn_.weak();
-    const int first = t->table.isEmpty() ? 0 : 1;
     t->columns = d_->columns;
-    if (!t->columns) {
-        std::vector<Table::Column> cols;
+    if (t->table.isEmpty()) {
         for (int i = 0; i < sqlite3_column_count(st); ++i)
-            cols.push_back({QString::fromUtf8(sqlite3_column_name(st, i)), realAffinity(sqlite3_column_decltype(st, i)), false});
-        t->columns = std::make_shared<const std::vector<Table::Column>>(std::move(cols));
+            t->columns.push_back({QString::fromUtf8(sqlite3_column_name(st, i)), realAffinity(sqlite3_column_decltype(st, i))});
     }
-    for (; rc == SQLITE_ROW; rc = sqlite3_step(st)) t->append(st, first);
-    if (rc != SQLITE_DONE) failStep(name_, st);
-    sqlite3_reset(st);   // releases the read lock at once
-    sqlite3_clear_bindings(st);
+    for (; rc == SQLITE_ROW; rc = sqlite3_step(st)) t->append(st);
+    finish(name_, st, rc);
 
     d_->rows = std::move(t);
     d_->clearPending();
     state_ = State::Browse;
     d_->cur = d_->rows->rowCount() > 0 ? 0 : -1;
-    d_->bof = true;
     d_->eof = d_->rows->rowCount() == 0;
     emit reset();
     emit currentChanged(d_->cur);
@@ -508,15 +437,12 @@ void Query::open()
 int Query::execSql()
 {
     d_->prepare(name_, conn_);
-    sqlite3_stmt* st = d_->stmt;
-    d_->bindParams(name_, conn_.handle());
+    sqlite3_stmt* st = d_->stmt.get();
+    d_->bindParams(name_);
     int rc;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {}
-    if (rc != SQLITE_DONE) failStep(name_, st);
-    const int changed = sqlite3_stmt_readonly(st) ? 0 : sqlite3_changes(conn_.handle());
-    sqlite3_reset(st);
-    sqlite3_clear_bindings(st);
-    return changed;
+    finish(name_, st, rc);
+    return sqlite3_stmt_readonly(st) ? 0 : sqlite3_changes(conn_.handle());
 }
 
 void Query::close()
@@ -525,7 +451,7 @@ void Query::close()
     d_->rows.reset();
     d_->clearPending();
     d_->cur = -1;
-    d_->eof = d_->bof = true;
+    d_->eof = true;
     state_ = State::Inactive;
     if (wasOpen) emit reset();
 }
@@ -543,35 +469,25 @@ void Query::setRecNo(int row)
     d_->requireOpen(name_);
     if (row < 0 || row >= d_->rows->rowCount()) fail(name_, texts::rowOutOfRange(row, d_->rows->rowCount()));
     d_->leaveEdit(*this);
-    d_->moveTo(*this, row, false, false);
+    d_->moveTo(*this, row, false);
 }
 
 bool Query::eof() const { d_->requireOpen(name_); return d_->eof; }
-
-bool Query::bof() const { d_->requireOpen(name_); return d_->bof; }
 
 void Query::first()
 {
     d_->requireOpen(name_);
     d_->leaveEdit(*this);
     const int n = d_->rows->rowCount();
-    d_->moveTo(*this, n > 0 ? 0 : -1, true, n == 0);
+    d_->moveTo(*this, n > 0 ? 0 : -1, n == 0);
 }
 
 void Query::next()
 {
     d_->requireOpen(name_);
     d_->leaveEdit(*this);
-    if (d_->cur + 1 < d_->rows->rowCount()) d_->moveTo(*this, d_->cur + 1, false, false);
+    if (d_->cur + 1 < d_->rows->rowCount()) d_->moveTo(*this, d_->cur + 1, false);
     else d_->eof = true;
-}
-
-void Query::prior()
-{
-    d_->requireOpen(name_);
-    d_->leaveEdit(*this);
-    if (d_->cur > 0) d_->moveTo(*this, d_->cur - 1, false, false);
-    else d_->bof = true;
 }
 
 void Query::last()
@@ -579,7 +495,7 @@ void Query::last()
     d_->requireOpen(name_);
     d_->leaveEdit(*this);
     const int n = d_->rows->rowCount();
-    d_->moveTo(*this, n - 1, n == 0, true);
+    d_->moveTo(*this, n - 1, true);
 }
 
 // ---- fields ----
@@ -588,7 +504,7 @@ QStringList Query::fieldNames() const
 {
     d_->requireOpen(name_);
     QStringList names;
-    for (const Table::Column& c : d_->rows->cols()) names << c.name;
+    for (const Table::Column& c : d_->rows->columns) names << c.name;
     return names;
 }
 
@@ -609,19 +525,10 @@ Value Query::field(const QString& name) const
 
 Value Query::value(int row, int col) const
 {
-    d_->requireCell(name_, row, col);
+    d_->requireOpen(name_);
+    if (!d_->rows->contains(row, col)) fail(name_, texts::cellOutOfRange(row, col));
     if (state_ == State::Edit && row == d_->cur && d_->pending[size_t(col)]) return *d_->pending[size_t(col)];
     return d_->rows->value(row, col);
-}
-
-bool Query::numberAt(int row, int col, double* out) const
-{
-    d_->requireCell(name_, row, col);
-    if (state_ != State::Edit || row != d_->cur || !d_->pending[size_t(col)]) return d_->rows->numberAt(row, col, out);
-    const Value& v = *d_->pending[size_t(col)];
-    if (v.kind() == Value::Kind::Integer) *out = double(v.asInteger());
-    else if (v.kind() == Value::Kind::Real) *out = v.asReal();
-    return v.kind() == Value::Kind::Integer || v.kind() == Value::Kind::Real;
 }
 
 size_t Query::bytes() const { return d_->rows ? d_->rows->memory() : 0; }
@@ -653,12 +560,11 @@ void Query::setField(const QString& name, const Value& v)
     // A text for a number column goes through the strict parser: the engine
     // would take "1e999" for infinity and "1e-400" for 0 without a word.
     Value value = v;
-    if (v.kind() == Value::Kind::Text && d_->rows->cols()[size_t(c)].real) {
+    if (v.kind() == Value::Kind::Text && d_->rows->columns[size_t(c)].real) {
         const std::optional<double> x = parseNumber(v.asText());
         if (!x) fail(name_, texts::fieldNotANumber(name, v.asText()));
         value = Value::real(*x);
     }
-    if (!d_->pending[size_t(c)]) ++d_->pendingCount;
     d_->pending[size_t(c)] = std::move(value);
 }
 
@@ -667,7 +573,7 @@ void Query::setField(const QString& name, const Value& v)
 static QString sameRow(const Table& t)
 {
     QString where = QStringLiteral(" WHERE rowid = ?");
-    for (const Table::Column& c : t.cols())
+    for (const Table::Column& c : t.columns)
         where += (c.sized ? QStringLiteral(" AND length(%1) IS ?") : QStringLiteral(" AND %1 IS ?")).arg(quoteIdent(c.name));
     return where;
 }
@@ -684,9 +590,9 @@ static void bindSameRow(const Table& t, sqlite3_stmt* st, int param, int row)
 static void refreshRow(Connection& conn, Table& t, const QString& selectList, int row)
 {
     try {
-        Connection::Run r(conn, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(selectList, quoteIdent(t.table)));
-        sqlite3_bind_int64(r.st, 1, t.rowids[size_t(row)]);
-        if (sqlite3_step(r.st) == SQLITE_ROW) t.set(row, r.st, 1);
+        const Statement st = prepare(conn.handle(), QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(selectList, quoteIdent(t.table)));
+        sqlite3_bind_int64(st.get(), 1, t.rowids[size_t(row)]);
+        if (sqlite3_step(st.get()) == SQLITE_ROW) t.set(row, st.get(), 1);
     } catch (const Error&) {
     }
 }
@@ -700,14 +606,9 @@ void Query::post()
     d_->requireOpen(name_);
     if (state_ != State::Edit && state_ != State::Insert) return;
     Table& t = *d_->rows;
-    QStringList cols, marks;
-    std::vector<const Value*> values;
-    for (size_t c = 0; c < t.cols().size(); ++c) {
-        if (!d_->pending[c]) continue;
-        cols << quoteIdent(t.cols()[c].name);
-        marks << QStringLiteral("?");
-        values.push_back(&*d_->pending[c]);
-    }
+    QStringList cols;
+    for (size_t c = 0; c < t.columns.size(); ++c)
+        if (d_->pending[c]) cols << quoteIdent(t.columns[c].name);
     if (state_ == State::Edit && cols.isEmpty()) {
         d_->clearPending();
         state_ = State::Browse;
@@ -718,14 +619,14 @@ void Query::post()
     if (state_ == State::Edit)
         sql = QStringLiteral("UPDATE %1 SET %2 = ?").arg(table, cols.join(QStringLiteral(" = ?, "))) + sameRow(t);
     else if (!cols.isEmpty())
-        sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(table, cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
-    {
-        Connection::Run w(conn_, sql, name_);
-        for (size_t k = 0; k < values.size(); ++k)
-            bindValue(name_, w.st, int(k + 1), *values[k], [&] { return texts::field(unquoted(cols[qsizetype(k)])); });
-        if (state_ == State::Edit) bindSameRow(t, w.st, int(values.size()) + 1, d_->cur);
-        w.done();
-    }
+        sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                  .arg(table, cols.join(QStringLiteral(", ")), QStringList(cols.size(), QStringLiteral("?")).join(QStringLiteral(", ")));
+    const Statement w = prepare(conn_.handle(), sql, name_);
+    int param = 0;
+    for (size_t c = 0; c < t.columns.size(); ++c)
+        if (d_->pending[c]) bindValue(name_, w.get(), ++param, *d_->pending[c], [&] { return texts::field(t.columns[c].name); });
+    if (state_ == State::Edit) bindSameRow(t, w.get(), param + 1, d_->cur);
+    runToEnd(w.get(), name_);
     sqlite3* h = conn_.handle();
     if (state_ == State::Edit && sqlite3_changes(h) == 0) throw RowChanged(texts::rowChanged(), 0, QString(), name_);
     const bool inserted = state_ == State::Insert;
@@ -737,7 +638,7 @@ void Query::post()
         emit rowChanged(row);
     } else {
         emit rowInserted(row);
-        d_->moveTo(*this, row, false, false);
+        d_->moveTo(*this, row, false);
     }
 }
 
@@ -767,17 +668,15 @@ void Query::deleteRow()
     if (d_->cur < 0) fail(name_, texts::nothingToDelete());
     d_->requireWritable(name_);
     Table& t = *d_->rows;
-    {
-        Connection::Run w(conn_, QStringLiteral("DELETE FROM ") + quoteIdent(t.table) + sameRow(t), name_);
-        bindSameRow(t, w.st, 1, d_->cur);
-        w.done();
-    }
+    const Statement w = prepare(conn_.handle(), QStringLiteral("DELETE FROM ") + quoteIdent(t.table) + sameRow(t), name_);
+    bindSameRow(t, w.get(), 1, d_->cur);
+    runToEnd(w.get(), name_);
     if (sqlite3_changes(conn_.handle()) == 0) throw RowChanged(texts::rowChanged(), 0, QString(), name_);
     const int row = d_->cur;
     t.remove(row);
     const int n = t.rowCount();
     d_->cur = n == 0 ? -1 : std::min(row, n - 1);
-    d_->bof = d_->eof = n == 0;
+    d_->eof = n == 0;
     emit rowRemoved(row);
     emit currentChanged(d_->cur);
 }
@@ -811,15 +710,6 @@ void runSelect(Query& q, const QString& sql)
 
 int Rows::count() const { return t_ ? t_->rowCount() : 0; }
 
-int Rows::columnCount() const { return t_ ? t_->columnCount() : 0; }
-
-QStringList Rows::names() const
-{
-    QStringList names;
-    for (int c = 0; c < columnCount(); ++c) names << t_->cols()[size_t(c)].name;
-    return names;
-}
-
 int Rows::index(const QString& name) const { return t_ ? t_->index(name) : -1; }
 
 void Rows::check(int row, int col) const
@@ -829,13 +719,6 @@ void Rows::check(int row, int col) const
 
 Value Rows::value(int row, int col) const { check(row, col); return t_->value(row, col); }
 
-Value Rows::value(int row, const QString& name) const
-{
-    const int c = index(name);
-    if (c < 0) fail(QString(), texts::noSuchField(name));
-    return value(row, c);
-}
-
 Value Rows::first(const QString& name) const
 {
     const int c = index(name);
@@ -844,14 +727,5 @@ Value Rows::first(const QString& name) const
 }
 
 bool Rows::numberAt(int row, int col, double* out) const { check(row, col); return t_->numberAt(row, col, out); }
-
-int64_t Rows::rowid(int row) const
-{
-    check(row, 0);
-    if (t_->table.isEmpty()) fail(QString(), texts::readOnlyQuery());
-    return t_->rowids[size_t(row)];
-}
-
-size_t Rows::bytes() const { return t_ ? t_->memory() : 0; }
 
 }

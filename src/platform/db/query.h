@@ -43,7 +43,6 @@ public:
     void clearSql();
     void addSql(const QString& line);
     void setSql(const QString& text);       // clearSql + addSql
-    QString sql() const;
     QStringList paramNames() const;         // lower-case, in order of first use
 
     // By name, with or without the ':'; Error if the text has no such name
@@ -58,7 +57,6 @@ public:
     int execSql();
     void close();                            // discards a pending edit
     bool isOpen() const;
-    bool active() const { return isOpen(); }
     State state() const { return state_; }
 
     // Navigation (Error when closed). Moving off a row being edited posts it
@@ -68,12 +66,10 @@ public:
     int recNo() const;                       // 0-based current row, -1 if none or closed
     void setRecNo(int row);                  // Error if out of range
     // eof: next() found no further row (the last row stays current), after
-    // last(), or empty. bof: first(), prior() found no earlier row, or empty.
+    // last(), or empty.
     bool eof() const;
-    bool bof() const;
     void first();
     void next();
-    void prior();
     void last();
 
     // Fields of the current row (Error when closed or unknown): Null without
@@ -84,9 +80,6 @@ public:
     Value field(const QString& name) const;      // Null-aware
     QString fieldText(const QString& name) const { return field(name).toText(); }
     Value value(int row, int col) const;         // for grids; Error out of range
-    // An integer or real cell as a number without making a Value (false for
-    // any other value). Error out of range.
-    bool numberAt(int row, int col, double* out) const;
     // Memory held by the rows read (0 when closed).
     size_t bytes() const;
 
@@ -132,18 +125,12 @@ public:
     Rows() = default;
     int count() const;
     bool isEmpty() const { return count() == 0; }
-    int columnCount() const;
-    QStringList names() const;
     int index(const QString& name) const;                // -1 if unknown; case-insensitive
     Value value(int row, int col) const;                 // Error out of range
-    Value value(int row, const QString& name) const;     // Error for an unknown name
     // The first row's value, Null without rows. Error for an unknown name.
     Value first(const QString& name) const;
-    // An integer or real cell as a number without making a Value (see Query).
+    // An integer or real cell as a number without making a Value; false for any other.
     bool numberAt(int row, int col, double* out) const;
-    // The table row behind a row of "select * from <table> ..." (Error otherwise).
-    int64_t rowid(int row) const;
-    size_t bytes() const;                                // memory held by the rows
 
 private:
     friend Rows select(Connection& conn, const QString& sql, const Params& params);

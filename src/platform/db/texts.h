@@ -11,7 +11,6 @@ namespace db::texts {
 inline QString notANumber(const QString& t) { return QStringLiteral("'%1' 不是有效的数字").arg(t); }
 inline QString notAnInteger(const QString& t) { return QStringLiteral("'%1' 不是有效的整数").arg(t); }
 inline QString notADate(const QString& t) { return QStringLiteral("'%1' 不是有效的日期（应为 yyyy-MM-dd 形式的真实日期）").arg(t); }
-inline QString notABoolean(const QString& t) { return QStringLiteral("'%1' 不是有效的逻辑值").arg(t); }
 // Kinds of value, for cannotConvert.
 inline QString nullKind() { return QStringLiteral("空值"); }
 inline QString integerKind() { return QStringLiteral("整数"); }
@@ -19,7 +18,6 @@ inline QString realKind() { return QStringLiteral("数字"); }
 inline QString textKind() { return QStringLiteral("文本"); }
 inline QString dateKind() { return QStringLiteral("日期"); }
 inline QString blobKind() { return QStringLiteral("二进制数据"); }
-inline QString booleanKind() { return QStringLiteral("逻辑值"); }
 inline QString cannotConvert(const QString& from, const QString& to)
 {
     return QStringLiteral("%1不能转换为%2").arg(from, to);

@@ -2,78 +2,47 @@
 #include "platform/db/convert.h"
 #include "platform/db/error.h"
 #include "platform/db/texts.h"
-#include <cmath>
 
 namespace db {
 
 namespace {
 
-QString kindName(Value::Kind k)
-{
-    switch (k) {
-    case Value::Kind::Null: return texts::nullKind();
-    case Value::Kind::Integer: return texts::integerKind();
-    case Value::Kind::Real: return texts::realKind();
-    case Value::Kind::Text: return texts::textKind();
-    case Value::Kind::Date: return texts::dateKind();
-    case Value::Kind::Blob: return texts::blobKind();
-    }
-    return QString();
-}
-
 [[noreturn]] void cannotConvert(Value::Kind from, const QString& to)
 {
-    throw Error(texts::cannotConvert(kindName(from), to));
+    // In the order of Value::Kind.
+    const QString kinds[] = {texts::nullKind(), texts::integerKind(), texts::realKind(),
+                             texts::textKind(), texts::dateKind(), texts::blobKind()};
+    throw Error(texts::cannotConvert(kinds[int(from)], to));
 }
 
 }
 
-const QByteArray& Value::BlobSource::bytes() const { if (!bytes_) bytes_ = read(); return *bytes_; }
-
-Value Value::blob(std::shared_ptr<const BlobSource> source)
+Value Value::blob(int64_t size, std::function<QByteArray()> read)
 {
     Value x(Kind::Blob);
-    x.lazy_ = std::move(source);
+    x.lazy_ = std::make_shared<Lazy>(Lazy{size, std::move(read), std::nullopt});
     return x;
 }
 
-int64_t Value::blobSize() const { if (kind_ != Kind::Blob) return 0; return lazy_ ? lazy_->size() : b_.size(); }
-
-Value Value::integer(int64_t v)
+const QByteArray& Value::asBlob() const
 {
-    Value x(Kind::Integer);
-    x.i_ = v;
-    return x;
+    if (!lazy_) return b_;
+    if (!lazy_->bytes) lazy_->bytes = lazy_->read();
+    return *lazy_->bytes;
 }
 
-Value Value::real(double v)
-{
-    Value x(Kind::Real);
-    x.d_ = v;
-    return x;
-}
+int64_t Value::blobSize() const { if (kind_ != Kind::Blob) return 0; return lazy_ ? lazy_->size : b_.size(); }
 
-Value Value::text(const QString& v)
-{
-    Value x(Kind::Text);
-    x.s_ = v.isNull() ? QString(QLatin1String("")) : v;
-    return x;
-}
+Value Value::integer(int64_t v) { return Value(Kind::Integer, v); }
 
-Value Value::date(const QDate& v)
-{
-    Value x(Kind::Date);
-    x.s_ = formatDate(v);   // "" for an invalid date; binding refuses it
-    x.dt_ = v;
-    return x;
-}
+Value Value::real(double v) { return Value(Kind::Real, 0, v); }
 
-Value Value::blob(const QByteArray& v)
-{
-    Value x(Kind::Blob);
-    x.b_ = v;
-    return x;
-}
+Value Value::text(const QString& v) { return Value(Kind::Text, 0, 0, v.isNull() ? QString(QLatin1String("")) : v); }
+
+// "" for an invalid date; binding refuses it.
+Value Value::date(const QDate& v) { return Value(Kind::Date, 0, 0, formatDate(v)); }
+
+Value Value::blob(const QByteArray& v) { return Value(Kind::Blob, 0, 0, QString(), v); }
 
 QString Value::toText() const
 {
@@ -81,8 +50,8 @@ QString Value::toText() const
     case Kind::Null: return QString();
     case Kind::Integer: return QString::number(i_);
     case Kind::Real: return formatNumber(d_);
-    case Kind::Text: return s_;
-    case Kind::Date: return formatDate(dt_);
+    case Kind::Text:
+    case Kind::Date: return s_;
     case Kind::Blob: return QStringLiteral("(BLOB)");
     }
     return QString();
@@ -98,31 +67,6 @@ double Value::toReal() const
     }
 }
 
-int64_t Value::toInteger() const
-{
-    switch (kind_) {
-    case Kind::Integer: return i_;
-    case Kind::Real:
-        // Whole values only; 2^63 itself is already out of range.
-        if (std::isfinite(d_) && std::trunc(d_) == d_ && d_ >= -9223372036854775808.0 && d_ < 9223372036854775808.0)
-            return int64_t(d_);
-        throw Error(texts::notAnInteger(formatNumber(d_)));
-    case Kind::Text: return db::toInteger(s_);
-    default: cannotConvert(kind_, texts::integerKind());
-    }
-}
-
-QDate Value::toDate() const
-{
-    switch (kind_) {
-    case Kind::Date:
-        if (!dt_.isValid()) throw Error(texts::notADate(QString()));
-        return dt_;
-    case Kind::Text: return db::toDate(s_);
-    default: cannotConvert(kind_, texts::dateKind());
-    }
-}
-
 QByteArray Value::toBlob() const
 {
     switch (kind_) {
@@ -130,22 +74,6 @@ QByteArray Value::toBlob() const
     case Kind::Blob: return asBlob();
     case Kind::Text: return s_.toUtf8();
     default: cannotConvert(kind_, texts::blobKind());
-    }
-}
-
-bool Value::toBool() const
-{
-    switch (kind_) {
-    case Kind::Null: return false;
-    case Kind::Integer: return i_ != 0;
-    case Kind::Real: return d_ != 0;
-    case Kind::Text: {
-        const QString t = s_.trimmed().toLower();
-        if (t == QLatin1String("true") || t == QLatin1String("1")) return true;
-        if (t == QLatin1String("false") || t == QLatin1String("0") || t.isEmpty()) return false;
-        throw Error(texts::notABoolean(s_));
-    }
-    default: cannotConvert(kind_, texts::booleanKind());
     }
 }
 
@@ -158,8 +86,8 @@ bool Value::operator==(const Value& o) const
     case Kind::Null: return true;
     case Kind::Integer: return i_ == o.i_;
     case Kind::Real: return d_ == o.d_;
-    case Kind::Text: return s_ == o.s_;
-    case Kind::Date: return dt_ == o.dt_;
+    case Kind::Text:
+    case Kind::Date: return s_ == o.s_;
     case Kind::Blob: return blobSize() == o.blobSize() && asBlob() == o.asBlob();
     }
     return false;

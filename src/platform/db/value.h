@@ -2,8 +2,8 @@
 #include <QByteArray>
 #include <QDate>
 #include <QString>
-#include <QVariant>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -16,22 +16,6 @@ class Value {
 public:
     enum class Kind { Null, Integer, Real, Text, Date, Blob };
 
-    // Where the bytes of a large blob come from: a query keeps such a cell
-    // unread (its row and size only), and a Value of it reads the bytes from
-    // the table when they are first asked for.
-    class BlobSource {
-    public:
-        virtual ~BlobSource() = default;
-        virtual int64_t size() const = 0;
-        // Read once, then kept; db::Error when they cannot be read as they
-        // were (db::RowChanged when the row changed meanwhile).
-        const QByteArray& bytes() const;
-    protected:
-        virtual QByteArray read() const = 0;
-    private:
-        mutable std::optional<QByteArray> bytes_;
-    };
-
     Value() = default;                      // Null
     static Value null() { return Value(); }
     static Value integer(int64_t v);
@@ -39,7 +23,11 @@ public:
     static Value text(const QString& v);    // "" stays "", never Null
     static Value date(const QDate& v);      // invalid date -> Error at bind time
     static Value blob(const QByteArray& v); // empty array = no bytes (stored as zero-length blob)
-    static Value blob(std::shared_ptr<const BlobSource> source);   // bytes read on demand
+    // A large blob a query keeps unread (its row and size only): `read`
+    // gives the bytes from the table when they are first asked for, then
+    // they are kept; db::Error when they cannot be read as they were
+    // (db::RowChanged when the row changed meanwhile).
+    static Value blob(int64_t size, std::function<QByteArray()> read);
 
     Kind kind() const { return kind_; }
     bool isNull() const { return kind_ == Kind::Null; }
@@ -49,31 +37,32 @@ public:
     QString toText() const;
     // Numeric reading; Null and non-numeric text raise Error (parsed as parseNumber does).
     double toReal() const;
-    int64_t toInteger() const;   // a REAL is truncated toward zero only if whole; else Error
-    QDate toDate() const;        // from Date or ISO text; Error otherwise
     QByteArray toBlob() const;   // Null -> empty; a lazy blob reads its bytes
     int64_t blobSize() const;    // bytes of a blob without reading them; 0 for any other kind
-    bool toBool() const;
 
     // Raw access
     int64_t asInteger() const { return i_; }
     double asReal() const { return d_; }
-    const QString& asText() const { return s_; }   // a Date gives its ISO text
-    const QByteArray& asBlob() const { return lazy_ ? lazy_->bytes() : b_; }
-    const QDate& asDate() const { return dt_; }
+    const QString& asText() const { return s_; }   // a Date gives its ISO text, "" if invalid
+    const QByteArray& asBlob() const;
 
     bool operator==(const Value& o) const;
     bool operator!=(const Value& o) const { return !(*this == o); }
 
 private:
-    explicit Value(Kind k) : kind_(k) {}
+    explicit Value(Kind k, int64_t i = 0, double d = 0, QString s = QString(), QByteArray b = QByteArray())
+        : kind_(k), i_(i), d_(d), s_(std::move(s)), b_(std::move(b)) {}
     Kind kind_ = Kind::Null;
     int64_t i_ = 0;
     double d_ = 0;
     QString s_;
     QByteArray b_;
-    QDate dt_;
-    std::shared_ptr<const BlobSource> lazy_;
+    struct Lazy {
+        int64_t size;
+        std::function<QByteArray()> read;
+        std::optional<QByteArray> bytes;
+    };
+    std::shared_ptr<Lazy> lazy_;   // shared by copies: read once
 };
 
 }
