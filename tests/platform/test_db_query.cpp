@@ -390,3 +390,22 @@ TEST_F(DbQuery, BlobsStayInTheTableUntilAskedForAndReadAsTheRowHoldsThem)
     Data1 = nullptr;
     EXPECT_THROW(orphan.toBlob(), db::Error);
 }
+
+// The rowid the query reads for itself is no column of the caller's "*":
+// an order by position still means the caller's columns.
+TEST_F(DbQuery, OrderByPositionSortsByTheCallersColumns)
+{
+    db->exec("insert into 部门表 values ('03', '甲'), ('01', '丙'), ('02', '乙')");
+    const auto order = [&](const char* sql) {
+        open(sql);
+        QStringList seen;
+        for (q().first(); !q().eof(); q().next()) seen << q().fieldText("部门编号");
+        return seen;
+    };
+    EXPECT_EQ(order("select * from 部门表 order by 1"), (QStringList{"01", "02", "03"}));
+    EXPECT_EQ(order("select * from 部门表 order by 2 desc"), (QStringList{"03", "02", "01"}));
+    // Still the table's rows: an edit reaches the row shown.
+    q().first();
+    setAndPost("部门名称", text("丁"));
+    EXPECT_EQ(all("select 部门编号 from 部门表 where 部门名称 = '丁'"), QStringList{"03"});
+}

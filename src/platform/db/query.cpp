@@ -91,18 +91,17 @@ public:
         return rowCount() - 1;
     }
 
-    // The statement's row; a table's rowid comes first.
+    // The statement's row; a table's rowid comes after the columns.
     void append(sqlite3_stmt* st)
     {
-        if (table.isEmpty()) set(appendEmpty(0), st, 0);
-        else set(appendEmpty(sqlite3_column_int64(st, 0)), st, 1);
+        set(appendEmpty(table.isEmpty() ? 0 : sqlite3_column_int64(st, columnCount())), st);
     }
 
-    // The cells of `row` from the statement's columns first, first + 1, ...
-    void set(int row, sqlite3_stmt* st, int first)
+    // The cells of `row` from the statement's first columns.
+    void set(int row, sqlite3_stmt* st)
     {
         for (int c = 0; c < columnCount(); ++c)
-            std::tie(kinds[cell(row, c)], numbers[cell(row, c)]) = read(st, first + c, columns[size_t(c)].sized);
+            std::tie(kinds[cell(row, c)], numbers[cell(row, c)]) = read(st, c, columns[size_t(c)].sized);
     }
 
     // The row's bytes stay, unused: nothing else moves.
@@ -215,8 +214,8 @@ struct Query::Impl final : Connection::StatementHolder {
     // The current text, prepared when first needed, kept until it changes.
     Statement stmt;
     QString table;                             // the plain form's table: rows can be changed
-    QString selectList;                        // what the plain form reads: "rowid, ..."
-    std::vector<Table::Column> columns;        // the plain form's, after the rowid
+    QString selectList;                        // what the plain form reads: "..., rowid"
+    std::vector<Table::Column> columns;        // the plain form's, before the rowid
     std::vector<QString> paramNames;           // by index - 1, lower case, without the marker
     QMultiHash<QString, int> paramIndex;       // the same, by name (a statement may hold hundreds)
     std::vector<std::optional<Value>> values;  // by index - 1; kept while the text is
@@ -281,8 +280,9 @@ void Query::addSql(const QString& line)
 
 void Query::setSql(const QString& text) { clearSql(); addSql(text); }
 
-// The plain form reads the table's rowid, then its columns as the table has
-// them when the text is prepared, a BLOB column by its length. Any other
+// The plain form reads the table's columns as the table has them when the
+// text is prepared, a BLOB column by its length, then its rowid: an order by
+// position still counts the caller's columns. Any other
 // text, or one the engine refuses in that form (a view), runs as written and
 // is read-only.
 void Query::Impl::prepare(const QString& query, Connection& conn)
@@ -294,10 +294,10 @@ void Query::Impl::prepare(const QString& query, Connection& conn)
     columns.clear();
     if (const auto plain = plainSelect(text)) {
         auto cols = columnsOf(conn, plain->first);
-        QStringList list{QStringLiteral("rowid")};
+        QStringList list;
         for (const Table::Column& c : cols)
             list << (c.sized ? QStringLiteral("length(%1) AS %1") : QStringLiteral("%1")).arg(quoteIdent(c.name));
-        selectList = list.join(QStringLiteral(", "));
+        selectList = (list << QStringLiteral("rowid")).join(QStringLiteral(", "));
         const QString sql = QStringLiteral("SELECT %1 FROM %2").arg(selectList, quoteIdent(plain->first)) + plain->second;
         try {
             if (!cols.empty()) stmt = db::prepare(h, sql, query);
@@ -592,7 +592,7 @@ static void refreshRow(Connection& conn, Table& t, const QString& selectList, in
     try {
         const Statement st = prepare(conn.handle(), QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(selectList, quoteIdent(t.table)));
         sqlite3_bind_int64(st.get(), 1, t.rowids[size_t(row)]);
-        if (sqlite3_step(st.get()) == SQLITE_ROW) t.set(row, st.get(), 1);
+        if (sqlite3_step(st.get()) == SQLITE_ROW) t.set(row, st.get());
     } catch (const Error&) {
     }
 }
