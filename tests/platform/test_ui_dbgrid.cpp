@@ -177,6 +177,11 @@ TEST_F(UiDBGridLook, RealColumnsShowAtMostTwoDecimalsInPlainDigits)
     q->first();
     EXPECT_EQ(q->field(QStringLiteral("je")).toReal(), 2068.9655172413795);   // stored as it was
     EXPECT_EQ(q->fieldText(QStringLiteral("je")), QStringLiteral("2068.9655172413795"));   // what an input is filled with
+
+    // Whole units: the zeros of the number itself stay.
+    grid->setDecimals(QStringLiteral("je"), 0);
+    const QStringList whole = {"2069", "100000000000000000000000", "3195", "3000", "-12", "0", "0"};
+    for (int r = 0; r < whole.size(); ++r) EXPECT_EQ(cell(r, 1), whole[r]) << r;
 }
 
 // The last column reaches the right edge, so a click anywhere on a row picks

@@ -91,8 +91,11 @@ QString formatAmount(double v, int decimals)
         char buf[32];   // to_chars: the C locale's point whatever the system's locale
         const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
         s.assign(buf, r.ptr);
-        while (s.back() == '0') s.pop_back();
-        if (s.back() == '.') s.pop_back();
+        // Zeros after the point only: with no places there is none.
+        if (s.find('.') != std::string::npos) {
+            while (s.back() == '0') s.pop_back();
+            if (s.back() == '.') s.pop_back();
+        }
     } else {
         // Past 1e15 a double has no cents: the shortest digits that read back
         // as v, padded with zeros (1e23 -> 1 and 23 zeros, not 99999999999999991611392).
