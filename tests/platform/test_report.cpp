@@ -342,3 +342,45 @@ TEST_F(ReportPdf, SalaryMonthPreviewExportAndPrint)
 }
 
 }
+
+namespace {
+
+// A card is painted long after its rows were read (pages are drawn as they
+// come into view): a photo changed or gone meanwhile is no failure of the painting.
+TEST_F(ReportPdf, APhotoChangedSinceTheRowsWereReadLeavesItsFrameEmpty)
+{
+    QImage red(40, 60, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    db::Query& q = Data1->ADOpublic;
+    q.setSql(QStringLiteral("insert into 人事表 (bh, zp) values (:a, :b)"));
+    for (const char* bh : {"mr001", "mr002", "mr003"}) {
+        q.setParam(QStringLiteral("a"), db::Value::text(QString::fromLatin1(bh)));
+        q.setParam(QStringLiteral("b"), db::Value::blob(img::encodeBmp(red)));
+        q.execSql();
+    }
+    q.setSql(QStringLiteral("select * from 人事表 order by bh"));
+    q.open();
+    const Layout l = parse(QStringLiteral(R"({"version": 1,
+      "page": {"margins": {"left": 10, "top": 10, "right": 10, "bottom": 10}},
+      "detail": {"height": 60, "cards": {"across": 1, "down": 4, "width": 90},
+                 "items": [{"type": "image", "x": 5, "y": 5, "w": 20, "h": 30, "field": "zp"}]}})"));
+    report::Document doc(l, report::Table::fromQuery(q, l), {});
+    db->exec(QStringLiteral("update 人事表 set zp = x'424d00' where bh = 'mr002'"));
+    db->exec(QStringLiteral("delete from 人事表 where bh = 'mr003'"));
+
+    QImage page(420, 594, QImage::Format_RGB32);   // 50 dpi
+    page.setDotsPerMeterX(1969);
+    page.setDotsPerMeterY(1969);
+    page.fill(Qt::white);
+    QPainter painter(&page);
+    EXPECT_NO_THROW(doc.paintPage(painter, 0));
+    painter.end();
+    const auto cards = report::Plan(l, 3).place(0);
+    ASSERT_EQ(cards.size(), 3);
+    const double k = 50 / 25.4;
+    QList<QColor> centres;
+    for (const auto& card : cards) centres << page.pixelColor(int((card.rect.x() + 15) * k), int((card.rect.y() + 20) * k));
+    EXPECT_EQ(centres, (QList<QColor>{Qt::red, Qt::white, Qt::white}));
+}
+
+}

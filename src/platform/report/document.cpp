@@ -1,6 +1,8 @@
 #include "platform/report/document.h"
 #include "platform/db/convert.h"
+#include "platform/db/error.h"
 #include "platform/db/query.h"
+#include "platform/diag/log.h"
 #include "platform/image/image.h"
 #include "platform/ui/modal.h"
 #include <QFontMetricsF>
@@ -22,14 +24,19 @@ QString noDataText() { return QStringLiteral("无数据"); }
 bool isBlank(QChar c) { return c == QLatin1Char(' ') || c == QChar(0x3000); }
 
 // A photo column holds BMP file bytes (or JPEG); anything unreadable shows as an empty frame.
+// The bytes are read from the table when a page is painted, long after the
+// rows were: a photo changed or gone since is unreadable too, not a failure
+// thrown out of the painting.
 QImage photo(const db::Value& v)
 {
     if (v.kind() != db::Value::Kind::Blob) return {};
-    const QByteArray& b = v.asBlob();
     try {
+        const QByteArray& b = v.asBlob();
         if (b.startsWith("BM")) return img::decodeBmp(b);
         if (b.startsWith("\xFF\xD8")) return img::decodeJpeg(b);
     } catch (const img::Error&) {
+    } catch (const db::Error&) {
+        diag::logCause(QStringLiteral("报表照片"));
     }
     return {};
 }
