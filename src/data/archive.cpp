@@ -404,8 +404,11 @@ bool holdsOurCopy(const QByteArray& path)
 
 void removeLeftoverCopies(const QString& folder)
 {
-    // PendingFile's names: "." + the final name + "." + six letters or digits.
-    static const QRegularExpression kName(QStringLiteral("^\\..+\\.[A-Za-z0-9]{6}$"));
+    // PendingFile's names: "." + the final name + "." + six letters or digits,
+    // drawn from both cases. Six letters of one case are rather a word that
+    // ends another program's hidden file (".places.sqlite", ".x.backup"): such
+    // a file stays, as the odd leftover named so by chance may.
+    static const QRegularExpression kName(QStringLiteral("^\\..+\\.(?![a-z]{6}$|[A-Z]{6}$)[A-Za-z0-9]{6}$"));
     const QDir dir(folder);
     for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks)) {
         if (!kName.match(name).hasMatch()) continue;

@@ -25,7 +25,8 @@ QString restoreDatabase(TData1& d, const QString& file);
 // Removes the hidden temporary copies (".<name>.XXXXXX") that a backup or
 // restore interrupted by a crash left in `folder`: only files of this user,
 // written before this run of the program began, and empty, unwritten or
-// holding a database. Nothing else is touched.
+// holding a database, and not named with six letters of one case at the end
+// (".places.sqlite" is another program's). Nothing else is touched.
 void removeLeftoverCopies(const QString& folder);
 
 // Where restoreDatabase keeps the current database: beside `live`, named

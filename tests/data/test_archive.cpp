@@ -405,3 +405,23 @@ TEST_F(ArchiveTest, LeftoverCopiesOfACrashedRunGoAndNothingElse)
     EXPECT_EQ(present(db->dir(), gone), QStringList());
     EXPECT_EQ(present(db->dir(), kept), kept);
 }
+
+// A backup may go to any folder, the home folder among them: another
+// program's hidden files there whose names end in a six-letter word are not
+// the temporary copies this program names with random letters and digits.
+TEST_F(ArchiveTest, HiddenFilesOfOtherProgramsBesideABackupStay)
+{
+    const QString folder = file("家");
+    QDir().mkpath(folder);
+    const QStringList others = {".places.sqlite", ".settings.backup", ".cache.SQLITE"};
+    sql(folder + "/" + others[0], "create table t (x); insert into t values (1)");
+    write(folder + "/" + others[1], QByteArray());
+    sql(folder + "/" + others[2], "create table t (x)");
+    const struct timeval hourAgo[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
+    for (const QString& name : others) ::utimes(QFile::encodeName(folder + "/" + name).constData(), hourAgo);
+    const QByteArray places = bytesOf(folder + "/" + others[0]);
+
+    data::backupDatabase(*Data1, folder + "/月末.bak");
+    for (const QString& name : others) EXPECT_TRUE(QFileInfo::exists(folder + "/" + name)) << name.toStdString();
+    EXPECT_EQ(bytesOf(folder + "/" + others[0]), places);
+}
