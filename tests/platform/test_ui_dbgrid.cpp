@@ -182,6 +182,10 @@ TEST_F(UiDBGridLook, RealColumnsShowAtMostTwoDecimalsInPlainDigits)
     grid->setDecimals(QStringLiteral("je"), 0);
     const QStringList whole = {"2069", "100000000000000000000000", "3195", "3000", "-12", "0", "0"};
     for (int r = 0; r < whole.size(); ++r) EXPECT_EQ(cell(r, 1), whole[r]) << r;
+    db->exec(QStringLiteral("insert into 金额 values ('大', 1234567890123456.5)"));   // past the cents
+    q->close();
+    q->open();
+    EXPECT_EQ(cell(7, 1), QStringLiteral("1234567890123456"));
 }
 
 // The last column reaches the right edge, so a click anywhere on a row picks

@@ -109,7 +109,8 @@ QString formatAmount(double v, int decimals)
         const size_t intLen = size_t(std::stoi(sci.substr(e + 1))) + 1;   // >= 16 here
         if (digits.size() < intLen) digits.append(intLen - digits.size(), '0');
         else if (digits.size() > intLen) digits.insert(intLen, 1, '.');
-        if (const size_t dot = digits.find('.'); dot != std::string::npos) digits.erase(std::min(digits.size(), dot + 1 + size_t(decimals)));
+        if (const size_t dot = digits.find('.'); dot != std::string::npos)
+            digits.erase(std::min(digits.size(), decimals > 0 ? dot + 1 + size_t(decimals) : dot));
         s = (v < 0 ? "-" : "") + digits;
     }
     if (s == "-0") s = "0";
