@@ -139,28 +139,30 @@ RowValues computeRow(const MonthInputs& in, int row)
 // are bound once for the whole run.
 class RowInsert {
 public:
-    RowInsert(db::Connection& conn, const Value& month, double qtje, double qtke, const Value& bz) : q_(conn, QString())
+    RowInsert(db::Connection& conn, const Value& month, double qtje, double qtke, const Value& bz)
+        : c_(conn, QStringLiteral("insert into 工资表 (gzyf, ygbh, ygxm, jbgz, jbf, qqj, zwjt, qtje, kgf, ylbx, sybx, ylx, ks, "
+                                  "qtke, bz) values (:gzyf, :ygbh, :ygxm, :jbgz, :jbf, :qqj, :zwjt, :qtje, :kgf, :ylbx, "
+                                  ":sybx, :ylx, :ks, :qtke, :bz)"))
     {
-        q_.setSql(QStringLiteral("insert into 工资表 (gzyf, ygbh, ygxm, jbgz, jbf, qqj, zwjt, qtje, kgf, ylbx, sybx, ylx, ks, "
-                                 "qtke, bz) values (:gzyf, :ygbh, :ygxm, :jbgz, :jbf, :qqj, :zwjt, :qtje, :kgf, :ylbx, "
-                                 ":sybx, :ylx, :ks, :qtke, :bz)"));
-        q_.setParam(QStringLiteral("gzyf"), month);
-        q_.setParam(QStringLiteral("qtje"), Value::real(qtje));
-        q_.setParam(QStringLiteral("qtke"), Value::real(qtke));
-        q_.setParam(QStringLiteral("bz"), bz);
+        c_.bind(c_.index(u"gzyf"_qs), month);
+        c_.bind(c_.index(u"qtje"_qs), Value::real(qtje));
+        c_.bind(c_.index(u"qtke"_qs), Value::real(qtke));
+        c_.bind(c_.index(u"bz"_qs), bz);
+        static const QString kNames[11] = {u"ygbh"_qs, u"ygxm"_qs, u"jbgz"_qs, u"jbf"_qs, u"qqj"_qs, u"zwjt"_qs,
+                                           u"kgf"_qs,  u"ylbx"_qs, u"sybx"_qs, u"ylx"_qs, u"ks"_qs};
+        for (int k = 0; k < 11; ++k) at_[k] = c_.index(kNames[k]);
     }
     void insert(const RowValues& v)
     {
-        static const QString kNames[11] = {u"ygbh"_qs, u"ygxm"_qs, u"jbgz"_qs, u"jbf"_qs, u"qqj"_qs, u"zwjt"_qs,
-                                           u"kgf"_qs,  u"ylbx"_qs, u"sybx"_qs, u"ylx"_qs, u"ks"_qs};
         const Value* values[11] = {&v.ygbh, &v.ygxm, &v.jbgz, &v.jbf,  &v.qqj, &v.zwjt,
                                    &v.kgf,  &v.ylbx, &v.sybx, &v.ylx, &v.ks};
-        for (int k = 0; k < 11; ++k) q_.setParam(kNames[k], *values[k]);
-        q_.execSql();
+        for (int k = 0; k < 11; ++k) c_.bind(at_[k], *values[k]);
+        c_.run();
     }
 
 private:
-    db::Query q_;
+    db::Command c_;
+    int at_[11];
 };
 
 
@@ -268,14 +270,14 @@ SettleResult settleMonth(db::Connection& conn, const QString& month)
         totals.push_back(*t);
     }
 
-    db::Query write(conn, QString());
-    write.setSql(QStringLiteral("update 工资表 set yfgz=:yfgz, ykgz=:ykgz, sfgz=:sfgz where rowid=:id"));
+    db::Command write(conn, QStringLiteral("update 工资表 set yfgz=:yfgz, ykgz=:ykgz, sfgz=:sfgz where rowid=:id"));
+    const int at[4] = {write.index(u"yfgz"_qs), write.index(u"ykgz"_qs), write.index(u"sfgz"_qs), write.index(u"id"_qs)};
     for (int row = 0; row < n; ++row) {
-        write.setParam(QStringLiteral("yfgz"), Value::integer(totals[row].gross));
-        write.setParam(QStringLiteral("ykgz"), Value::integer(totals[row].deductions));
-        write.setParam(QStringLiteral("sfgz"), Value::integer(totals[row].net));
-        write.setParam(QStringLiteral("id"), q.value(row, colId));
-        write.execSql();
+        write.bind(at[0], Value::integer(totals[row].gross));
+        write.bind(at[1], Value::integer(totals[row].deductions));
+        write.bind(at[2], Value::integer(totals[row].net));
+        write.bind(at[3], q.value(row, colId));
+        write.run();
     }
     tx.commit();
     res.written = n;

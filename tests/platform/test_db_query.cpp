@@ -1,4 +1,5 @@
 #include "dbtest.h"
+#include <cmath>
 #include <sqlite3.h>
 
 using namespace dbtest;
@@ -308,6 +309,32 @@ TEST_F(DbQuery, SelectAndExecRunOneStatementWithItsParameters)
     conn().close();   // the rows read stay
     EXPECT_EQ(r.value(0, 0), text("001"));
     EXPECT_EQ(db::exec(conn(), "delete from 部门表"), 2);
+}
+
+TEST_F(DbQuery, ACommandKeepsItsBindingsFromRunToRunAndRefusesWhatAQueryRefuses)
+{
+    // A name written twice is one parameter.
+    db::Command c(conn(), "insert into 考勤表 values (:times, :days, :late, :avg, :times)");
+    const int times = c.index("times"), days = c.index("days"), late = c.index("late"), avg = c.index("avg");
+    EXPECT_EQ(errorOf([&] { c.index("DAYS"); }), "参数 :DAYS 不存在");
+    c.bind(times, Value::real(2));
+    c.bind(days, Value::real(22));
+    c.bind(avg, Value::real(21.75));
+    EXPECT_EQ(errorOf([&] { c.run(); }), "参数 :late 没有赋值");   // never a silent Null
+    EXPECT_EQ(db->count("考勤表"), 0);
+
+    c.bind(late, Value::real(3));
+    EXPECT_EQ(c.run(), 1);
+    c.bind(late, Value::real(4));   // the others stay bound
+    EXPECT_EQ(c.run(), 1);
+    EXPECT_EQ(errorOf([&] { c.bind(avg, Value::real(std::nan(""))); }), "参数 :avg 不是有效的数字");
+    c.bind(late, text("abc"));
+    EXPECT_EQ(errorOf([&] { c.run(); }), "字段 考勤表.迟到早退次数 只能保存数字，不能保存文本");
+    c.bind(late, Value::real(5));   // a refused run leaves the command ready for the next
+    EXPECT_EQ(c.run(), 1);
+    EXPECT_EQ(all("select * from 考勤表"),
+              (QStringList{"2.0|22.0|3.0|21.75|2.0", "2.0|22.0|4.0|21.75|2.0", "2.0|22.0|5.0|21.75|2.0"}));
+    EXPECT_EQ(errorOf([&] { db::Command(conn(), "-- nothing"); }), "没有要执行的 SQL 语句");
 }
 
 // No photo, zero bytes, a small one, one of 4 KB and large ones, each of its own bytes.

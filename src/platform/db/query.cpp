@@ -209,6 +209,13 @@ static std::vector<Table::Column> columnsOf(Connection& conn, const QString& tab
 
 // ---- the query ----
 
+// A parameter's name without its marker, "?" for one without a name.
+static QString nameOf(sqlite3_stmt* st, int index)
+{
+    const char* name = sqlite3_bind_parameter_name(st, index);
+    return name ? QString::fromUtf8(name + 1) : QStringLiteral("?");
+}
+
 struct Query::Impl final : Connection::StatementHolder {
     QStringList lines;
     // The current text, prepared when first needed, kept until it changes.
@@ -216,8 +223,7 @@ struct Query::Impl final : Connection::StatementHolder {
     QString table;                             // the plain form's table: rows can be changed
     QString selectList;                        // what the plain form reads: "..., rowid"
     std::vector<Table::Column> columns;        // the plain form's, before the rowid
-    std::vector<QString> paramNames;           // by index - 1, lower case, without the marker
-    QMultiHash<QString, int> paramIndex;       // the same, by name (a statement may hold hundreds)
+    QMultiHash<QString, int> paramIndex;       // index - 1 by lower-case name (a statement may hold hundreds)
     std::vector<std::optional<Value>> values;  // by index - 1; kept while the text is
     std::shared_ptr<Table> rows;
     int cur = -1;
@@ -310,24 +316,19 @@ void Query::Impl::prepare(const QString& query, Connection& conn)
     }
     if (!stmt) stmt = db::prepare(h, text, query);
     if (!stmt) fail(query, texts::noStatement());
-    const int n = sqlite3_bind_parameter_count(stmt.get());
-    paramNames.assign(size_t(n), QString());
+    values.resize(size_t(sqlite3_bind_parameter_count(stmt.get())));
     paramIndex.clear();
-    for (int i = 0; i < n; ++i) {
-        if (const char* name = sqlite3_bind_parameter_name(stmt.get(), i + 1)) {
-            paramNames[size_t(i)] = QString::fromUtf8(name + 1).toLower();
-            paramIndex.insert(paramNames[size_t(i)], i);
-        }
-    }
-    values.resize(size_t(n));
+    for (int i = 1; i <= int(values.size()); ++i)
+        if (sqlite3_bind_parameter_name(stmt.get(), i)) paramIndex.insert(nameOf(stmt.get(), i).toLower(), i - 1);
 }
 
 QStringList Query::paramNames() const
 {
     d_->prepare(name_, conn_);
     QStringList names;
-    for (const QString& n : d_->paramNames)
-        if (!n.isEmpty() && !names.contains(n)) names << n;
+    for (int i = 1; i <= int(d_->values.size()); ++i)
+        if (sqlite3_bind_parameter_name(d_->stmt.get(), i) && !names.contains(nameOf(d_->stmt.get(), i).toLower()))
+            names << nameOf(d_->stmt.get(), i).toLower();
     return names;
 }
 
@@ -384,9 +385,9 @@ static void bindValue(const QString& query, sqlite3_stmt* st, int i, const Value
 void Query::Impl::bindParams(const QString& query)
 {
     for (size_t i = 0; i < values.size(); ++i) {
-        const QString& name = paramNames[i];
-        if (!values[i]) fail(query, texts::paramUnset(name.isEmpty() ? QStringLiteral("?") : name));
-        bindValue(query, stmt.get(), int(i + 1), *values[i], [&] { return texts::param(name); });
+        const auto name = [&] { return nameOf(stmt.get(), int(i + 1)).toLower(); };
+        if (!values[i]) fail(query, texts::paramUnset(name()));
+        bindValue(query, stmt.get(), int(i + 1), *values[i], [&] { return texts::param(name()); });
     }
 }
 
@@ -394,12 +395,12 @@ void Query::Impl::bindParams(const QString& query)
 
 // Readies the statement for its next run, which releases its read lock at
 // once; Error if the last step `rc` failed.
-static void finish(const QString& query, sqlite3_stmt* st, int rc)
+static void finish(const QString& query, sqlite3_stmt* st, int rc, bool keepBindings = false)
 {
     std::optional<Error> failed;
     if (rc != SQLITE_DONE) failed = detail::engineError(sqlite3_db_handle(st), query);
     sqlite3_reset(st);
-    sqlite3_clear_bindings(st);
+    if (!keepBindings) sqlite3_clear_bindings(st);
     if (failed) throw *failed;
 }
 
@@ -682,6 +683,35 @@ void Query::deleteRow()
 }
 
 // ---- one statement, no shared query ----
+
+Command::Command(Connection& conn, const QString& sql) : st_(prepare(conn.handle(), sql))
+{
+    if (!st_) fail(QString(), texts::noStatement());
+    bound_.assign(size_t(sqlite3_bind_parameter_count(st_.get())), false);
+}
+
+int Command::index(const QString& name) const
+{
+    const int i = sqlite3_bind_parameter_index(st_.get(), (QLatin1Char(':') + name).toUtf8().constData());
+    if (i == 0) fail(QString(), texts::noSuchParam(name));
+    return i;
+}
+
+void Command::bind(int index, const Value& v)
+{
+    bindValue(QString(), st_.get(), index, v, [&] { return texts::param(nameOf(st_.get(), index)); });
+    bound_[size_t(index - 1)] = true;
+}
+
+int Command::run()
+{
+    const auto unset = std::find(bound_.begin(), bound_.end(), false);
+    if (unset != bound_.end()) fail(QString(), texts::paramUnset(nameOf(st_.get(), int(unset - bound_.begin()) + 1)));
+    int rc;
+    while ((rc = sqlite3_step(st_.get())) == SQLITE_ROW) {}
+    finish(QString(), st_.get(), rc, true);
+    return sqlite3_changes(sqlite3_db_handle(st_.get()));
+}
 
 Rows select(Connection& conn, const QString& sql, const Params& params)
 {

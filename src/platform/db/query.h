@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <memory>
 #include <utility>
+#include <vector>
 
 namespace db {
 
@@ -17,8 +18,7 @@ using Params = QList<std::pair<QString, Value>>;
 
 // A shared query: SQL text replaced before each use, named parameters (":a",
 // found by the engine, without regard to case), a SELECT read whole with a
-// current row, and edit/post/delete of exactly the table row read. The one
-// way of running a statement:
+// current row, and edit/post/delete of exactly the table row read:
 //   q.close(); q.clearSql(); q.addSql("select * from 部门表 where 部门名称=:a");
 //   q.setParam("a", Value::text(name)); q.open();
 // Failures are db::Errors in Chinese; the query's name goes to the log only.
@@ -139,9 +139,23 @@ private:
     std::shared_ptr<const Table> t_;
 };
 
+// One statement its caller runs over and over (a month of rows): each name
+// is found once, by the engine, and values bound by that place stay bound
+// from run to run, checked as a Query checks them. Lives within one operation.
+class Command {
+public:
+    Command(Connection& conn, const QString& sql);
+    int index(const QString& name) const;   // ":name" as written; Error if none
+    void bind(int index, const Value& v);
+    int run();                              // the rows changed; Error if a parameter has no value
+private:
+    Statement st_;
+    std::vector<bool> bound_;
+};
+
 // One statement with its parameters, without a shared query: select() returns
 // the rows, exec() the rows changed. Same rules as a Query; prepared for this
-// run only (code that runs one text over and over keeps a local Query).
+// run only (code that runs one text over and over keeps a Command).
 Rows select(Connection& conn, const QString& sql, const Params& params = {});
 int exec(Connection& conn, const QString& sql, const Params& params = {});
 

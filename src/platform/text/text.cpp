@@ -1,4 +1,5 @@
 #include "platform/text/text.h"
+#include <QStringList>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -149,5 +150,38 @@ std::optional<double> parseNumber(const QString& text)
     if (res.ec != std::errc() || res.ptr != last) return std::nullopt;
     return v;
 }
+
+std::optional<int64_t> parseInteger(const QString& text)
+{
+    if (const auto core = asciiCore(text)) {
+        // from_chars takes a '-' but no '+'.
+        const bool plus = core->size() > 1 && (*core)[0] == '+' && (*core)[1] != '-';
+        const char* last = core->data() + core->size();
+        int64_t v = 0;
+        const auto [end, err] = std::from_chars(core->data() + (plus ? 1 : 0), last, v);
+        if (err == std::errc() && end == last) return v;
+    }
+    return std::nullopt;
+}
+
+std::optional<QDate> parseDate(const QString& text)
+{
+    const QStringList parts = text.split(QLatin1Char('-'));
+    if (parts.size() != 3) return std::nullopt;
+    int n[3] = {0, 0, 0};
+    for (int k = 0; k < 3; ++k) {
+        const auto core = asciiCore(parts[k]);
+        // A year of fewer than four digits is a typing slip, not year 99.
+        if (!core || (k == 0 ? core->size() != 4 : core->size() > 2)) return std::nullopt;
+        for (char c : *core) {
+            if (c < '0' || c > '9') return std::nullopt;
+            n[k] = n[k] * 10 + (c - '0');
+        }
+    }
+    const QDate d(n[0], n[1], n[2]);
+    return d.isValid() ? std::optional(d) : std::nullopt;
+}
+
+QString formatDate(const QDate& d) { return d.isValid() ? d.toString(QString::fromLatin1(kShortDateFormat)) : QString(); }
 
 }

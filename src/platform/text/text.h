@@ -1,4 +1,5 @@
 #pragma once
+#include <QDate>
 #include <QString>
 #include <optional>
 #include <string>
@@ -33,6 +34,16 @@ QString formatAmount(double v, int decimals = 2);
 // full-width digits, and values out of the double range (also those that
 // would round to zero, such as "1e-400").
 std::optional<double> parseNumber(const QString& text);
+
+// Whole numbers only (no fraction, no exponent), the same blanks and sign;
+// nullopt outside the 64-bit range.
+std::optional<int64_t> parseInteger(const QString& text);
+
+// "yyyy-MM-dd" with blanks tolerated around each number ("1999- 1- 1" ok);
+// a four-digit year, one or two digits for month and day; impossible dates
+// (2023-02-30) and anything else refused.
+std::optional<QDate> parseDate(const QString& text);
+QString formatDate(const QDate& d);   // "yyyy-MM-dd"; "" for an invalid date
 
 // The system's short date format and long time format.
 inline constexpr const char* kShortDateFormat = "yyyy-MM-dd";
