@@ -158,7 +158,7 @@ int main(int argc, char** argv)
         const auto t0 = clock::now();
         const payroll::GenerateResult g = payroll::generateMonth(Data1->ADOConnection2, QString::fromLatin1(kMonth),
                                                                  QStringLiteral("0"), QStringLiteral("0"), QString(),
-                                                                 [&] { ++failures; });
+                                                                 [&](const QString&) { ++failures; });
         const auto t1 = clock::now();
         const payroll::SettleResult s = payroll::settleMonth(Data1->ADOConnection2, QString::fromLatin1(kMonth));
         const auto t2 = clock::now();

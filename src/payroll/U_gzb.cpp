@@ -129,7 +129,7 @@ void Tfrm_gzb::Button3Click()
     const QString month = ComboBox1->text();
     const payroll::GenerateResult r = payroll::generateMonth(
         Data1->ADOConnection2, month, Edit2->text(), Edit1->text(), Edit3->text(),
-        [this] { ui::info(QStringLiteral("生成失败"), this); });
+        [this](const QString& cause) { ui::failedBecause(QStringLiteral("生成失败"), cause, this); });
     switch (r.status) {
     case payroll::GenerateStatus::NoMonth: ui::info(QStringLiteral("请选择日期"), this); break;
     case payroll::GenerateStatus::AlreadyGenerated: ui::info(QStringLiteral("该月工资已经生成"), this); break;

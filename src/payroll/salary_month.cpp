@@ -170,7 +170,7 @@ private:
 
 GenerateResult generateMonth(db::Connection& conn, const QString& month, const QString& otherAmount,
                              const QString& otherDeduction, const QString& remark,
-                             const std::function<void()>& onFailure)
+                             const std::function<void(const QString& cause)>& onFailure)
 {
     GenerateResult res;
     if (month.isEmpty()) {
@@ -210,9 +210,11 @@ GenerateResult generateMonth(db::Connection& conn, const QString& month, const Q
             // A failure that took the whole transaction with it (RAISE(ROLLBACK),
             // a full disk) ends the run: what followed would be committed row by row.
             if (!conn.inTransaction()) throw;
-            diag::logCause(QStringLiteral("工资表生成（员工编号 %1）").arg(in.assessments.value(row, in.aBh).toText()));
+            const QString bh = in.assessments.value(row, in.aBh).toText();
+            diag::logCause(QStringLiteral("工资表生成（员工编号 %1）").arg(bh));
             ++res.failed;
-            if (onFailure) onFailure();
+            // The operator must learn whose row is missing and why.
+            if (onFailure) onFailure(QStringLiteral("员工编号 %1：%2").arg(bh, diag::causeText(std::current_exception())));
         }
     }
     tx.commit();

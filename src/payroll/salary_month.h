@@ -27,12 +27,12 @@ struct GenerateResult {
 // three are the texts of the other-amount boxes, the same for every row: the
 // two amounts are read once with the strict number parser, and the remark is
 // written trimmed. An employee whose row cannot be made is rolled back to its
-// own savepoint, reported through onFailure (its cause logged) and skipped;
-// the others are committed together. An error outside an employee's own step
-// leaves the month absent.
+// own savepoint, reported through onFailure with its number and cause (also
+// logged) and skipped; the others are committed together. An error outside an
+// employee's own step leaves the month absent.
 GenerateResult generateMonth(db::Connection& conn, const QString& month, const QString& otherAmount,
                              const QString& otherDeduction, const QString& remark,
-                             const std::function<void()>& onFailure);
+                             const std::function<void(const QString& cause)>& onFailure);
 
 enum class SettleStatus {
     AlreadySettled,     // the month's first row holds a gross pay

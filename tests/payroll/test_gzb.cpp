@@ -172,6 +172,13 @@ TEST_F(GzbTest, BadOtherAmountsFailTheRunOnceAndAFailedEmployeeIsRolledBackAlone
         generate(d, "2024-01");
         EXPECT_EQ(modal->texts(), (QStringList{"生成失败", "生成失败", "生成失败"}));
         EXPECT_EQ(modal->messages[0].caption, "提示");
+        // Each box says whose row is missing and why.
+        QStringList details;
+        for (const ui::MessageRequest& m : modal->messages) details << m.detail;
+        ASSERT_EQ(details.size(), 3);
+        EXPECT_TRUE(details[0].startsWith("员工编号 mr001：") && details[0].contains("除数为零")) << details[0].toStdString();
+        EXPECT_TRUE(details[1].startsWith("员工编号 mr002：") && details[1].contains("refused")) << details[1].toStdString();
+        EXPECT_TRUE(details[2].startsWith("员工编号 mr004：") && details[2].contains("除数为零")) << details[2].toStdString();
         generate(d, "2024-01");
         EXPECT_EQ(modal->texts(), QStringList{"该月工资已经生成"});
     });
