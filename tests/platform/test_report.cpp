@@ -345,6 +345,42 @@ TEST_F(ReportPdf, SalaryMonthPreviewExportAndPrint)
 
 namespace {
 
+// The export overwrites without asking, as the system's save dialogs do: a
+// slip of the name must not turn the database, a backup or any other file
+// into a report.
+TEST_F(ReportPdf, ExportReplacesOnlyAPdfFile)
+{
+    report::RvProject p;
+    p.ProjectFile = report::programFolder() + QStringLiteral("gzt");
+    const std::unique_ptr<report::Document> doc = p.prepare();
+    const auto bytes = [](const QString& f) {
+        QFile file(f);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+    };
+    const QString notes = QDir(db->dir()).filePath(QStringLiteral("notes.pdf"));
+    QFile n(notes);
+    ASSERT_TRUE(n.open(QIODevice::WriteOnly) && n.write("payroll notes") > 0);
+    n.close();
+    db->exec(QStringLiteral("insert into 操作员信息表 values ('x', 'y')"));   // the live database, in use
+    for (const QString& target : {db->path(), notes}) {
+        const QByteArray before = bytes(target);
+        QString err;
+        EXPECT_FALSE(report::writePdf(*doc, target, &err)) << target.toStdString();
+        EXPECT_EQ(err, QStringLiteral("%1 不是PDF文件，没有覆盖它").arg(target));
+        EXPECT_EQ(bytes(target), before) << target.toStdString();
+    }
+    EXPECT_EQ(db->scalar(QStringLiteral("select count(*) from 操作员信息表")), QStringLiteral("1"));
+
+    // An empty file or an earlier PDF is replaced.
+    ASSERT_TRUE(n.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    n.close();
+    for (int i = 0; i < 2; ++i) {
+        QString err;
+        EXPECT_TRUE(report::writePdf(*doc, notes, &err)) << err.toStdString();
+        EXPECT_TRUE(bytes(notes).startsWith("%PDF-"));
+    }
+}
+
 // A card is painted long after its rows were read (pages are drawn as they
 // come into view): a photo changed or gone meanwhile is no failure of the painting.
 TEST_F(ReportPdf, APhotoChangedSinceTheRowsWereReadLeavesItsFrameEmpty)

@@ -5,6 +5,7 @@
 #include "platform/diag/log.h"
 #include "platform/image/image.h"
 #include "platform/ui/modal.h"
+#include <QFileInfo>
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>
 #include <QPainter>
@@ -472,6 +473,19 @@ bool Document::print(QPagedPaintDevice* device, int from, int to, QString* error
 
 bool writePdf(const Document& doc, const QString& path, QString* error)
 {
+    // The export overwrites without asking: only an earlier PDF (or an empty
+    // file) is replaced, never the database, a backup or a photo named by a slip.
+    if (QFileInfo(path).isFile()) {
+        QFile old(path);
+        if (!old.open(QIODevice::ReadOnly)) {
+            if (error) *error = QStringLiteral("无法读取 %1：%2").arg(path, fileProblem(old, path));
+            return false;
+        }
+        if (old.size() > 0 && old.read(5) != "%PDF-") {
+            if (error) *error = QStringLiteral("%1 不是PDF文件，没有覆盖它").arg(path);
+            return false;
+        }
+    }
     QSaveFile f(path);
     if (!f.open(QIODevice::WriteOnly)) {
         if (error) *error = QStringLiteral("无法写入 %1：%2").arg(path, fileProblem(f, path));

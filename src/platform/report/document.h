@@ -129,7 +129,8 @@ private:
 };
 
 // The whole document as a PDF file with its fonts embedded. The file is
-// replaced only when writing succeeds. False with *error set otherwise.
+// replaced only when writing succeeds, and only when it is empty or a PDF.
+// False with *error set otherwise.
 bool writePdf(const Document& doc, const QString& path, QString* error);
 
 }
