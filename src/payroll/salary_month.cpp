@@ -197,6 +197,7 @@ GenerateResult generateMonth(db::Connection& conn, const QString& month, const Q
     const Value bz = Value::text(text::trim(remark));
     const int n = in.assessments.count();
     RowInsert insert(conn, month_, *qtje, *qtke, bz);
+    QStringList failures;
     for (int row = 0; row < n; ++row) {
         try {
             const RowValues v = computeRow(in, row);
@@ -214,10 +215,14 @@ GenerateResult generateMonth(db::Connection& conn, const QString& month, const Q
             diag::logCause(QStringLiteral("工资表生成（员工编号 %1）").arg(bh));
             ++res.failed;
             // The operator must learn whose row is missing and why.
-            if (onFailure) onFailure(QStringLiteral("员工编号 %1：%2").arg(bh, diag::causeText(std::current_exception())));
+            failures << QStringLiteral("员工编号 %1：%2").arg(bh, diag::causeText(std::current_exception()));
         }
     }
     tx.commit();
+    // Reported once the month is in: a box waiting for the operator must not
+    // keep the database locked for every other copy of the program.
+    if (onFailure)
+        for (const QString& cause : failures) onFailure(cause);
     return res;
 }
 

@@ -27,9 +27,10 @@ struct GenerateResult {
 // three are the texts of the other-amount boxes, the same for every row: the
 // two amounts are read once with the strict number parser, and the remark is
 // written trimmed. An employee whose row cannot be made is rolled back to its
-// own savepoint, reported through onFailure with its number and cause (also
-// logged) and skipped; the others are committed together. An error outside an
-// employee's own step leaves the month absent.
+// own savepoint and skipped, its number and cause logged; the others are
+// committed together, and then each skipped employee is reported through
+// onFailure. An error outside an employee's own step leaves the month absent
+// and reports nothing through onFailure.
 GenerateResult generateMonth(db::Connection& conn, const QString& month, const QString& otherAmount,
                              const QString& otherDeduction, const QString& remark,
                              const std::function<void(const QString& cause)>& onFailure);

@@ -2,12 +2,14 @@
 #include "harness.h"
 #include "print.h"
 #include "payroll/U_gzb.h"
+#include "payroll/salary_month.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dbgrid.h"
 #include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QRegularExpression>
+#include <sqlite3.h>
 
 namespace {
 
@@ -184,6 +186,28 @@ TEST_F(GzbTest, BadOtherAmountsFailTheRunOnceAndAFailedEmployeeIsRolledBackAlone
     });
     EXPECT_EQ(stored("ygbh,jbf,kgf,qtje,qtke", "2024-01"), QStringList{"'mr003'|0.0|0.0|1000.0|0.0"});
     EXPECT_EQ(db->rows("select t from 日志"), QStringList{"mr003"});
+}
+
+// A failure box waits for the operator: by then the month is committed and
+// the database free for every other copy of the program.
+TEST_F(GzbTest, FailuresAreReportedOnceTheMonthIsCommitted)
+{
+    tpl("mr001");
+    tpl("mr002", 9);
+    assess("mr001", "22,0,0,0,0");
+    assess("mr002", "22,0,0,0,4");
+    db->exec("update 考勤表 set 月平均工作天数 = 0; create table 日志 (t TEXT)");
+    QStringList seen;
+    const payroll::GenerateResult r = payroll::generateMonth(
+        Data1->ADOConnection2, "2024-01", "0", "0", "", [&](const QString& cause) {
+            sqlite3* other = nullptr;
+            sqlite3_open_v2(db->path().toUtf8().constData(), &other, SQLITE_OPEN_READWRITE, nullptr);
+            const int rc = sqlite3_exec(other, "insert into 日志 values ('x')", nullptr, nullptr, nullptr);
+            sqlite3_close(other);
+            seen << QStringLiteral("%1 %2 %3").arg(cause).arg(rc).arg(db->count("工资表"));
+        });
+    EXPECT_EQ(std::pair(r.inserted, r.failed), std::pair(1, 1));
+    EXPECT_EQ(seen, QStringList{"员工编号 mr002：除数为零 0 1"});
 }
 
 TEST_F(GzbTest, ARowTheDatabaseRefusesAmongManyCostsOnlyThatEmployee)
