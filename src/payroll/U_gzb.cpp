@@ -157,7 +157,14 @@ void Tfrm_gzb::Button4Click() { close(); }
 
 void Tfrm_gzb::Button1Click()
 {
-    if (Edit1->text() == QLatin1String("0") && Edit2->text() == QLatin1String("0")) {
+    // Amounts typed but not yet added would be left out of a month that
+    // takes none once settled: the question comes up for them too.
+    auto zero = [](const ui::Edit* e) {
+        const std::optional<double> v = db::parseNumber(e->text());
+        return v && *v == 0;
+    };
+    const bool pending = !zero(Edit1) || !zero(Edit2);
+    if ((Edit1->text() == QLatin1String("0") && Edit2->text() == QLatin1String("0")) || pending) {
         if (ui::ask(QStringLiteral("确定没有其它金额或扣额吗？"), this, QStringLiteral("月工资结算")))
             jiesuan();
         else

@@ -434,6 +434,22 @@ TEST_F(GzbTest, AddPutsOtherAmountsOnTheCurrentUnsettledRow)
         EXPECT_TRUE(modal->messages.isEmpty());
         EXPECT_FALSE(d.GroupBox1->isEnabled());
 
+        // Amounts typed but not yet added: the month is not settled without a word.
+        d.DBGrid1->clickRow(0);
+        d.CheckBox1->setChecked(true);
+        d.Edit2->setText("300");
+        d.Edit3->setText("奖金");
+        modal->clear();
+        modal->answerNo();
+        d.Button1->click();
+        EXPECT_EQ(modal->texts(), QStringList{"确定没有其它金额或扣额吗？"});
+        EXPECT_EQ(db->count("工资表 where yfgz is not null"), 0);
+        EXPECT_EQ(d.Edit2->text(), "300");
+        EXPECT_TRUE(d.GroupBox1->isEnabled());
+        modal->clear();
+        d.BitBtn1->click();
+        EXPECT_TRUE(modal->messages.isEmpty());
+
         settle(d, "2024-02");
         EXPECT_EQ(modal->lastText(), "结算完毕");
         // A settled row's totals would no longer match its amounts.
@@ -442,5 +458,5 @@ TEST_F(GzbTest, AddPutsOtherAmountsOnTheCurrentUnsettledRow)
         EXPECT_EQ(modal->texts(), QStringList{"该月工资已结算，请不要重复结算"});
     });
     EXPECT_EQ(stored("ygbh,qtje,qtke,bz,yfgz,ykgz,sfgz", "2024-02"),
-              (QStringList{"'mr001'|0.0|0.0|''|2000|0|2000", "'mr002'|500.0|100.25|''|3500|100|3400"}));
+              (QStringList{"'mr001'|300.0|0.0|'奖金'|2300|0|2300", "'mr002'|500.0|100.25|''|3500|100|3400"}));
 }
