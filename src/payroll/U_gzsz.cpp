@@ -254,8 +254,8 @@ void Tfrm_gzsz::BitBtn2Click()
 
 void Tfrm_gzsz::BitBtn4Click()
 {
-    deleteCurrentRow();
-    editclear();
+    // No keeps what was typed: 删除 lies beside 保存 and 修改.
+    if (deleteCurrentRow()) editclear();
 }
 
 void Tfrm_gzsz::BitBtn3Click() { close(); }

@@ -172,12 +172,15 @@ TEST_F(GzszTest, GridRowIsShownModifiedAndDeleted)
         EXPECT_TRUE(d.GroupBox2->isEnabled());
         EXPECT_EQ(d.focusWidget(), d.Edit5);
 
+        // 删除 pressed by a slip and answered No: nothing typed is lost.
         modal->answerNo();
         d.BitBtn4->click();
-        EXPECT_EQ(d.Edit1->text(), "");   // cleared either way
+        EXPECT_EQ(d.Edit1->text(), "3000000000");
+        EXPECT_EQ(d.Edit5->text(), "x");
         EXPECT_EQ(db->count("工资模板"), 2);
         modal->answerYes();
         d.BitBtn4->click();
+        EXPECT_EQ(d.Edit1->text(), "");
     });
     EXPECT_EQ(db->rows("select 员工编号 from 工资模板"), QStringList{"mr001"});
 }
