@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QPainter>
 #include <QPrintDialog>
+#include <QPrinter>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -348,7 +349,7 @@ namespace {
 // The export overwrites without asking, as the system's save dialogs do: a
 // slip of the name must not turn the database, a backup or any other file
 // into a report.
-TEST_F(ReportPdf, ExportReplacesOnlyAPdfFile)
+TEST_F(ReportPdf, ExportAndPrintToFileReplaceOnlyAPdfFile)
 {
     report::RvProject p;
     p.ProjectFile = report::programFolder() + QStringLiteral("gzt");
@@ -370,6 +371,22 @@ TEST_F(ReportPdf, ExportReplacesOnlyAPdfFile)
         EXPECT_EQ(bytes(target), before) << target.toStdString();
     }
     EXPECT_EQ(db->scalar(QStringLiteral("select count(*) from 操作员信息表")), QStringLiteral("1"));
+
+    // Printing to one of them through the print dialog is refused the same way.
+    modal->onDialog = [&](QDialog* d) {
+        if (auto* print = qobject_cast<QPrintDialog*>(d)) {
+            print->printer()->setOutputFormat(QPrinter::PdfFormat);
+            print->printer()->setOutputFileName(db->path());
+            print->setResult(QDialog::Accepted);
+            print->hide();
+            return;
+        }
+        qobject_cast<report::PreviewDialog*>(d)->printDocument();
+    };
+    const QByteArray database = bytes(db->path());
+    p.Execute();
+    EXPECT_EQ(modal->lastText(), QStringLiteral("打印失败：%1 不是PDF文件，没有覆盖它").arg(db->path()));
+    EXPECT_EQ(bytes(db->path()), database);
 
     // An empty file or an earlier PDF is replaced.
     ASSERT_TRUE(n.open(QIODevice::WriteOnly | QIODevice::Truncate));

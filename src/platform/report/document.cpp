@@ -471,21 +471,27 @@ bool Document::print(QPagedPaintDevice* device, int from, int to, QString* error
     return p.end();
 }
 
+bool mayWritePdfTo(const QString& path, QString* error)
+{
+    // Only an earlier PDF (or an empty file) is replaced, never the database,
+    // a backup or a photo named by a slip.
+    if (!QFileInfo(path).isFile()) return true;
+    QFile old(path);
+    if (!old.open(QIODevice::ReadOnly)) {
+        if (error) *error = QStringLiteral("无法读取 %1：%2").arg(path, fileProblem(old, path));
+        return false;
+    }
+    if (old.size() > 0 && old.read(5) != "%PDF-") {
+        if (error) *error = QStringLiteral("%1 不是PDF文件，没有覆盖它").arg(path);
+        return false;
+    }
+    return true;
+}
+
 bool writePdf(const Document& doc, const QString& path, QString* error)
 {
-    // The export overwrites without asking: only an earlier PDF (or an empty
-    // file) is replaced, never the database, a backup or a photo named by a slip.
-    if (QFileInfo(path).isFile()) {
-        QFile old(path);
-        if (!old.open(QIODevice::ReadOnly)) {
-            if (error) *error = QStringLiteral("无法读取 %1：%2").arg(path, fileProblem(old, path));
-            return false;
-        }
-        if (old.size() > 0 && old.read(5) != "%PDF-") {
-            if (error) *error = QStringLiteral("%1 不是PDF文件，没有覆盖它").arg(path);
-            return false;
-        }
-    }
+    // The export overwrites without asking.
+    if (!mayWritePdfTo(path, error)) return false;
     QSaveFile f(path);
     if (!f.open(QIODevice::WriteOnly)) {
         if (error) *error = QStringLiteral("无法写入 %1：%2").arg(path, fileProblem(f, path));

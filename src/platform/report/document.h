@@ -128,8 +128,12 @@ private:
     mutable int facesDpi_ = 0;
 };
 
+// Whether a PDF may be written to path: a new file, an empty one or an
+// earlier PDF. False with *error set for anything else.
+bool mayWritePdfTo(const QString& path, QString* error);
+
 // The whole document as a PDF file with its fonts embedded. The file is
-// replaced only when writing succeeds, and only when it is empty or a PDF.
+// replaced only when writing succeeds, and only when mayWritePdfTo allows it.
 // False with *error set otherwise.
 bool writePdf(const Document& doc, const QString& path, QString* error);
 

@@ -372,6 +372,12 @@ void PreviewDialog::printDocument()
     dlg.setMinMax(1, doc_->pageCount());
     dlg.setOption(QAbstractPrintDialog::PrintCurrentPage, true);
     if (ui::execDialog(&dlg) != QDialog::Accepted) return;
+    // Printing to a file truncates it when it starts: the same rule as the export.
+    QString refused;
+    if (!printer.outputFileName().isEmpty() && !mayWritePdfTo(printer.outputFileName(), &refused)) {
+        ui::info(QStringLiteral("打印失败：") + refused, this);
+        return;
+    }
     int from = 0, to = doc_->pageCount() - 1;
     if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
         from = printer.fromPage() - 1;
