@@ -110,4 +110,34 @@ TEST_F(HtglTest, DeleteProtectsARunningContractInServiceOnly)
     EXPECT_EQ(modal->texts(), QStringList{"没有选中的合同，无法删除"});
 }
 
+
+// Null dates (a row written by another program): the dialog still lists the
+// employees, never shows two contracts at once, and a contract that has ended
+// by its state is deleted whatever its dates.
+TEST_F(HtglTest, AContractWithoutDatesIsShownWholeOrNotAtAllAndGoesByItsState)
+{
+    db->exec("insert into 人事表 (bh, sflz) values ('mr001', '否')");
+    db->exec("insert into 合同表 values ('2020001', 'mr001', null, '2020-01-01', null, '3年', '5000', '离职', '')");
+    db->exec("insert into 合同表 values ('2020002', 'mr002', '2021-02-03', '2021-02-03', null, '2年', '4000', '在职', '')");
+    contract("2020003", "2020-12-31", "在职");
+    auto dlg = hrtest::shown<Tfrm_htgl>();
+    ASSERT_EQ(modal->messages.size(), 1);
+    EXPECT_EQ(modal->messages[0].icon, ui::Icon::Error);
+    EXPECT_EQ(dlg->ComboBox1->items(), QStringList{"mr001"});
+    EXPECT_EQ(dlg->Edit1->text(), "");
+
+    dlg->DBGrid1->clickRow(2);
+    dlg->DBGrid1->clickRow(1);   // refused whole: the inputs keep the contract shown
+    EXPECT_EQ(dlg->Edit1->text() + dlg->ComboBox1->text() + dlg->Edit4->text(), "2020003mr0013年");
+    EXPECT_EQ(dlg->DateTimePicker3->date(), QDate(2020, 1, 1));
+
+    // Running, in service, no end: kept.
+    modal->clear();
+    dlg->SpeedButton7Click();
+    EXPECT_EQ(modal->texts(), QStringList{"该合同的终止日期无法识别，不能删除！"});
+    dlg->DBGrid1->clickRow(0);
+    dlg->SpeedButton7Click();
+    EXPECT_EQ(db->rows("select 合同编号 from 合同表 order by rowid"), (QStringList{"2020002", "2020003"}));
+}
+
 }
