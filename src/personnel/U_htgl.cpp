@@ -6,6 +6,7 @@
 #include "platform/db/query.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dbgrid.h"
+#include "platform/ui/errors.h"
 #include "platform/ui/modal.h"
 #include "platform/text/text.h"
 #include <QDate>
@@ -121,13 +122,16 @@ void Tfrm_htgl::SpeedButton4Click()
     try {
         insertInputs(QStringLiteral("insert into 合同表 (合同编号, 员工编号, 登记日期, 合同开始日期, 合同结束日期, "
                                     "合同期限, 合同期工资, 状态, 备注) values (:a,:b,:c,:d,:e,:f,:g,:h,:i)"));
-        FormShow();
-        ui::info(QStringLiteral("保存成功"), this);
-        setSaving(false);
-        editclear();
     } catch (...) {
         ui::failed(QStringLiteral("合同保存"), QStringLiteral("保存失败"), this);
+        return;
     }
+    // Stored: a reload that fails is shown as its own error, never as a
+    // failed save that invites a second, duplicate contract.
+    setSaving(false);
+    ui::guarded(this, [this] { FormShow(); });
+    ui::info(QStringLiteral("保存成功"), this);
+    editclear();
 }
 
 void Tfrm_htgl::SpeedButton1Click()

@@ -138,6 +138,17 @@ TEST_F(HtglTest, AContractWithoutDatesIsShownWholeOrNotAtAllAndGoesByItsState)
     dlg->DBGrid1->clickRow(0);
     dlg->SpeedButton7Click();
     EXPECT_EQ(db->rows("select 合同编号 from 合同表 order by rowid"), (QStringList{"2020002", "2020003"}));
+
+    // A save whose reload cannot show the first contract is still a save.
+    dlg->SpeedButton5->click();
+    hrtest::setTexts({{dlg->ComboBox1, "mr001"}, {dlg->Edit4, "1年"}, {dlg->Edit2, "3000"}, {dlg->ComboBox2, "在职"}});
+    modal->clear();
+    dlg->SpeedButton4->click();
+    ASSERT_EQ(modal->messages.size(), 2);
+    EXPECT_EQ(modal->messages[0].icon, ui::Icon::Error);
+    EXPECT_EQ(modal->lastText(), "保存成功");
+    EXPECT_FALSE(dlg->SpeedButton4->isEnabled());
+    EXPECT_EQ(db->count("合同表"), 3);
 }
 
 }
