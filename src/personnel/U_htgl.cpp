@@ -65,7 +65,8 @@ void Tfrm_htgl::FormShow()
     // Listed first: a first contract that cannot be shown must not cost the list.
     const db::Rows numbers = db::select(Data1->ADOConnection2, QStringLiteral("select distinct bh from 人事表"));
     for (int r = 0; r < numbers.count(); ++r) ComboBox1->addItem(numbers.value(r, 0).toText());
-    if (!query().field(QStringLiteral("合同编号")).isNull())
+    // A contract without a number is still there to be shown.
+    if (!query().isEmpty())
         editvalue();
     else
         ui::info(QStringLiteral("数据库中没有数据，请添加数据！"), this);

@@ -111,10 +111,10 @@ TEST_F(HtglTest, DeleteProtectsARunningContractInServiceOnly)
 }
 
 
-// Null dates (a row written by another program): the dialog still lists the
+// Null dates and numbers (rows written by another program): the dialog still lists the
 // employees, never shows two contracts at once, and a contract that has ended
 // by its state is deleted whatever its dates.
-TEST_F(HtglTest, AContractWithoutDatesIsShownWholeOrNotAtAllAndGoesByItsState)
+TEST_F(HtglTest, AContractWithMissingValuesIsShownWholeOrNotAtAllAndGoesByItsState)
 {
     db->exec("insert into 人事表 (bh, sflz) values ('mr001', '否')");
     db->exec("insert into 合同表 values ('2020001', 'mr001', null, '2020-01-01', null, '3年', '5000', '离职', '')");
@@ -149,6 +149,14 @@ TEST_F(HtglTest, AContractWithoutDatesIsShownWholeOrNotAtAllAndGoesByItsState)
     EXPECT_EQ(modal->lastText(), "保存成功");
     EXPECT_FALSE(dlg->SpeedButton4->isEnabled());
     EXPECT_EQ(db->count("合同表"), 3);
+
+    // A first contract without a number is shown, not taken for an empty table.
+    db->exec("delete from 合同表 where 合同结束日期 is null");
+    db->exec("update 合同表 set 合同编号 = null");
+    modal->clear();
+    dlg = hrtest::shown<Tfrm_htgl>();
+    EXPECT_TRUE(modal->messages.isEmpty());
+    EXPECT_EQ(dlg->ComboBox1->text() + dlg->Edit4->text(), "mr0013年");
 }
 
 }
