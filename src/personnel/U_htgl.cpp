@@ -6,6 +6,7 @@
 #include "platform/db/query.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dbgrid.h"
+#include "platform/ui/errors.h"
 #include "platform/ui/modal.h"
 #include "platform/text/text.h"
 #include <QDate>
@@ -61,12 +62,24 @@ void Tfrm_htgl::FormShow()
     ComboBox1->clearItems();
     ComboBox1->setText(QString());
     reload(QStringLiteral("select * from 合同表"));
-    if (!query().field(QStringLiteral("合同编号")).isNull())
+    // Listed first: a first contract that cannot be shown must not cost the list.
+    const db::Rows numbers = db::select(Data1->ADOConnection2, QStringLiteral("select distinct bh from 人事表"));
+    for (int r = 0; r < numbers.count(); ++r) ComboBox1->addItem(numbers.value(r, 0).toText());
+    // A contract without a number is still there to be shown.
+    if (!query().isEmpty())
         editvalue();
     else
         ui::info(QStringLiteral("数据库中没有数据，请添加数据！"), this);
-    const db::Rows numbers = db::select(Data1->ADOConnection2, QStringLiteral("select distinct bh from 人事表"));
-    for (int r = 0; r < numbers.count(); ++r) ComboBox1->addItem(numbers.value(r, 0).toText());
+}
+
+void Tfrm_htgl::editvalue()
+{
+    // Each date is read before any input changes: a date the pickers cannot
+    // show stops the load whole, rather than leaving inputs of two contracts
+    // for 修改 to write.
+    for (const QString& f : {QStringLiteral("登记日期"), QStringLiteral("合同开始日期"), QStringLiteral("合同结束日期")})
+        db::toDate(query().field(f).toText());
+    GridForm::editvalue();
 }
 
 void Tfrm_htgl::editclear()
@@ -110,13 +123,16 @@ void Tfrm_htgl::SpeedButton4Click()
     try {
         insertInputs(QStringLiteral("insert into 合同表 (合同编号, 员工编号, 登记日期, 合同开始日期, 合同结束日期, "
                                     "合同期限, 合同期工资, 状态, 备注) values (:a,:b,:c,:d,:e,:f,:g,:h,:i)"));
-        FormShow();
-        ui::info(QStringLiteral("保存成功"), this);
-        setSaving(false);
-        editclear();
     } catch (...) {
         ui::failed(QStringLiteral("合同保存"), QStringLiteral("保存失败"), this);
+        return;
     }
+    // Stored: a reload that fails is shown as its own error, never as a
+    // failed save that invites a second, duplicate contract.
+    setSaving(false);
+    ui::guarded(this, [this] { FormShow(); });
+    ui::info(QStringLiteral("保存成功"), this);
+    editclear();
 }
 
 void Tfrm_htgl::SpeedButton1Click()
@@ -136,16 +152,18 @@ void Tfrm_htgl::SpeedButton7Click()
         ui::info(QStringLiteral("没有选中的合同，无法删除"), this);
         return;
     }
-    const QString state = q.field(QStringLiteral("状态")).toText();
-    const auto end = db::parseDate(q.field(QStringLiteral("合同结束日期")).toText());
-    // An end date that cannot be read must never count as passed.
-    if (!end) {
-        ui::info(QStringLiteral("该合同的终止日期无法识别，不能删除！"), this);
-        return;
-    }
-    if (QDate::currentDate() < *end && state == QStringLiteral("在职")) {
-        ui::info(QStringLiteral("该员工的合同期还未满，不能删除！"), this);
-        return;
+    // Only a contract in service is kept until its end; any other goes, whatever its dates.
+    if (q.field(QStringLiteral("状态")).toText() == QStringLiteral("在职")) {
+        const auto end = db::parseDate(q.field(QStringLiteral("合同结束日期")).toText());
+        // An end date that cannot be read must never count as passed.
+        if (!end) {
+            ui::info(QStringLiteral("该合同的终止日期无法识别，不能删除！"), this);
+            return;
+        }
+        if (QDate::currentDate() < *end) {
+            ui::info(QStringLiteral("该员工的合同期还未满，不能删除！"), this);
+            return;
+        }
     }
     q.deleteRow();
 }

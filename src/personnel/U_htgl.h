@@ -30,6 +30,7 @@ public:
     ui::Memo* Memo1;                     // 备注
 
     void FormShow() override;
+    void editvalue() override;
     void editclear() override;
     void SpeedButton5Click();            // 添加: propose the next number
     void SpeedButton4Click();            // 保存: insert

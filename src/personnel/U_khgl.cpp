@@ -2,6 +2,7 @@
 #include "data/U_data.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dbgrid.h"
+#include "platform/ui/errors.h"
 #include "platform/ui/modal.h"
 #include "platform/text/text.h"
 
@@ -51,14 +52,19 @@ void Tfrm_khgl::SpeedButton4Click()
         insertInputs(QStringLiteral("insert into 考核表 (员工编号, 出勤天数, 请假天数, 迟到次数, 早退次数, 旷工天数, "
                                     "加班时数, 考核等级, 考核分值, 考核人, 考核月份, 考核评价) "
                                     "values (:a,:b,:c,:d,:e,:f,:g,:h,:i,:j,:k,:l)"));
-        ui::info(QStringLiteral("保存成功"), this);
+    } catch (...) {
+        ui::failed(QStringLiteral("考核记录保存"), QStringLiteral("保存失败"), this);
+        return;
+    }
+    ui::info(QStringLiteral("保存成功"), this);
+    // Stored: a reload that fails is its own error, never "保存失败", which
+    // would invite a second record and a second salary row for the month.
+    ui::guarded(this, [this] {
         FormShow();
         // The inputs still show the new record: it becomes the current row, so a
         // following 修改 reaches it and not the first record of the list.
         query().last();
-    } catch (...) {
-        ui::failed(QStringLiteral("考核记录保存"), QStringLiteral("保存失败"), this);
-    }
+    });
 }
 
 void Tfrm_khgl::SpeedButton1Click()

@@ -110,4 +110,53 @@ TEST_F(HtglTest, DeleteProtectsARunningContractInServiceOnly)
     EXPECT_EQ(modal->texts(), QStringList{"没有选中的合同，无法删除"});
 }
 
+
+// Null dates and numbers (rows written by another program): the dialog still lists the
+// employees, never shows two contracts at once, and a contract that has ended
+// by its state is deleted whatever its dates.
+TEST_F(HtglTest, AContractWithMissingValuesIsShownWholeOrNotAtAllAndGoesByItsState)
+{
+    db->exec("insert into 人事表 (bh, sflz) values ('mr001', '否')");
+    db->exec("insert into 合同表 values ('2020001', 'mr001', null, '2020-01-01', null, '3年', '5000', '离职', '')");
+    db->exec("insert into 合同表 values ('2020002', 'mr002', '2021-02-03', '2021-02-03', null, '2年', '4000', '在职', '')");
+    contract("2020003", "2020-12-31", "在职");
+    auto dlg = hrtest::shown<Tfrm_htgl>();
+    ASSERT_EQ(modal->messages.size(), 1);
+    EXPECT_EQ(modal->messages[0].icon, ui::Icon::Error);
+    EXPECT_EQ(dlg->ComboBox1->items(), QStringList{"mr001"});
+    EXPECT_EQ(dlg->Edit1->text(), "");
+
+    dlg->DBGrid1->clickRow(2);
+    dlg->DBGrid1->clickRow(1);   // refused whole: the inputs keep the contract shown
+    EXPECT_EQ(dlg->Edit1->text() + dlg->ComboBox1->text() + dlg->Edit4->text(), "2020003mr0013年");
+    EXPECT_EQ(dlg->DateTimePicker3->date(), QDate(2020, 1, 1));
+
+    // Running, in service, no end: kept.
+    modal->clear();
+    dlg->SpeedButton7Click();
+    EXPECT_EQ(modal->texts(), QStringList{"该合同的终止日期无法识别，不能删除！"});
+    dlg->DBGrid1->clickRow(0);
+    dlg->SpeedButton7Click();
+    EXPECT_EQ(db->rows("select 合同编号 from 合同表 order by rowid"), (QStringList{"2020002", "2020003"}));
+
+    // A save whose reload cannot show the first contract is still a save.
+    dlg->SpeedButton5->click();
+    hrtest::setTexts({{dlg->ComboBox1, "mr001"}, {dlg->Edit4, "1年"}, {dlg->Edit2, "3000"}, {dlg->ComboBox2, "在职"}});
+    modal->clear();
+    dlg->SpeedButton4->click();
+    ASSERT_EQ(modal->messages.size(), 2);
+    EXPECT_EQ(modal->messages[0].icon, ui::Icon::Error);
+    EXPECT_EQ(modal->lastText(), "保存成功");
+    EXPECT_FALSE(dlg->SpeedButton4->isEnabled());
+    EXPECT_EQ(db->count("合同表"), 3);
+
+    // A first contract without a number is shown, not taken for an empty table.
+    db->exec("delete from 合同表 where 合同结束日期 is null");
+    db->exec("update 合同表 set 合同编号 = null");
+    modal->clear();
+    dlg = hrtest::shown<Tfrm_htgl>();
+    EXPECT_TRUE(modal->messages.isEmpty());
+    EXPECT_EQ(dlg->ComboBox1->text() + dlg->Edit4->text(), "mr0013年");
+}
+
 }

@@ -84,6 +84,16 @@ TEST_F(KhglTest, SaveStoresTrimmedNumbersAllowsDuplicatesAndRefusesOtherFigures)
     dlg->SpeedButton4->click();
     EXPECT_EQ(modal->lastText(), "保存成功");
     EXPECT_EQ(dlg->DBGrid1->model()->rowCount(), 3);
+
+    // Stored but not listed again (the employees cannot be read): saved, not "保存失败".
+    db->exec("alter table 人事表 rename to 人事表_");
+    modal->clear();
+    dlg->ComboBox1->setText("mr002");
+    dlg->SpeedButton4->click();
+    ASSERT_EQ(modal->messages.size(), 2);
+    EXPECT_EQ(modal->messages[0].text, "保存成功");
+    EXPECT_EQ(modal->messages[1].icon, ui::Icon::Error);
+    EXPECT_EQ(db->count("考核表"), 4);
 }
 
 TEST_F(KhglTest, ModifyAndDeleteReachOnlyTheClickedOfTwoIdenticalRecords)
