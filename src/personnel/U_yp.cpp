@@ -262,16 +262,9 @@ void Tfrm_yp::BitBtn7Click()
     const ApplicantInputs applicant{Edit2->text(),     ComboBox2->text(), ComboBox1->text(),
                                     ComboBox3->text(), MaskEdit1->text(), Edit7->text(),
                                     Edit11->text(),    Edit12->text(),    Edit8->text()};
-    Tfrm_xygdj::Result hired;
-    ui::guarded(this, [&] { ui::openDialog(frm_xygdj, this, applicant, &hired); });
-    // Exactly the hired applicant goes, and only once the employee is saved.
-    if (hired.saved) {
-        try {
-            removeLoaded();
-        } catch (const std::exception&) {
-            ui::failed(QStringLiteral("聘用后删除应聘人"), QStringLiteral("系统出错！"), this);
-        }
-    }
+    // Exactly the hired applicant goes, together with the employee's save:
+    // when it cannot (another copy changed or removed it), nothing is saved.
+    ui::guarded(this, [&] { ui::openDialog(frm_xygdj, this, applicant, [this] { removeLoaded(); }); });
     close();
 }
 
