@@ -111,6 +111,25 @@ TEST_F(YpTest, NumbersPastYp999AndSaveEnabledExactlyWhileTheTwelveInputsHaveText
     });
     EXPECT_EQ(db->count("应聘信息表"), 5);
     EXPECT_TRUE(modal->messages.isEmpty());
+
+    // The number proposed is taken meanwhile by another copy of the program:
+    // no second yp1001, and the inputs stay for the next number.
+    applicant(0, [&](Tfrm_yp* f) {
+        f->BitBtn1->click();
+        for (QWidget* w : QList<QWidget*>{f->Edit2, f->Memo1, f->Edit6, f->Edit7, f->Edit8, f->Edit9, f->Edit10, f->Edit11, f->Edit12})
+            ui::setControlText(w, "x");
+        hrtest::typeText(f->ComboBox2, "男");
+        hrtest::typeText(f->ComboBox1, "汉");
+        db->exec("insert into 应聘信息表 (编号, 姓名) values ('yp1001', '别人')");
+        f->BitBtn2->click();
+        EXPECT_TRUE(f->isVisible());
+        EXPECT_EQ(f->Edit2->text(), "x");
+        f->BitBtn1->click();
+        f->BitBtn2->click();
+    });
+    EXPECT_EQ(modal->texts(), (QStringList{"编号yp1001已经存在，应聘信息没有保存，请重新添加！", "保存成功"}));
+    EXPECT_EQ(db->rows("select 编号, 姓名 from 应聘信息表 where 编号 in ('yp1001', 'yp1002')"),
+              (QStringList{"yp1001|别人", "yp1002|x"}));
 }
 
 TEST_F(YpTest, ABirthDateThatDoesNotExistIsRefusedAndTheInputsStay)
