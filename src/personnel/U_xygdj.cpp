@@ -252,9 +252,10 @@ int Tfrm_xygdj::openMode() const { return session().OpenMode; }
 
 Tfrm_xygdj::Tfrm_xygdj(QWidget* owner, db::Query& employee) : Tfrm_xygdj(owner) { loadEmployee(employee); }
 
-Tfrm_xygdj::Tfrm_xygdj(QWidget* owner, const ApplicantInputs& applicant, Result* result) : Tfrm_xygdj(owner)
+Tfrm_xygdj::Tfrm_xygdj(QWidget* owner, const ApplicantInputs& applicant, std::function<void()> withSave)
+    : Tfrm_xygdj(owner)
 {
-    result_ = result;
+    withSave_ = std::move(withSave);
     takeApplicant(applicant);
 }
 
@@ -353,6 +354,7 @@ void Tfrm_xygdj::BitBtn1Click()
     // failure keeps the dialog open with what the operator typed.
     if (!personnel::acceptInputs(fields_, this)) return;
     const QString bh = text::trim(Edit1->text());
+    bool taken = false;
     try {
         QStringList columns, markers;
         db::Params values;
@@ -372,15 +374,21 @@ void Tfrm_xygdj::BitBtn1Click()
                                 "where not exists (select 1 from 人事表 where bh = :bh)")
                      .arg(columns.join(QLatin1Char(',')), markers.join(QLatin1Char(','))));
         for (const auto& [column, v] : values) q.setParam(column, v);
-        if (q.execSql() == 0) {
-            ui::info(QStringLiteral("编号%1已经存在，员工信息没有保存，请重新添加！").arg(bh), this);
-            return;
+        // A hire is whole or not at all: never an employee beside the applicant still waiting.
+        db::Transaction tx(Data1->ADOConnection2);
+        taken = q.execSql() == 0;
+        if (!taken) {
+            if (withSave_) withSave_();
+            tx.commit();
         }
     } catch (const std::exception&) {
         ui::failed(QStringLiteral("员工登记保存"), QStringLiteral("系统出错！"), this);
         return;
     }
-    if (result_) *result_ = Result{true, bh};
+    if (taken) {
+        ui::info(QStringLiteral("编号%1已经存在，员工信息没有保存，请重新添加！").arg(bh), this);
+        return;
+    }
     editclear();
     ui::info(QStringLiteral("保存成功！"), this);
     done(QDialog::Accepted);

@@ -3,6 +3,7 @@
 #include "platform/db/value.h"
 #include "platform/ui/form.h"
 #include <QImage>
+#include <functional>
 
 namespace ui { class Button; class ComboBox; class Edit; class MaskEdit; class Memo; }
 class QFrame;
@@ -31,17 +32,13 @@ struct ApplicantInputs {
 class Tfrm_xygdj : public ui::Form {
     Q_OBJECT
 public:
-    // What a hire learns of the save.
-    struct Result {
-        bool saved = false;
-        QString bh;             // the number saved
-    };
-
     explicit Tfrm_xygdj(QWidget* owner = nullptr);
     // OpenMode 1: the current row of `employee` (the browse's list), if any.
     Tfrm_xygdj(QWidget* owner, db::Query& employee);
-    // OpenMode 2: the applicant's inputs; `result` learns whether the employee was saved.
-    Tfrm_xygdj(QWidget* owner, const ApplicantInputs& applicant, Result* result = nullptr);
+    // OpenMode 2: the applicant's inputs. `withSave` (the applicant's
+    // removal) runs in the insert's transaction: if it fails, the employee
+    // is not saved either.
+    Tfrm_xygdj(QWidget* owner, const ApplicantInputs& applicant, std::function<void()> withSave = {});
 
     // The entry points of the two constructors above.
     void loadEmployee(db::Query& employee);
@@ -130,7 +127,7 @@ private:
     QImage picture_;            // what Image1 shows
     bool photoReplaced_ = false;
     db::Query* employee_ = nullptr;   // OpenMode 1: whose current row was loaded
-    Result* result_ = nullptr;
+    std::function<void()> withSave_;
 };
 
 extern Tfrm_xygdj* frm_xygdj;

@@ -196,10 +196,15 @@ void Tfrm_yp::BitBtn2Click()
         }
         db::Query& q = Data1->ADOQuery1;
         q.close();
-        q.setSql(QStringLiteral("insert into 应聘信息表 (%1) values(%2)")
+        q.setSql(QStringLiteral("insert into 应聘信息表 (%1) select %2 "
+                                // The proposal reserves nothing: another copy may have saved this number since.
+                                "where not exists (select 1 from 应聘信息表 where 编号 = :a)")
                      .arg(columns.join(QLatin1Char(',')), markers.join(QLatin1Char(','))));
         for (int i = 0; i < fields_.size(); ++i) q.setParam(QChar(u'a' + i), personnel::insertValue(fields_[i]));
-        q.execSql();
+        if (q.execSql() == 0) {
+            ui::info(QStringLiteral("编号%1已经存在，应聘信息没有保存，请重新添加！").arg(text::trim(Edit1->text())), this);
+            return;
+        }
     } catch (const std::exception&) {
         ui::failed(QStringLiteral("应聘信息表保存"), QStringLiteral("保存失败"), this);
         return;
@@ -262,16 +267,9 @@ void Tfrm_yp::BitBtn7Click()
     const ApplicantInputs applicant{Edit2->text(),     ComboBox2->text(), ComboBox1->text(),
                                     ComboBox3->text(), MaskEdit1->text(), Edit7->text(),
                                     Edit11->text(),    Edit12->text(),    Edit8->text()};
-    Tfrm_xygdj::Result hired;
-    ui::guarded(this, [&] { ui::openDialog(frm_xygdj, this, applicant, &hired); });
-    // Exactly the hired applicant goes, and only once the employee is saved.
-    if (hired.saved) {
-        try {
-            removeLoaded();
-        } catch (const std::exception&) {
-            ui::failed(QStringLiteral("聘用后删除应聘人"), QStringLiteral("系统出错！"), this);
-        }
-    }
+    // Exactly the hired applicant goes, together with the employee's save:
+    // when it cannot (another copy changed or removed it), nothing is saved.
+    ui::guarded(this, [&] { ui::openDialog(frm_xygdj, this, applicant, [this] { removeLoaded(); }); });
     close();
 }
 

@@ -54,8 +54,8 @@ public:
     void BitBtn4Click() { editclear(); }
     void BitBtn3Click();        // 修改, then close with Changed
     void BitBtn6Click();        // 删除, then close
-    // 聘用 through the employee dialog; once it saved the employee, the
-    // applicant goes. Then close.
+    // 聘用 through the employee dialog; the applicant goes with the
+    // employee's save, or neither is written. Then close.
     void BitBtn7Click();
 
     // The save-enabling rule, run on every change of a watched input.

@@ -111,6 +111,25 @@ TEST_F(YpTest, NumbersPastYp999AndSaveEnabledExactlyWhileTheTwelveInputsHaveText
     });
     EXPECT_EQ(db->count("应聘信息表"), 5);
     EXPECT_TRUE(modal->messages.isEmpty());
+
+    // The number proposed is taken meanwhile by another copy of the program:
+    // no second yp1001, and the inputs stay for the next number.
+    applicant(0, [&](Tfrm_yp* f) {
+        f->BitBtn1->click();
+        for (QWidget* w : QList<QWidget*>{f->Edit2, f->Memo1, f->Edit6, f->Edit7, f->Edit8, f->Edit9, f->Edit10, f->Edit11, f->Edit12})
+            ui::setControlText(w, "x");
+        hrtest::typeText(f->ComboBox2, "男");
+        hrtest::typeText(f->ComboBox1, "汉");
+        db->exec("insert into 应聘信息表 (编号, 姓名) values ('yp1001', '别人')");
+        f->BitBtn2->click();
+        EXPECT_TRUE(f->isVisible());
+        EXPECT_EQ(f->Edit2->text(), "x");
+        f->BitBtn1->click();
+        f->BitBtn2->click();
+    });
+    EXPECT_EQ(modal->texts(), (QStringList{"编号yp1001已经存在，应聘信息没有保存，请重新添加！", "保存成功"}));
+    EXPECT_EQ(db->rows("select 编号, 姓名 from 应聘信息表 where 编号 in ('yp1001', 'yp1002')"),
+              (QStringList{"yp1001|别人", "yp1002|x"}));
 }
 
 TEST_F(YpTest, ABirthDateThatDoesNotExistIsRefusedAndTheInputsStay)
@@ -291,4 +310,33 @@ TEST_F(YpTest, HireCopiesTheApplicantAndRemovesExactlyItOnlyAfterASave)
     EXPECT_EQ(rowids(), (QStringList{"1", "4"}));
     EXPECT_EQ(db->count("人事表"), 3);
     EXPECT_EQ(session().OpenMode, 0);
+}
+
+TEST_F(YpTest, AHireSavesTheEmployeeOnlyTogetherWithTheApplicantsRemoval)
+{
+    // Another copy of the program changes or removes the applicant while the
+    // employee dialog is open: no employee beside an applicant still waiting
+    // (to be hired twice), nor one hired from a row that is gone.
+    seed();
+    const QStringList changes = {"update 应聘信息表 set 联系电话 = '020-9' where rowid = 4",
+                                 "delete from 应聘信息表 where rowid = 4"};
+    for (const QString& change : changes) {
+        modal->clear();
+        fromBrowse(3, [](Tfrm_yp* f) { f->BitBtn7->click(); }, [&](Tfrm_xygdj* x) {
+            for (ui::ComboBox* c : {x->ComboBox7, x->ComboBox2, x->ComboBox3, x->ComboBox4, x->ComboBox5, x->ComboBox6})
+                c->setText("x");
+            for (ui::Edit* e : {x->Edit9, x->Edit5, x->Edit12, x->Edit16, x->Edit10}) e->setText("y");
+            db->exec(change);
+            x->BitBtn1->click();
+            EXPECT_TRUE(x->isVisible());
+            EXPECT_EQ(x->Edit2->text(), "王五");
+        });
+        EXPECT_EQ(modal->texts(), QStringList{"系统出错！"}) << change.toStdString();
+        EXPECT_FALSE(modal->messages[0].detail.isEmpty());
+        EXPECT_EQ(db->count("人事表"), 0) << change.toStdString();
+        if (change == changes[0]) {   // as the other copy left it, to be hired afresh
+            EXPECT_EQ(db->rows("select 联系电话 from 应聘信息表 where rowid = 4"), QStringList{"020-9"});
+        }
+    }
+    EXPECT_EQ(rowids(), (QStringList{"1", "2", "3"}));
 }
