@@ -38,13 +38,18 @@ bool Tfrm_gly::nameGiven()
     return false;
 }
 
+// The login refuses an empty password box, and blanks are trimmed away: an
+// operator stored without a password could not log in.
+bool Tfrm_gly::passwordGiven()
+{
+    if (!text::trim(Edit2->text()).isEmpty()) return true;
+    ui::info(QStringLiteral("请输入操作员密码"), this);
+    return false;
+}
+
 void Tfrm_gly::SpeedButton1Click()
 {
-    if (!nameGiven()) return;
-    if (Edit2->text().isEmpty()) {
-        ui::info(QStringLiteral("请输入操作员密码"), this);
-        return;
-    }
+    if (!nameGiven() || !passwordGiven()) return;
     db::Query& q = query();
     q.close();
     q.setSql(QStringLiteral("select * from 操作员信息表 where 操作员名称=:a"));
@@ -70,7 +75,7 @@ void Tfrm_gly::SpeedButton2Click()
 {
     // The boxes start empty and are emptied after every action: without this
     // one click would overwrite the selected operator with nothing.
-    if (!nameGiven()) return;
+    if (!nameGiven() || !passwordGiven()) return;
     postInputs();
     ui::info(QStringLiteral("修改成功"), this);
     editclear();
