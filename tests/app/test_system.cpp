@@ -112,6 +112,11 @@ TEST_F(SystemTest, CompanyRecordIsOneRowThatAnEmptyNameNeverOverwrites)
     EXPECT_EQ(modal->texts(), QStringList{"数据库中没有数据，请添加数据！"});
     d->SpeedButton4->click();   // no name: silently nothing
     fillCompany(d.get(), {" 澄岚 ", " 张三", "2001", "", "hr@example.com", "北京", " 软件\n公司 "});
+    // A refused insert keeps the texts, and 保存 can simply be pressed again.
+    db->exec("create trigger refuse before insert on 单位信息表 begin select raise(abort, 'refused'); end");
+    EXPECT_EQ(pressed(*modal, d->SpeedButton4), "添加失败");
+    db->exec("drop trigger refuse");
+    EXPECT_EQ(d->Edit1->text(), " 澄岚 ");
     EXPECT_EQ(pressed(*modal, d->SpeedButton4), "添加成功");
     EXPECT_EQ(db->rows(kCompany), QStringList{"澄岚|张三|2001||hr@example.com|北京|软件\n公司"});
     EXPECT_EQ(d->Edit1->text(), "澄岚");
