@@ -81,13 +81,31 @@ void Tfrm_gly::SpeedButton2Click()
     editclear();
 }
 
+namespace {
+
+// What the login can match: a text, not empty, with nothing its trimming
+// would take off either end (an older file may hold operators without a
+// password, who cannot log in).
+bool typable(const db::Value& v)
+{
+    return v.kind() == db::Value::Kind::Text && !v.asText().isEmpty() && text::trim(v.asText()) == v.asText();
+}
+
+bool canLogIn(const db::Value& name, const db::Value& password) { return typable(name) && typable(password); }
+
+}
+
 void Tfrm_gly::SpeedButton3Click()
 {
-    // Operators are kept only here, behind the login: without one nobody could get in again.
-    db::Query all(Data1->ADOConnection2, QString());
-    all.setSql(QStringLiteral("select count(*) as n from 操作员信息表"));
-    all.open();
-    if (all.field(QStringLiteral("n")).toText().toInt() <= 1) {
+    // Operators are kept only here, behind the login: without one who can log
+    // in nobody could get in again.
+    const db::Rows all = db::select(Data1->ADOConnection2, QStringLiteral("select 操作员名称, 操作员密码 from 操作员信息表"));
+    int loginable = 0;
+    for (int r = 0; r < all.count(); ++r) loginable += canLogIn(all.value(r, 0), all.value(r, 1)) ? 1 : 0;
+    db::Query& q = query();
+    const bool current = q.isOpen() && !q.isEmpty()
+        && canLogIn(q.field(QStringLiteral("操作员名称")), q.field(QStringLiteral("操作员密码")));
+    if (all.count() <= 1 || (current && loginable <= 1)) {
         ui::info(QStringLiteral("至少要保留一个操作员，不能删除"), this);
         editclear();
         return;

@@ -104,6 +104,18 @@ TEST_F(SystemTest, OperatorEditsReachExactlyTheSelectedRowAndNeverStoreAnEmptyNa
     EXPECT_EQ(modal->texts(), (QStringList{"至少要保留一个操作员，不能删除"}));
     EXPECT_EQ(db->count("操作员信息表"), 1);
     EXPECT_TRUE(d->Edit1->text().isEmpty());
+
+    // Nor the last one who can log in, beside operators of an older file who cannot.
+    db->exec("insert into 操作员信息表 values ('旧', ''), (' 空格 ', 'x'), (null, 'y')");
+    d->FormShow();
+    modal->clear();
+    remove(0);
+    EXPECT_EQ(modal->texts(), (QStringList{"至少要保留一个操作员，不能删除"}));
+    for (int i = 0; i < 3; ++i) {
+        modal->answerYes();
+        remove(1);
+    }
+    EXPECT_EQ(db->rows(kOperators), QStringList{"新人|p1"});
 }
 
 TEST_F(SystemTest, CompanyRecordIsOneRowThatAnEmptyNameNeverOverwrites)
