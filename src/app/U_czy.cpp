@@ -38,13 +38,18 @@ bool Tfrm_gly::nameGiven()
     return false;
 }
 
+// The login refuses an empty password box, and blanks are trimmed away: an
+// operator stored without a password could not log in.
+bool Tfrm_gly::passwordGiven()
+{
+    if (!text::trim(Edit2->text()).isEmpty()) return true;
+    ui::info(QStringLiteral("请输入操作员密码"), this);
+    return false;
+}
+
 void Tfrm_gly::SpeedButton1Click()
 {
-    if (!nameGiven()) return;
-    if (Edit2->text().isEmpty()) {
-        ui::info(QStringLiteral("请输入操作员密码"), this);
-        return;
-    }
+    if (!nameGiven() || !passwordGiven()) return;
     db::Query& q = query();
     q.close();
     q.setSql(QStringLiteral("select * from 操作员信息表 where 操作员名称=:a"));
@@ -70,19 +75,37 @@ void Tfrm_gly::SpeedButton2Click()
 {
     // The boxes start empty and are emptied after every action: without this
     // one click would overwrite the selected operator with nothing.
-    if (!nameGiven()) return;
+    if (!nameGiven() || !passwordGiven()) return;
     postInputs();
     ui::info(QStringLiteral("修改成功"), this);
     editclear();
 }
 
+namespace {
+
+// What the login can match: a text, not empty, with nothing its trimming
+// would take off either end (an older file may hold operators without a
+// password, who cannot log in).
+bool typable(const db::Value& v)
+{
+    return v.kind() == db::Value::Kind::Text && !v.asText().isEmpty() && text::trim(v.asText()) == v.asText();
+}
+
+bool canLogIn(const db::Value& name, const db::Value& password) { return typable(name) && typable(password); }
+
+}
+
 void Tfrm_gly::SpeedButton3Click()
 {
-    // Operators are kept only here, behind the login: without one nobody could get in again.
-    db::Query all(Data1->ADOConnection2, QString());
-    all.setSql(QStringLiteral("select count(*) as n from 操作员信息表"));
-    all.open();
-    if (all.field(QStringLiteral("n")).toText().toInt() <= 1) {
+    // Operators are kept only here, behind the login: without one who can log
+    // in nobody could get in again.
+    const db::Rows all = db::select(Data1->ADOConnection2, QStringLiteral("select 操作员名称, 操作员密码 from 操作员信息表"));
+    int loginable = 0;
+    for (int r = 0; r < all.count(); ++r) loginable += canLogIn(all.value(r, 0), all.value(r, 1)) ? 1 : 0;
+    db::Query& q = query();
+    const bool current = q.isOpen() && !q.isEmpty()
+        && canLogIn(q.field(QStringLiteral("操作员名称")), q.field(QStringLiteral("操作员密码")));
+    if (all.count() <= 1 || (current && loginable <= 1)) {
         ui::info(QStringLiteral("至少要保留一个操作员，不能删除"), this);
         editclear();
         return;

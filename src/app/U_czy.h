@@ -22,6 +22,7 @@ public:
 
 private:
     bool nameGiven();
+    bool passwordGiven();
 };
 
 extern Tfrm_gly* frm_gly;

@@ -100,14 +100,14 @@ void Tfrm_dwxx::SpeedButton4Click()
         return;
     }
     try {
-        q.close();
-        q.clearSql();
-        q.addSql(QStringLiteral("insert into 单位信息表 values (:a,:b,:c,:d,:e,:f,:g)"));
+        // Beside the dialog's query, which stays open on the stored rows: a
+        // refused insert must leave 保存 and 修改 something to work on.
         const char* names[] = {"a", "b", "c", "d", "e", "f", "g"};
         const ui::FieldControls f = fields();
+        db::Params params;
         for (int i = 0; i < 7; ++i)
-            q.setParam(QLatin1String(names[i]), db::Value::text(text::trim(ui::controlText(f[i].control))));
-        q.execSql();
+            params.append({QLatin1String(names[i]), db::Value::text(text::trim(ui::controlText(f[i].control)))});
+        db::exec(q.connection(), QStringLiteral("insert into 单位信息表 values (:a,:b,:c,:d,:e,:f,:g)"), params);
         ui::info(QStringLiteral("添加成功"), this);
         FormShow();
         editvalue();

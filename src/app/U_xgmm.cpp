@@ -96,6 +96,12 @@ void Tfrm_xgmm::BitBtn3Click()
         Edit3->setFocus();
         return;
     }
+    // The login refuses an empty password box: an empty password could never be typed.
+    if (text::trim(Edit3->text()).isEmpty()) {
+        ui::info(QStringLiteral("请输入新密码"), this);
+        Edit3->setFocus();
+        return;
+    }
     q.first();
     q.edit();
     // Stored as the login will compare it: blanks at either end could never be typed to match.

@@ -56,6 +56,10 @@ TEST_F(SystemTest, OperatorEditsReachExactlyTheSelectedRowAndNeverStoreAnEmptyNa
     // Empty boxes at opening: 修改 writes nothing.
     for (const QString& name : {QString(), QStringLiteral("   ")})
         EXPECT_EQ(press(d->SpeedButton2, name, ""), "请输入操作员名称");
+    // Nor a password the login could never take (an empty box is refused there).
+    d->DBGrid1->clickRow(0);
+    for (const QString& pwd : {QString(), QStringLiteral("  ")})
+        EXPECT_EQ(press(d->SpeedButton2, "admin", pwd), "请输入操作员密码");
     EXPECT_EQ(db->rows(kOperators), (QStringList{"admin|secret", "dup|1", "dup|2"}));
 
     d->DBGrid1->clickRow(2);
@@ -68,8 +72,9 @@ TEST_F(SystemTest, OperatorEditsReachExactlyTheSelectedRowAndNeverStoreAnEmptyNa
     modal->clear();
     press(d->SpeedButton1, "  ", "x");
     press(d->SpeedButton1, "新人", "");
+    press(d->SpeedButton1, "新人", "   ");
     press(d->SpeedButton1, " admin ", "x");
-    EXPECT_EQ(modal->texts(), (QStringList{"请输入操作员名称", "请输入操作员密码", "操作员已经存在！"}));
+    EXPECT_EQ(modal->texts(), (QStringList{"请输入操作员名称", "请输入操作员密码", "请输入操作员密码", "操作员已经存在！"}));
     EXPECT_EQ(d->DBGrid1->model()->rowCount(), 1);
     EXPECT_TRUE(d->Edit1->text().isEmpty() && d->Edit2->text().isEmpty());
     EXPECT_EQ(press(d->SpeedButton1, " 新人 ", " p1 "), "添加成功");
@@ -99,6 +104,18 @@ TEST_F(SystemTest, OperatorEditsReachExactlyTheSelectedRowAndNeverStoreAnEmptyNa
     EXPECT_EQ(modal->texts(), (QStringList{"至少要保留一个操作员，不能删除"}));
     EXPECT_EQ(db->count("操作员信息表"), 1);
     EXPECT_TRUE(d->Edit1->text().isEmpty());
+
+    // Nor the last one who can log in, beside operators of an older file who cannot.
+    db->exec("insert into 操作员信息表 values ('旧', ''), (' 空格 ', 'x'), (null, 'y')");
+    d->FormShow();
+    modal->clear();
+    remove(0);
+    EXPECT_EQ(modal->texts(), (QStringList{"至少要保留一个操作员，不能删除"}));
+    for (int i = 0; i < 3; ++i) {
+        modal->answerYes();
+        remove(1);
+    }
+    EXPECT_EQ(db->rows(kOperators), QStringList{"新人|p1"});
 }
 
 TEST_F(SystemTest, CompanyRecordIsOneRowThatAnEmptyNameNeverOverwrites)
@@ -107,6 +124,11 @@ TEST_F(SystemTest, CompanyRecordIsOneRowThatAnEmptyNameNeverOverwrites)
     EXPECT_EQ(modal->texts(), QStringList{"数据库中没有数据，请添加数据！"});
     d->SpeedButton4->click();   // no name: silently nothing
     fillCompany(d.get(), {" 澄岚 ", " 张三", "2001", "", "hr@example.com", "北京", " 软件\n公司 "});
+    // A refused insert keeps the texts, and 保存 can simply be pressed again.
+    db->exec("create trigger refuse before insert on 单位信息表 begin select raise(abort, 'refused'); end");
+    EXPECT_EQ(pressed(*modal, d->SpeedButton4), "添加失败");
+    db->exec("drop trigger refuse");
+    EXPECT_EQ(d->Edit1->text(), " 澄岚 ");
     EXPECT_EQ(pressed(*modal, d->SpeedButton4), "添加成功");
     EXPECT_EQ(db->rows(kCompany), QStringList{"澄岚|张三|2001||hr@example.com|北京|软件\n公司"});
     EXPECT_EQ(d->Edit1->text(), "澄岚");
@@ -184,11 +206,12 @@ TEST_F(SystemTest, OperatorPasswordLoginCompanyBackupAndRestoreFromTheMainWindow
         };
         press("张", "wrong", "n", "m");
         press("张", "old", " new ", " new");
+        press("张", "old", "  ", "  ");   // matching, but no password the login could take
         EXPECT_TRUE(x->isVisible());
         press(" 张 ", " old ", " new ", " new ");
         EXPECT_FALSE(x->isVisible());
     });
-    EXPECT_EQ(modal->texts(), (QStringList{"操作员名称或密码错误！", "两次密码输入不一至！", "密码修改成功"}));
+    EXPECT_EQ(modal->texts(), (QStringList{"操作员名称或密码错误！", "两次密码输入不一至！", "请输入新密码", "密码修改成功"}));
     // Stored as the login compares it, so it can be typed again.
     run("N10", login("张", "new"));
     EXPECT_EQ(main->statusText(1), "张");

@@ -102,6 +102,12 @@ TEST_F(UiDBGrid, ClicksAndKeysMoveTheQueryBeforeTheHandler)
     QTest::mouseClick(grid->viewport(), Qt::RightButton, Qt::NoModifier,
                       grid->visualRect(grid->model()->index(1, 1)).center());
     EXPECT_EQ(seen, (QStringList{"3", "2", "3", "4", "1", "2"}));
+    // A press on a row let go below the rows makes no click, but the row has moved.
+    const QPoint third = grid->visualRect(grid->model()->index(2, 1)).center();
+    QTest::mousePress(grid->viewport(), Qt::LeftButton, Qt::NoModifier, third);
+    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(third.x(), grid->viewport()->height() - 2));
+    EXPECT_EQ(seen.mid(6), (QStringList{"3"}));
+    seen.clear();
     q->first();   // moved by code: the grid follows, and marks the row
     EXPECT_EQ(gridRow(), 0);
     EXPECT_EQ(grid->model()->headerData(0, Qt::Vertical).toString(), QStringLiteral("▶"));

@@ -334,11 +334,15 @@ void DBGrid::operatorMoved(const QModelIndex& current)
         if (query_->recNo() != row) query_->setRecNo(row);
     });
     // A refused move (a pending edit that cannot be saved) puts the grid back.
-    if (!moved)
+    if (!moved) {
         QMetaObject::invokeMethod(this, [this] { followCurrent(query_ && query_->isOpen() ? query_->recNo() : -1); },
                                   Qt::QueuedConnection);
-    else if (!pressing_ && onCellClick)
-        guarded(window(), onCellClick);
+    } else if (pressing_) {
+        pressMoved_ = true;
+    } else {
+        pressMoved_ = false;
+        if (onCellClick) guarded(window(), onCellClick);
+    }
 }
 
 // Only a left press ends in a click; another button moves the row all the same.
@@ -349,9 +353,20 @@ void DBGrid::mousePressEvent(QMouseEvent* e)
     pressing_ = false;
 }
 
+// A press that moved the row but was let go off its cell makes no click: the
+// dialog must still show the row that is now current.
+void DBGrid::mouseReleaseEvent(QMouseEvent* e)
+{
+    QTableView::mouseReleaseEvent(e);
+    if (!pressMoved_) return;
+    pressMoved_ = false;
+    if (onCellClick) guarded(window(), onCellClick);
+}
+
 void DBGrid::cellClicked(const QModelIndex& index)
 {
     if (!index.isValid()) return;
+    pressMoved_ = false;
     guarded(window(), [&] {
         if (query_ && query_->isOpen() && query_->recNo() != index.row()) query_->setRecNo(index.row());
         if (onCellClick) onCellClick();

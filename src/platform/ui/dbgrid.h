@@ -39,6 +39,7 @@ public:
 
 protected:
     void mousePressEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
     void updateGeometries() override;
 
 private:
@@ -55,6 +56,7 @@ private:
     QVector<Column> columns_;
     bool syncing_ = false;               // the grid is following the query
     bool pressing_ = false;              // a press on a cell, whose click follows
+    bool pressMoved_ = false;            // that press moved the row and no click has shown it yet
     bool filling_ = false;               // the grid is widening its last column
     int lastNatural_ = 0;                // the last column's width before filling
 };
