@@ -8,6 +8,7 @@
 #include "platform/text/text.h"
 #include <QApplication>
 #include <QCalendarWidget>
+#include <QClipboard>
 #include <QKeyEvent>
 #include <QTest>
 #include <stdexcept>
@@ -119,6 +120,44 @@ TEST(UiMaskEdit, TextKeepsLiteralsCodeFillsPositionsOneForOneAndTheOperatorCanno
     EXPECT_TRUE(form.isVisible());
     EXPECT_EQ(leaveFor(other), other);
     EXPECT_EQ(modal.messages.size(), 1);
+}
+
+// Full-width digits (a Chinese input method in its full-width mode), typed,
+// pasted or set from code, are the same digits: a date so typed is a date.
+TEST(UiMaskEdit, DigitsOfAnyScriptAreKeptAsAsciiDigits)
+{
+    ScriptedModal modal;
+    ui::Form form;
+    auto* date = new ui::MaskEdit(&form);
+    auto* phone = new ui::MaskEdit(&form);
+    auto* other = new ui::Edit(&form);
+    date->setEditMask(kDateMask);
+    phone->setEditMask(kPhoneMask);
+    QStringList seen;
+    date->onChange = [&] { seen << date->text(); };
+    date->leaveCheck = [&] { return text::parseDate(date->text()) ? QString() : QStringLiteral("不是日期"); };
+    showActive(&form);
+
+    date->setFocus();
+    date->setCursorPosition(0);
+    hrtest::typeText(date, QStringLiteral("１９８５０３０７"));
+    EXPECT_EQ(date->text(), QStringLiteral("1985-03-07"));
+    EXPECT_EQ(seen.size(), 8);
+    EXPECT_FALSE(seen.join(QString()).contains(QChar(0xff11)));   // the handler never sees the wide form
+    EXPECT_EQ(leaveFor(other), other);
+    EXPECT_TRUE(modal.messages.isEmpty());
+
+    phone->setFocus();
+    phone->selectAll();
+    QApplication::clipboard()->setText(QStringLiteral("０７５５-１２３４５６７８"));
+    phone->paste();
+    EXPECT_EQ(phone->text(), QStringLiteral("0755-12345678"));
+    EXPECT_TRUE(phone->isModified());
+
+    date->setText(QStringLiteral("２０２４-０２-２９"));
+    EXPECT_EQ(date->text(), QStringLiteral("2024-02-29"));
+    date->setText(QString(QChar(0x0661)) + QStringLiteral("999-01-01"));   // Arabic-Indic one
+    EXPECT_EQ(date->text(), QStringLiteral("1999-01-01"));
 }
 
 TEST(UiHandlers, EditButtonAndComboBoxHandlersRunUnderTheDefaultErrorHandler)
@@ -239,5 +278,21 @@ TEST(UiDatePicker, AClickThenTypingReplacesTheClickedPart)
         QTest::keyClick(line, Qt::Key_Tab);
         EXPECT_EQ(picker.text(), QString::fromLatin1(want)) << typed;
         picker.setFocus();
+    }
+}
+
+// A stored date the picker cannot show is refused by name, never shown as the
+// picker's first day for a change to store; the picker keeps what it showed.
+TEST(UiDatePicker, AStoredDateOutsideItsRangeIsRefusedNotReplaced)
+{
+    ui::DateTimePicker picker;
+    picker.setText(QStringLiteral("2024-02-29"));
+    for (const char* t : {"1700-05-06", "0001-01-01", "", "2024-02-30", "0000-00-00"}) {
+        EXPECT_THROW(picker.setText(QString::fromLatin1(t)), db::Error) << t;
+        EXPECT_EQ(picker.text(), QStringLiteral("2024-02-29")) << t;
+    }
+    for (const char* t : {"1752-09-14", "9999-12-31"}) {
+        picker.setText(QString::fromLatin1(t));
+        EXPECT_EQ(picker.text(), QString::fromLatin1(t));
     }
 }

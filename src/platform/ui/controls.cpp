@@ -3,6 +3,7 @@
 #include "platform/ui/errors.h"
 #include "platform/ui/modal.h"
 #include "platform/db/convert.h"
+#include "platform/db/error.h"
 #include "platform/text/text.h"
 #include <QCalendarWidget>
 #include <QFocusEvent>
@@ -20,11 +21,36 @@ Edit::Edit(QWidget* parent) : QLineEdit(parent)
 
 // ---------------------------------------------------------------- MaskEdit
 
+namespace {
+
+// A digit of another script (the full-width ones a Chinese input method types
+// in its full-width mode) is the same digit: a masked input holds it as ASCII,
+// so that a date or a telephone number reads the same whichever way it was typed.
+QString asciiDigits(const QString& t)
+{
+    QString out = t;
+    for (QChar& c : out)
+        if (c.unicode() >= 0x80 && c.isDigit() && c.digitValue() >= 0) c = QChar(u'0' + c.digitValue());
+    return out;
+}
+
+}
+
 MaskEdit::MaskEdit(QWidget* parent) : QLineEdit(parent)
 {
     // Qt reports a refused key of a masked input as a change; only a real one counts.
     connect(this, &QLineEdit::textChanged, this, [this] {
         const QString now = displayText();
+        if (const QString ascii = asciiDigits(now); !slots_.isEmpty() && ascii != now) {
+            // Typed, pasted or sent by an input method: put back as ASCII; the
+            // handler runs from there, once, on the text as it is kept.
+            const int at = cursorPosition();
+            const bool modified = isModified();
+            QLineEdit::setText(ascii);
+            setCursorPosition(at);
+            setModified(modified);
+            return;
+        }
         if (now == shown_) return;
         shown_ = now;
         guarded(window(), onChange);
@@ -141,8 +167,9 @@ bool MaskEdit::fits(const Slot& s, QChar c) const
 // Fills the positions one for one from t: a blank or a character the position
 // does not take leaves it empty; a literal met early (the '-' of "1985-3-7")
 // leaves the rest of its run empty and lines up with the mask's literal.
-QString MaskEdit::fill(const QString& t) const
+QString MaskEdit::fill(const QString& given) const
 {
+    const QString t = asciiDigits(given);
     QString out;
     qsizetype ti = 0;
     for (qsizetype i = 0; i < slots_.size(); ++i) {
@@ -372,12 +399,19 @@ void Button::keyPressEvent(QKeyEvent* e)
 
 // ---------------------------------------------------------------- DateTimePicker
 
+namespace {
+// Qt's own range for a date box.
+const QDate kFirstDate(1752, 9, 14);
+const QDate kLastDate(9999, 12, 31);
+}
+
 DateTimePicker::DateTimePicker(QWidget* parent) : QDateEdit(parent)
 {
     setCalendarPopup(true);
     // The calendar is a window of its own and would take the system's locale: its month and day names are Chinese.
     calendarWidget()->setLocale(QLocale(QLocale::Chinese, QLocale::China));
     setDisplayFormat(QString::fromLatin1(text::kShortDateFormat));
+    setDateRange(kFirstDate, kLastDate);
     setDate(QDate(2000, 1, 1));
     lineEdit()->installEventFilter(this);
 }
@@ -395,6 +429,16 @@ bool DateTimePicker::eventFilter(QObject* o, QEvent* e)
 
 QString DateTimePicker::text() const { return db::formatDate(date()); }
 
-void DateTimePicker::setText(const QString& t) { setDate(db::toDate(t)); }
+QDate DateTimePicker::dateOf(const QString& t)
+{
+    const QDate d = db::toDate(t);
+    // The box would quietly show its first day instead, and a change would store that.
+    if (d < kFirstDate || d > kLastDate)
+        throw db::Error(QStringLiteral("日期 %1 超出了日期框能显示的范围（%2 至 %3）")
+                            .arg(t, db::formatDate(kFirstDate), db::formatDate(kLastDate)));
+    return d;
+}
+
+void DateTimePicker::setText(const QString& t) { setDate(dateOf(t)); }
 
 }

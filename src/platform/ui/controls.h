@@ -24,7 +24,8 @@ public:
 // field is the blank shown for empty positions. text() holds the literals
 // with empty positions as blanks, so it is never empty; setText() from code
 // fills the positions one for one and fires onChange.
-// The operator types only what a position takes; leaving the input after
+// Digits of any script (full-width ones from an input method) are kept as
+// ASCII digits. The operator types only what a position takes; leaving the input after
 // changing it while a required position is blank is refused (the focus comes
 // back and the default error handler shows invalidInputText()); Esc then
 // restores the text the input had when it took the focus.
@@ -119,8 +120,11 @@ class DateTimePicker : public QDateEdit {
 public:
     explicit DateTimePicker(QWidget* parent = nullptr);
     QString text() const;                 // "yyyy-MM-dd"
-    // From a stored text; db::Error naming the text when it is no date.
+    // From a stored text; db::Error naming the text when it is no date, or
+    // one outside the picker's range, which it would show as another date.
     void setText(const QString& t);
+    // The date setText(t) shows, or the db::Error it raises.
+    static QDate dateOf(const QString& t);
 
 protected:
     bool eventFilter(QObject* o, QEvent* e) override;
