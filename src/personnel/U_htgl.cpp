@@ -78,7 +78,7 @@ void Tfrm_htgl::editvalue()
     // show stops the load whole, rather than leaving inputs of two contracts
     // for 修改 to write.
     for (const QString& f : {QStringLiteral("登记日期"), QStringLiteral("合同开始日期"), QStringLiteral("合同结束日期")})
-        db::toDate(query().field(f).toText());
+        ui::DateTimePicker::dateOf(query().field(f).toText());
     GridForm::editvalue();
 }
 

@@ -157,6 +157,14 @@ TEST_F(HtglTest, AContractWithMissingValuesIsShownWholeOrNotAtAllAndGoesByItsSta
     dlg = hrtest::shown<Tfrm_htgl>();
     EXPECT_TRUE(modal->messages.isEmpty());
     EXPECT_EQ(dlg->ComboBox1->text() + dlg->Edit4->text(), "mr0013年");
+
+    // A date before the pickers' first day is refused whole too, not shown as that day for 修改 to store.
+    db->exec("update 合同表 set 登记日期 = '1700-05-06'");
+    modal->clear();
+    dlg = hrtest::shown<Tfrm_htgl>();
+    ASSERT_EQ(modal->messages.size(), 1);
+    EXPECT_TRUE(modal->messages[0].text.contains("1700-05-06"));
+    EXPECT_EQ(dlg->ComboBox1->text() + dlg->Edit4->text(), "");
 }
 
 }
