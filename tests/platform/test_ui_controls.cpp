@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QClipboard>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QTest>
 #include <stdexcept>
@@ -143,6 +144,12 @@ TEST(UiMaskEdit, DigitsOfAnyScriptAreKeptAsAsciiDigits)
     hrtest::typeText(date, QStringLiteral("１９８５０３０７"));
     EXPECT_EQ(date->text(), QStringLiteral("1985-03-07"));
     EXPECT_EQ(seen.size(), 8);
+    // As an input method commits it.
+    date->setCursorPosition(8);
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral("０９"));
+    QApplication::sendEvent(date, &commit);
+    EXPECT_EQ(date->text(), QStringLiteral("1985-03-09"));
     EXPECT_FALSE(seen.join(QString()).contains(QChar(0xff11)));   // the handler never sees the wide form
     EXPECT_EQ(leaveFor(other), other);
     EXPECT_TRUE(modal.messages.isEmpty());
