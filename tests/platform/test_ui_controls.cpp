@@ -121,6 +121,15 @@ TEST(UiMaskEdit, TextKeepsLiteralsCodeFillsPositionsOneForOneAndTheOperatorCanno
     EXPECT_TRUE(form.isVisible());
     EXPECT_EQ(leaveFor(other), other);
     EXPECT_EQ(modal.messages.size(), 1);
+
+    // A leave check that fails is the default error handler's, not carried out of the timer.
+    typed->leaveCheck = []() -> QString { throw std::runtime_error("check failed"); };
+    typed->setFocus();
+    typed->setCursorPosition(9);
+    QTest::keyClicks(typed, QStringLiteral("2"));
+    EXPECT_EQ(leaveFor(other), other);
+    EXPECT_EQ(modal.lastText(), QStringLiteral("check failed"));
+    EXPECT_EQ(modal.messages.back().icon, ui::Icon::Error);
 }
 
 // Full-width digits (a Chinese input method in its full-width mode), typed,

@@ -257,7 +257,8 @@ void MaskEdit::focusOutEvent(QFocusEvent* e)
 // focus away has nothing left to refuse.
 void MaskEdit::validateLater()
 {
-    QTimer::singleShot(0, this, [this] {
+    // A timer's handler has no caller to take an error: the default error handler does.
+    QTimer::singleShot(0, this, [this] { guarded(window(), [this] {
         // Taken back already (a check of the whole dialog put the focus here): said once is enough.
         if (!isVisible() || !isEnabled() || !isModified() || hasFocus()) return;
         const QString refusal = !isComplete() ? invalidInputText() : leaveCheck ? leaveCheck() : QString();
@@ -266,7 +267,7 @@ void MaskEdit::validateLater()
         setFocus(Qt::OtherFocusReason);
         if (isComplete()) info(refusal, window());
         else showError(refusal, this);
-    });
+    }); });
 }
 
 void MaskEdit::keyPressEvent(QKeyEvent* e)

@@ -40,6 +40,7 @@ public:
     std::function<void()> onChange;
     // Asked when a changed, complete input is left: a non-empty answer refuses
     // the leave as a blank required position does, shown as an information box.
+    // Runs under the default error handler.
     std::function<QString()> leaveCheck;
 
     // Every required position holds a character.
