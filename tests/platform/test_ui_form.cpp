@@ -207,6 +207,50 @@ TEST(UiOpenDialog, GlobalLivesExactlyAsLongAsTheDialog)
     EXPECT_EQ(modal.dialogsShown.size(), 1);
 }
 
+// An exception that no handler caught (in a paint, in a timer) reaches the
+// default error handler once the event is over, never from inside the paint;
+// a burst of them shows one box, every one is logged, and the program goes on.
+TEST(UiDefaultHandler, AnExceptionEscapingAnEventIsShownAfterItOnceAndTheProgramGoesOn)
+{
+    ScriptedModal modal;
+    hrtest::FailureLog log;
+    struct Faulty : QWidget {
+        int paints = 0;
+        bool fail = false;
+        void paintEvent(QPaintEvent*) override
+        {
+            ++paints;
+            if (fail) throw std::runtime_error("paint failed");
+        }
+    } w;
+    w.resize(60, 40);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    QApplication::processEvents();
+    w.fail = true;
+    const int painted = w.paints;
+    w.repaint();
+    w.repaint();
+    EXPECT_EQ(w.paints, painted + 2);
+    EXPECT_TRUE(modal.messages.isEmpty());   // not from inside the paint
+    QApplication::processEvents();
+    ASSERT_EQ(modal.texts(), QStringList{QStringLiteral("paint failed")});
+    EXPECT_EQ(modal.messages[0].owner, &w);
+    EXPECT_EQ(modal.messages[0].icon, ui::Icon::Error);
+    EXPECT_GE(log.lines.size(), 2);
+
+    w.fail = false;
+    const int before = w.paints;
+    w.repaint();
+    EXPECT_GT(w.paints, before);   // paints again as before
+
+    modal.clear();
+    QTimer::singleShot(0, [] { throw std::runtime_error("timer failed"); });
+    QApplication::processEvents();
+    QApplication::processEvents();
+    EXPECT_EQ(modal.texts(), QStringList{QStringLiteral("timer failed")});
+}
+
 // The default seam shows real boxes: each one is found on the screen while it
 // runs and answered there; what it showed is checked once it has returned.
 TEST(UiModal, BoxesHaveTheSystemsCaptionsIconsAndChineseButtons)

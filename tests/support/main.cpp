@@ -1,10 +1,10 @@
-#include <QApplication>
+#include "platform/ui/errors.h"
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
-    QApplication app(argc, argv);
+    ui::Application app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -2,13 +2,14 @@
 #include "app/U_main.h"
 #include "data/U_data.h"
 #include "platform/diag/log.h"
+#include "platform/ui/errors.h"
 #include "platform/ui/locale.h"
 #include "platform/ui/modal.h"
 #include <QApplication>
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
+    ui::Application app(argc, argv);
     ui::installChineseTranslations();
 
     frm_flash = new Tfrm_flash();

@@ -2,6 +2,8 @@
 #include "platform/diag/error.h"
 #include "platform/diag/log.h"
 #include "platform/ui/modal.h"
+#include <QPointer>
+#include <QWidget>
 
 namespace ui {
 
@@ -43,6 +45,41 @@ bool guarded(QWidget* owner, const std::function<void()>& f)
         } catch (...) {}
     }
     return false;
+}
+
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool Application::notify(QObject* receiver, QEvent* e)
+{
+    try {
+        return QApplication::notify(receiver, e);
+    } catch (...) {
+        // Never throws itself: an exception must not reach Qt's loop.
+        try {
+            QString text = QStringLiteral("未知错误");
+            try {
+                throw;
+            } catch (const std::exception& ex) {
+                text = exceptionText(ex);
+            } catch (...) {
+            }
+            diag::logCause(QStringLiteral("默认错误处理"));
+            if (reporting_) return false;
+            reporting_ = true;
+            auto* w = receiver && receiver->isWidgetType() ? static_cast<QWidget*>(receiver)->window() : nullptr;
+            QPointer<QWidget> owner(w);
+            QMetaObject::invokeMethod(
+                this,
+                [this, text, owner] {
+                    try {
+                        showError(text, owner.data());
+                    } catch (...) {}
+                    reporting_ = false;
+                },
+                Qt::QueuedConnection);
+        } catch (...) {}
+        return false;
+    }
 }
 
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <QApplication>
 #include <QString>
 #include <exception>
 #include <functional>
@@ -19,5 +20,18 @@ bool guarded(QWidget* owner, const std::function<void()>& f);
 
 // The message of an exception as the error handler shows it.
 QString exceptionText(const std::exception& e);
+
+// The program's application object. An exception that escapes an event
+// handler of its own (a paint, a timer, a key) is the default error
+// handler's too, instead of ending the program: it is shown once the event
+// is over, never from inside a paint, and while its box is open a further
+// one only goes to the failure log.
+class Application : public QApplication {
+public:
+    Application(int& argc, char** argv);
+    bool notify(QObject* receiver, QEvent* e) override;
+private:
+    bool reporting_ = false;
+};
 
 }
