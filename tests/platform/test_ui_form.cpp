@@ -238,6 +238,11 @@ TEST(UiDefaultHandler, AnExceptionEscapingAnEventIsShownAfterItOnceAndTheProgram
     EXPECT_EQ(modal.messages[0].owner, &w);
     EXPECT_EQ(modal.messages[0].icon, ui::Icon::Error);
     EXPECT_GE(log.lines.size(), 2);
+    // Drawn again right after its box (the box uncovered it): logged, no box again.
+    w.repaint();
+    QApplication::processEvents();
+    EXPECT_EQ(modal.messages.size(), 1);
+    EXPECT_GE(log.lines.size(), 3);
 
     w.fail = false;
     const int before = w.paints;

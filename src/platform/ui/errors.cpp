@@ -64,8 +64,10 @@ bool Application::notify(QObject* receiver, QEvent* e)
             } catch (...) {
             }
             diag::logCause(QStringLiteral("默认错误处理"));
-            if (reporting_) return false;
+            if (reporting_ || (text == lastText_ && sinceLast_.isValid() && sinceLast_.elapsed() < kQuietMs))
+                return false;
             reporting_ = true;
+            lastText_ = text;
             auto* w = receiver && receiver->isWidgetType() ? static_cast<QWidget*>(receiver)->window() : nullptr;
             QPointer<QWidget> owner(w);
             QMetaObject::invokeMethod(
@@ -75,6 +77,7 @@ bool Application::notify(QObject* receiver, QEvent* e)
                         showError(text, owner.data());
                     } catch (...) {}
                     reporting_ = false;
+                    sinceLast_.start();
                 },
                 Qt::QueuedConnection);
         } catch (...) {}

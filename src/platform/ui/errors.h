@@ -1,5 +1,6 @@
 #pragma once
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QString>
 #include <exception>
 #include <functional>
@@ -24,14 +25,18 @@ QString exceptionText(const std::exception& e);
 // The program's application object. An exception that escapes an event
 // handler of its own (a paint, a timer, a key) is the default error
 // handler's too, instead of ending the program: it is shown once the event
-// is over, never from inside a paint, and while its box is open a further
-// one only goes to the failure log.
+// is over, never from inside a paint. While its box is open, and for a
+// moment after, a further one only goes to the failure log, so that a paint
+// that fails each time it is drawn cannot keep the operator in its boxes.
 class Application : public QApplication {
 public:
     Application(int& argc, char** argv);
     bool notify(QObject* receiver, QEvent* e) override;
+    static constexpr int kQuietMs = 1500;
 private:
     bool reporting_ = false;
+    QString lastText_;
+    QElapsedTimer sinceLast_;
 };
 
 }
