@@ -159,6 +159,23 @@ TEST_F(SystemTest, CompanyRecordIsOneRowThatAnEmptyNameNeverOverwrites)
     EXPECT_EQ(db->rows(kCompany), QStringList{"澄岚科技|王五|||||"});
 }
 
+// Another copy of the program stored the record after this dialog opened on
+// the empty table: neither 保存 nor 修改 adds a second record beside it, and
+// what was typed stays for the operator to decide.
+TEST_F(SystemTest, ARecordAnotherCopyStoredMeanwhileIsNeverDoubled)
+{
+    auto d = hrtest::shown<Tfrm_dwxx>();
+    db->exec("insert into 单位信息表 values ('澄岚', '张三', '', '', '', '', '')");
+    fillCompany(d.get(), {"别家", "李四"});
+    EXPECT_EQ(pressed(*modal, d->SpeedButton2), "该记录已被修改，请重新打开");
+    EXPECT_EQ(pressed(*modal, d->SpeedButton4), "单位信息已经存在，不能添加，如有需要请对已有信息修改！");
+    EXPECT_EQ(db->rows(kCompany), QStringList{"澄岚|张三|||||"});
+    EXPECT_EQ(d->Edit1->text(), "别家");
+    // Told so, the operator changes the stored record.
+    EXPECT_EQ(pressed(*modal, d->SpeedButton2), "修改成功");
+    EXPECT_EQ(db->rows(kCompany), QStringList{"别家|李四|||||"});
+}
+
 // From the main window, as the operator works: a new operator, a new
 // password and a login with it, the company record, a backup, changes, a
 // restore that brings the old data back.
