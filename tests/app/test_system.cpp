@@ -118,6 +118,21 @@ TEST_F(SystemTest, OperatorEditsReachExactlyTheSelectedRowAndNeverStoreAnEmptyNa
     EXPECT_EQ(db->rows(kOperators), QStringList{"新人|p1"});
 }
 
+// Two copies of the program deleting the last two operators at once: the
+// second delete, answered after the first went through, is refused, and
+// somebody can still log in.
+TEST_F(SystemTest, TwoCopiesDeletingAtOnceNeverLeaveNoOperatorToLogIn)
+{
+    db->exec("delete from 操作员信息表 where 操作员名称 = 'dup'");
+    db->exec("insert into 操作员信息表 values ('other', 'pw')");
+    auto d = hrtest::shown<Tfrm_gly>();
+    d->DBGrid1->clickRow(0);
+    modal->whileAsking = [&] { db->exec("delete from 操作员信息表 where 操作员名称 = 'other'"); };
+    modal->answerYes();
+    EXPECT_EQ(pressed(*modal, d->SpeedButton3), "至少要保留一个操作员，不能删除");
+    EXPECT_EQ(db->rows(kOperators), QStringList{"admin|secret"});
+}
+
 TEST_F(SystemTest, CompanyRecordIsOneRowThatAnEmptyNameNeverOverwrites)
 {
     auto d = hrtest::shown<Tfrm_dwxx>();
