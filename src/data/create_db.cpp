@@ -174,8 +174,9 @@ void createDatabase(const QString& path, const QString& operatorName, const QStr
     Builder b(path);
     try {
         b.open();
-        b.exec("BEGIN IMMEDIATE");
+        // The schema's file settings (auto_vacuum) take only outside a transaction.
         b.exec(schemaSql());
+        b.exec("BEGIN IMMEDIATE");
         b.insert("insert into 操作员信息表 (操作员名称, 操作员密码) values (?, ?)", {operatorName, password});
         for (const QString& v : ethnicGroups()) b.insert("insert into 民族表 (民族) values (?)", {v});
         for (const QString& v : educationLevels()) b.insert("insert into 文化程度表 (文化程度) values (?)", {v});

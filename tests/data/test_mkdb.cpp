@@ -39,10 +39,12 @@ TEST_F(CreateDatabase, NewFileHoldsTheSchemaOneOperatorAndTheNationalLists)
 {
     const QString objects = "select type, name, sql from sqlite_master order by name";
     const QStringList schema = db->rows(objects);   // the test database is made from the schema
+    const QString vacuum = db->scalar("pragma auto_vacuum");
     ASSERT_TRUE(QFile::remove(db->path()));
     data::createDatabase(db->path(), "admin", "秘密 1");
 
     EXPECT_EQ(db->rows(objects), schema);
+    EXPECT_EQ(db->scalar("pragma auto_vacuum"), vacuum);   // the photos' pointer maps the browse reads by
     const QStringList groups = db->rows("select 民族 from 民族表 order by rowid");
     EXPECT_EQ(QSet<QString>(groups.begin(), groups.end()).size(), 56);
     EXPECT_EQ(groups, data::ethnicGroups());
