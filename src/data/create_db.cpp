@@ -107,9 +107,9 @@ public:
         if (sqlite3_close(h_) != SQLITE_OK) fail(QString::fromUtf8(sqlite3_errmsg(h_)));
         h_ = nullptr;
         const int fd = ::open(temp_.constData(), O_RDONLY | O_CLOEXEC);
-        const bool flushed = fd >= 0 && ::fsync(fd) == 0;
+        const int err = fd < 0 || ::fsync(fd) != 0 ? errno : 0;
         if (fd >= 0) ::close(fd);
-        if (!flushed) fail(QString::fromLocal8Bit(std::strerror(errno)));
+        if (err) fail(QString::fromLocal8Bit(std::strerror(err)));
         // A second name, never a rename: a file made there meanwhile stays as it is.
         if (::link(temp_.constData(), QFile::encodeName(path_).constData()) != 0) {
             if (errno == EEXIST) refuseExisting();
