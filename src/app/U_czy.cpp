@@ -95,22 +95,33 @@ bool canLogIn(const db::Value& name, const db::Value& password) { return typable
 
 }
 
-void Tfrm_gly::SpeedButton3Click()
+// Operators are kept only here, behind the login: without one who can log
+// in nobody could get in again.
+bool Tfrm_gly::keepsAnOperator()
 {
-    // Operators are kept only here, behind the login: without one who can log
-    // in nobody could get in again.
     const db::Rows all = db::select(Data1->ADOConnection2, QStringLiteral("select 操作员名称, 操作员密码 from 操作员信息表"));
     int loginable = 0;
     for (int r = 0; r < all.count(); ++r) loginable += canLogIn(all.value(r, 0), all.value(r, 1)) ? 1 : 0;
     db::Query& q = query();
     const bool current = q.isOpen() && !q.isEmpty()
         && canLogIn(q.field(QStringLiteral("操作员名称")), q.field(QStringLiteral("操作员密码")));
-    if (all.count() <= 1 || (current && loginable <= 1)) {
-        ui::info(QStringLiteral("至少要保留一个操作员，不能删除"), this);
-        editclear();
-        return;
+    return !(all.count() <= 1 || (current && loginable <= 1));
+}
+
+void Tfrm_gly::SpeedButton3Click()
+{
+    bool kept = keepsAnOperator();
+    if (kept && ui::ask(QStringLiteral("确定要删除吗？"), this)) {
+        // Tested again with the write lock held: while the question waited,
+        // another copy of the program may have deleted an operator too.
+        db::Transaction tx(Data1->ADOConnection2);
+        kept = keepsAnOperator();
+        if (kept) {
+            query().deleteRow();
+            tx.commit();
+        }
     }
-    deleteCurrentRow(QStringLiteral("确定要删除吗？"));
+    if (!kept) ui::info(QStringLiteral("至少要保留一个操作员，不能删除"), this);
     editclear();
 }
 

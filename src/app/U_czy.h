@@ -23,6 +23,7 @@ public:
 private:
     bool nameGiven();
     bool passwordGiven();
+    bool keepsAnOperator();   // true while deleting the current row leaves one who can log in
 };
 
 extern Tfrm_gly* frm_gly;

@@ -107,7 +107,15 @@ void Tfrm_dwxx::SpeedButton4Click()
         db::Params params;
         for (int i = 0; i < 7; ++i)
             params.append({QLatin1String(names[i]), db::Value::text(text::trim(ui::controlText(f[i].control)))});
-        db::exec(q.connection(), QStringLiteral("insert into 单位信息表 values (:a,:b,:c,:d,:e,:f,:g)"), params);
+        // The check above saw the table when the dialog opened; another copy
+        // of the program may have stored the record since.
+        if (db::exec(q.connection(), QStringLiteral("insert into 单位信息表 select :a,:b,:c,:d,:e,:f,:g "
+                                                    "where (select 单位名称 from 单位信息表 limit 1) is null"),
+                     params) == 0) {
+            db::runSelect(q, QStringLiteral("select * from 单位信息表"));   // what was typed stays
+            ui::info(QStringLiteral("单位信息已经存在，不能添加，如有需要请对已有信息修改！"), this);
+            return;
+        }
         ui::info(QStringLiteral("添加成功"), this);
         FormShow();
         editvalue();

@@ -9,7 +9,12 @@
 
 #include <sqlite3.h>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <iterator>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace data {
 
@@ -44,6 +49,9 @@ bool loginCanMatch(const QString& s)
     return !s.isEmpty() && s.front().unicode() > 0x20 && s.back().unicode() > 0x20;
 }
 
+// The file is built under a hidden name beside the target and takes the
+// target's name only when complete: a tool killed half way leaves no file
+// there that the program would refuse to start on.
 class Builder {
 public:
     explicit Builder(const QString& path) : path_(path) {}
@@ -54,17 +62,21 @@ public:
 
     void open()
     {
-        // The file is made with an exclusive create, so an existing one, even
-        // one created a moment ago by someone else, is never touched.
-        QFile f(path_);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-            if (QFileInfo::exists(path_)) throw db::Error(QStringLiteral("%1 already exists; it is left as it is").arg(path_));
-            throw db::Error(QStringLiteral("cannot create %1: %2").arg(path_, f.errorString()));
-        }
-        f.close();
-        created_ = true;
-        if (sqlite3_open_v2(QFile::encodeName(path_).constData(), &h_, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+        const QFileInfo target(path_);
+        if (target.exists() || target.isSymLink()) refuseExisting();
+        QByteArray pattern = QFile::encodeName(target.absolutePath() + QStringLiteral("/.") + target.fileName() + QStringLiteral(".XXXXXX"));
+        const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+        if (fd < 0) fail(QString::fromLocal8Bit(std::strerror(errno)));
+        // Made for its owner alone; the database is made as any new file is.
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::fchmod(fd, 0666 & ~mask);
+        ::close(fd);
+        temp_ = pattern;
+        if (sqlite3_open_v2(temp_.constData(), &h_, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
             fail(QStringLiteral("cannot open the new file"));
+        // Thrown away unless complete: no journal beside it, one flush at the end.
+        exec("PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF");
     }
 
     void exec(const char* sql)
@@ -94,27 +106,41 @@ public:
     {
         if (sqlite3_close(h_) != SQLITE_OK) fail(QString::fromUtf8(sqlite3_errmsg(h_)));
         h_ = nullptr;
-        created_ = false;
+        const int fd = ::open(temp_.constData(), O_RDONLY | O_CLOEXEC);
+        const int err = fd < 0 || ::fsync(fd) != 0 ? errno : 0;
+        if (fd >= 0) ::close(fd);
+        if (err) fail(QString::fromLocal8Bit(std::strerror(err)));
+        // A second name, never a rename: a file made there meanwhile stays as it is.
+        if (::link(temp_.constData(), QFile::encodeName(path_).constData()) != 0) {
+            if (errno == EEXIST) refuseExisting();
+            fail(QString::fromLocal8Bit(std::strerror(errno)));
+        }
+        discard();
+        const int dir = ::open(QFile::encodeName(QFileInfo(path_).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (dir >= 0) {
+            ::fsync(dir);
+            ::close(dir);
+        }
     }
 
-    // Removes the half-made file, so a second try starts clean.
+    // Removes the hidden file; the target's name was never given to a half-made one.
     void discard()
     {
         if (h_) {
             sqlite3_close(h_);
             h_ = nullptr;
         }
-        if (!created_) return;
-        for (const char* suffix : {"", "-journal", "-wal", "-shm"}) QFile::remove(path_ + QLatin1String(suffix));
-        created_ = false;
+        if (!temp_.isEmpty()) ::unlink(temp_.constData());
+        temp_.clear();
     }
 
     [[noreturn]] void fail(const QString& why) { throw db::Error(QStringLiteral("cannot create %1: %2").arg(path_, why)); }
+    [[noreturn]] void refuseExisting() { throw db::Error(QStringLiteral("%1 already exists; it is left as it is").arg(path_)); }
 
 private:
     QString path_;
+    QByteArray temp_;
     sqlite3* h_ = nullptr;
-    bool created_ = false;
 };
 
 }   // namespace
@@ -148,8 +174,9 @@ void createDatabase(const QString& path, const QString& operatorName, const QStr
     Builder b(path);
     try {
         b.open();
-        b.exec("BEGIN IMMEDIATE");
+        // The schema's file settings (auto_vacuum) take only outside a transaction.
         b.exec(schemaSql());
+        b.exec("BEGIN IMMEDIATE");
         b.insert("insert into 操作员信息表 (操作员名称, 操作员密码) values (?, ?)", {operatorName, password});
         for (const QString& v : ethnicGroups()) b.insert("insert into 民族表 (民族) values (?)", {v});
         for (const QString& v : educationLevels()) b.insert("insert into 文化程度表 (文化程度) values (?)", {v});

@@ -60,8 +60,14 @@ void Tfrm_kqxx::SpeedButton4Click()
     }
     if (!acceptNumbers()) return;
     try {
-        insertInputs(QStringLiteral("insert into 考勤表 (全勤奖, 出勤天数, 迟到早退次数, 月平均工作天数, 几倍) "
-                                    "values (:a,:b,:c,:d,:e)"));
+        // The grid may be older than a rule another copy of the program stored since.
+        if (insertInputs(QStringLiteral("insert into 考勤表 (全勤奖, 出勤天数, 迟到早退次数, 月平均工作天数, 几倍) "
+                                        "select :a,:b,:c,:d,:e where (select 全勤奖 from 考勤表 limit 1) is null"))
+            == 0) {
+            reload(QStringLiteral("select * from 考勤表"));   // what was typed stays
+            ui::info(QStringLiteral("考勤信息已经存在，不能重复添加，如有需要请修改信息！"), this);
+            return;
+        }
         FormShow();
         editclear();
         ui::info(QStringLiteral("添加成功"), this);

@@ -53,11 +53,16 @@ void Tfrm_sl::FormShow()
     }
 }
 
-void Tfrm_sl::SpeedButton1Click()
+QString Tfrm_sl::proposedLevel()
 {
     auto& p = Data1->ADOpublic;
     ui::runSelect(p, QStringLiteral("select max(级别号) as ss from 个人所得税税率表 "));
-    const QString next = nextLevelNumber(p.field(QStringLiteral("ss")));
+    return nextLevelNumber(p.field(QStringLiteral("ss")));
+}
+
+void Tfrm_sl::SpeedButton1Click()
+{
+    const QString next = proposedLevel();
     // Adding ends a pending modify, so 保存 inserts instead of overwriting the current bracket.
     xgflag = 0;
     editclear();
@@ -96,8 +101,15 @@ void Tfrm_sl::SpeedButton4Click()
     }
     if (xgflag == 0) {
         try {
-            insertInputs(QStringLiteral("insert into 个人所得税税率表 (级别号, 应纳所得税金额下限, 应纳所得税金额上限, 税率) "
-                                        "values (:a,:b,:c,:D)"));
+            // Proposed when 添加 was pressed: another copy of the program may have added that level since.
+            const QString level = text::trim(Edit1->text());
+            if (insertInputs(QStringLiteral("insert into 个人所得税税率表 (级别号, 应纳所得税金额下限, 应纳所得税金额上限, 税率) "
+                                            "select :a,:b,:c,:D where not exists (select 1 from 个人所得税税率表 where 级别号 = :a)"))
+                == 0) {
+                Edit1->setText(proposedLevel());
+                ui::info(QStringLiteral("级别号%1已经存在，税率信息没有保存，已改为%2，请重新保存！").arg(level, Edit1->text()), this);
+                return;
+            }
             editclear();
             ui::info(QStringLiteral("添加成功"), this);
             setSaving(false);

@@ -27,6 +27,9 @@ public:
     void SpeedButton4Click();
     void SpeedButton5Click();
     void SpeedButton6Click();
+
+private:
+    QString proposedLevel();   // the next 级别号 as the table now stands
 };
 
 extern Tfrm_sl* frm_sl;

@@ -118,6 +118,21 @@ TEST_F(SystemTest, OperatorEditsReachExactlyTheSelectedRowAndNeverStoreAnEmptyNa
     EXPECT_EQ(db->rows(kOperators), QStringList{"新人|p1"});
 }
 
+// Two copies of the program deleting the last two operators at once: the
+// second delete, answered after the first went through, is refused, and
+// somebody can still log in.
+TEST_F(SystemTest, TwoCopiesDeletingAtOnceNeverLeaveNoOperatorToLogIn)
+{
+    db->exec("delete from 操作员信息表 where 操作员名称 = 'dup'");
+    db->exec("insert into 操作员信息表 values ('other', 'pw')");
+    auto d = hrtest::shown<Tfrm_gly>();
+    d->DBGrid1->clickRow(0);
+    modal->whileAsking = [&] { db->exec("delete from 操作员信息表 where 操作员名称 = 'other'"); };
+    modal->answerYes();
+    EXPECT_EQ(pressed(*modal, d->SpeedButton3), "至少要保留一个操作员，不能删除");
+    EXPECT_EQ(db->rows(kOperators), QStringList{"admin|secret"});
+}
+
 TEST_F(SystemTest, CompanyRecordIsOneRowThatAnEmptyNameNeverOverwrites)
 {
     auto d = hrtest::shown<Tfrm_dwxx>();
@@ -157,6 +172,23 @@ TEST_F(SystemTest, CompanyRecordIsOneRowThatAnEmptyNameNeverOverwrites)
     ASSERT_EQ(log.lines.size(), 1);
     EXPECT_TRUE(log.lines[0].contains("ADOQYdwxx")) << log.lines[0].toStdString();
     EXPECT_EQ(db->rows(kCompany), QStringList{"澄岚科技|王五|||||"});
+}
+
+// Another copy of the program stored the record after this dialog opened on
+// the empty table: neither 保存 nor 修改 adds a second record beside it, and
+// what was typed stays for the operator to decide.
+TEST_F(SystemTest, ARecordAnotherCopyStoredMeanwhileIsNeverDoubled)
+{
+    auto d = hrtest::shown<Tfrm_dwxx>();
+    db->exec("insert into 单位信息表 values ('澄岚', '张三', '', '', '', '', '')");
+    fillCompany(d.get(), {"别家", "李四"});
+    EXPECT_EQ(pressed(*modal, d->SpeedButton2), "该记录已被修改，请重新打开");
+    EXPECT_EQ(pressed(*modal, d->SpeedButton4), "单位信息已经存在，不能添加，如有需要请对已有信息修改！");
+    EXPECT_EQ(db->rows(kCompany), QStringList{"澄岚|张三|||||"});
+    EXPECT_EQ(d->Edit1->text(), "别家");
+    // Told so, the operator changes the stored record.
+    EXPECT_EQ(pressed(*modal, d->SpeedButton2), "修改成功");
+    EXPECT_EQ(db->rows(kCompany), QStringList{"别家|李四|||||"});
 }
 
 // From the main window, as the operator works: a new operator, a new

@@ -1,4 +1,6 @@
 #include "data/U_data.h"
+#include "data/system_db.h"
+#include "killed_writer.h"
 #include "harness.h"
 #include "print.h"
 #include "payroll/U_gzb.h"
@@ -459,4 +461,36 @@ TEST_F(GzbTest, AddPutsOtherAmountsOnTheCurrentUnsettledRow)
     });
     EXPECT_EQ(stored("ygbh,qtje,qtke,bz,yfgz,ykgz,sfgz", "2024-02"),
               (QStringList{"'mr001'|300.0|0.0|'奖金'|2300|0|2300", "'mr002'|500.0|100.25|''|3500|100|3400"}));
+}
+
+// A program killed at any moment of a month's generation and settlement
+// leaves the month whole once started again: all its rows or none, every one
+// settled or none.
+TEST_F(GzbTest, AProgramKilledWhileGeneratingOrSettlingLeavesTheMonthWhole)
+{
+    for (int i = 1; i <= 300; ++i) {
+        const QString bh = QStringLiteral("mr%1").arg(i, 3, 10, QChar('0'));
+        tpl(bh);
+        assess(bh, "22,0,0,0,0");
+    }
+    int none = 0, generated = 0, settled = 0;
+    for (int steps = 1;; steps = steps * 5 / 4 + 1) {
+        Data1->ADOConnection2.close();
+        db->exec("delete from 工资表");
+        const bool finished = hrtest::killedDuring(db->path(), steps, [](db::Connection& c) {
+            payroll::generateMonth(c, "2024-01", "0", "0", "", {});
+            payroll::settleMonth(c, "2024-01");
+        });
+        data::readyDatabaseFile(db->path());   // as the next start does
+        const int rows = db->count("工资表");
+        const int done = db->scalar("select count(*) from 工资表 where sfgz is not null").toInt();
+        ASSERT_TRUE(rows == 0 || rows == 300) << rows << " rows after a kill at " << steps;
+        ASSERT_TRUE(done == 0 || done == rows) << done << " settled after a kill at " << steps;
+        ++(rows == 0 ? none : done == 0 ? generated : settled);
+        if (finished) break;
+    }
+    EXPECT_GT(none, 1);
+    EXPECT_GT(generated, 0);
+    EXPECT_GT(settled, 0);
+    EXPECT_EQ(db->scalar("pragma integrity_check"), "ok");
 }

@@ -259,6 +259,23 @@ TEST_F(DbQuery, EditInsertsIntoAnEmptyQueryChangesOnlyOneTableRowsAndPostsOnMovi
     setAndPost("部门名称", text("保安部"));
     EXPECT_EQ(all("select * from 部门表"), QStringList{"007|保安部"});
 
+    // An edit of no row stores one only while the query still finds none: a
+    // row another copy stored meanwhile is changed by no second one beside it.
+    run(q(), "select * from 部门表 where 部门编号 = :a");
+    q().setParam("a", text("008"));
+    q().open();
+    q().edit();
+    q().setField("部门名称", text("后勤部"));
+    db->exec("insert into 部门表 values ('009', '外部')");   // another copy, beside the query's condition
+    db->exec("insert into 部门表 values ('008', '外部')");
+    EXPECT_THROW(q().post(), db::RowChanged);
+    EXPECT_EQ(q().state(), State::Insert);
+    db->exec("delete from 部门表 where 部门编号 = '008'");
+    q().post();
+    EXPECT_EQ(all("select * from 部门表 order by rowid"), (QStringList{"007|保安部", "009|外部", "<null>|后勤部"}));
+    db->exec("delete from 部门表 where 部门编号 is not '007'");
+    open("select * from 部门表");
+
     // A new row given no value is dropped when the row moves, not stored empty.
     q().append();
     q().first();

@@ -82,6 +82,13 @@ TEST_F(BmxxTest, ExactRowsAndDepartmentsInUseStay)
     EXPECT_EQ(modal->texts(), (QStringList{"此信息已经使用，不能删除！", "此信息已经使用，不能删除！", "真的要删除吗？"}));
     EXPECT_EQ(modal->messages[0].caption + modal->messages[1].caption, "警告警告");
     EXPECT_EQ(stored("部门表"), (QStringList{"001|财务部", "002|市场部", "003|人事部"}));
+    // Given to an employee by another copy of the program while the question waited.
+    dlg->DBGrid1->clickRow(1);
+    modal->whileAsking = [&] { db->exec("insert into 人事表 (bh, ssbm, sflz) values ('mr003', '市场部', '否')"); };
+    modal->answerYes();
+    dlg->SpeedButton3->click();
+    EXPECT_EQ(lastWithCaption(), "此信息已经使用，不能删除！/警告");
+    EXPECT_EQ(stored("部门表"), (QStringList{"001|财务部", "002|市场部", "003|人事部"}));
 
     // A refused insert keeps the texts and the listed rows; 修改 → 保存 retries it.
     db->exec("create trigger refuse before insert on 部门表 begin select raise(abort, 'refused'); end");

@@ -88,4 +88,19 @@ TEST_F(KqxxTest, TheOneRuleIsAddedModifiedAndDeletedOnlyWithCompleteNumbers)
     EXPECT_EQ(stored("考勤表"), QStringList{"100.0|20.0|1.0|21.75|2.0"});
 }
 
+// Opened on no rule, while another copy of the program stores one: the
+// dialog never adds a second rule beside it, whichever button is pressed.
+TEST_F(KqxxTest, ARuleAnotherCopyStoredMeanwhileIsNeverDoubled)
+{
+    open();
+    db->exec("insert into 考勤表 values (200, 22, 2, 21.75, 1.5)");
+    fill({"300", "20", "2", "3", "21"});
+    dlg->SpeedButton2->click();
+    EXPECT_EQ(modal->lastText(), "该记录已被修改，请重新打开");
+    dlg->SpeedButton4->click();
+    EXPECT_EQ(modal->lastText(), "考勤信息已经存在，不能重复添加，如有需要请修改信息！");
+    EXPECT_EQ(stored("考勤表"), QStringList{"200.0|22.0|2.0|21.75|1.5"});
+    EXPECT_EQ(shown(), (QStringList{"300", "20", "2", "3", "21"}));
+}
+
 }

@@ -64,6 +64,19 @@ TEST_F(SlTest, AddProposesTheNextNumberAndStoresOnlyCompleteNumbers)
     EXPECT_EQ(stored(kTable), (QStringList{"0|0.0|3500.0|0.03", "10|1.0|2.0|0.1", "9|1.0|2.0|0.1", "11|1.0|2.0|0.5"}));
     EXPECT_EQ(dlg->DBGrid1->model()->rowCount(), 4);
     EXPECT_TRUE(columnsFit());   // also after the reload
+
+    // The number proposed was taken meanwhile by another copy of the program:
+    // nothing is saved under it twice, the figures stay, the next number is proposed.
+    dlg->SpeedButton1->click();
+    fill("2", "3", "0.2");
+    db->exec("insert into 个人所得税税率表 values (12, 5, 6, 0.3)");
+    modal->clear();
+    dlg->SpeedButton4->click();
+    EXPECT_EQ(modal->texts(), QStringList{"级别号12已经存在，税率信息没有保存，已改为13，请重新保存！"});
+    EXPECT_EQ(dlg->Edit1->text() + dlg->Edit2->text() + dlg->Edit4->text(), "1320.2");
+    dlg->SpeedButton4->click();
+    EXPECT_EQ(modal->lastText(), "添加成功");
+    EXPECT_EQ(db->rows("select * from 个人所得税税率表 where 级别号 >= 12"), (QStringList{"12|5.0|6.0|0.3", "13|2.0|3.0|0.2"}));
 }
 
 TEST_F(SlTest, ModifyAndDeleteReachOnlyTheClickedOfIdenticalRows)

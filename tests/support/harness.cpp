@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QTest>
 #include <sqlite3.h>
+#include <utility>
 
 namespace hrtest {
 
@@ -26,6 +27,7 @@ ui::Answer ScriptedModal::message(const ui::MessageRequest& r)
 {
     messages.push_back(r);
     if (r.buttons == ui::Buttons::Ok) return ui::Answer::Ok;
+    if (whileAsking) std::exchange(whileAsking, nullptr)();
     if (answers.isEmpty()) {
         ADD_FAILURE() << "unanswered question: " << r.text.toStdString();
         return r.buttons == ui::Buttons::YesNo ? ui::Answer::No : ui::Answer::Cancel;

@@ -31,6 +31,8 @@ public:
     QList<ui::Answer> answers;
     void answerYes() { answers << ui::Answer::Yes; }
     void answerNo() { answers << ui::Answer::No; }
+    // Runs while a question waits for its answer (another copy of the program at work meanwhile).
+    std::function<void()> whileAsking;
 
     // File dialog answers, consumed in order ("" = cancelled). Requests recorded.
     QStringList files;

@@ -132,13 +132,9 @@ void Connection::begin()
     // IMMEDIATE: take the write lock now rather than fail half way through.
     exec(QStringLiteral("BEGIN IMMEDIATE"));
 }
-
 void Connection::commit() { exec(QStringLiteral("COMMIT")); }
-
 void Connection::rollback() { exec(QStringLiteral("ROLLBACK")); }
-
 bool Connection::inTransaction() const { return db_ && !sqlite3_get_autocommit(db_); }
-
 void Connection::savepoint(const QString& name) { exec(QStringLiteral("SAVEPOINT ") + quoteIdent(name)); }
 
 void Connection::release(const QString& name) { exec(QStringLiteral("RELEASE SAVEPOINT ") + quoteIdent(name)); }
@@ -165,7 +161,6 @@ QByteArray Connection::readBlob(const QString& table, const QString& column, int
 }
 
 void Connection::attach(StatementHolder* h) { holders_.push_back(h); }
-
 void Connection::detach(StatementHolder* h) { std::erase(holders_, h); }
 
 }

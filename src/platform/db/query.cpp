@@ -229,10 +229,11 @@ struct Query::Impl final : Connection::StatementHolder {
     int cur = -1;
     bool eof = true;
     std::vector<std::optional<Value>> pending;   // by column while editing
+    bool editOnNoRow = false;                    // Insert begun by edit() on no row
 
     void releaseStatements() override { stmt.reset(); }
     void textChanged() { releaseStatements(); values.clear(); }
-    void clearPending() { pending.assign(rows ? rows->columns.size() : 0, std::nullopt); }
+    void clearPending() { pending.assign(rows ? rows->columns.size() : 0, std::nullopt); editOnNoRow = false; }
     void prepare(const QString& query, Connection& conn);
     void bindParams(const QString& query);
     void requireOpen(const QString& query) const { if (!rows) fail(query, texts::notOpen()); }
@@ -543,6 +544,7 @@ void Query::edit()
     d_->requireWritable(name_);
     d_->clearPending();
     state_ = d_->cur < 0 ? State::Insert : State::Edit;
+    d_->editOnNoRow = state_ == State::Insert;
 }
 
 void Query::append()
@@ -614,6 +616,15 @@ void Query::post()
         d_->clearPending();
         state_ = State::Browse;
         return;
+    }
+    // An edit of no row stores one only while the query still finds none, not
+    // beside a row that another copy of the program stored meanwhile.
+    if (state_ == State::Insert && d_->editOnNoRow) {
+        d_->prepare(name_, conn_);
+        d_->bindParams(name_);
+        const int rc = sqlite3_step(d_->stmt.get());
+        finish(name_, d_->stmt.get(), rc == SQLITE_ROW ? SQLITE_DONE : rc);
+        if (rc == SQLITE_ROW) throw RowChanged(texts::rowChanged(), 0, QString(), name_);
     }
     const QString table = quoteIdent(t.table);
     QString sql = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table);
@@ -739,7 +750,6 @@ void runSelect(Query& q, const QString& sql)
 }
 
 int Rows::count() const { return t_ ? t_->rowCount() : 0; }
-
 int Rows::index(const QString& name) const { return t_ ? t_->index(name) : -1; }
 
 void Rows::check(int row, int col) const

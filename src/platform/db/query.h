@@ -83,8 +83,8 @@ public:
     // Memory held by the rows read (0 when closed).
     size_t bytes() const;
 
-    // edit() on a query without rows starts a new row (Insert); post() adds
-    // it at the end and makes it current. Error if the rows cannot change.
+    // edit() on a query without rows starts a new row (Insert); post() adds it at the end and makes it
+    // current, while the query still finds no row (else RowChanged). Error if the rows cannot change.
     void edit();
     void append();                               // explicit new row
     // Only in Edit/Insert. A text for a REAL column goes through the strict

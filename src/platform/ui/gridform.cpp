@@ -182,14 +182,14 @@ bool GridForm::acceptNumbers(const std::function<void(QWidget*)>& reveal)
     return true;
 }
 
-void GridForm::insertInputs(const QString& sql)
+int GridForm::insertInputs(const QString& sql)
 {
     // Every input is read before anything runs, and the insert runs beside
     // the grid's query: a refused insert leaves the grid on the stored rows.
     db::Params params;
     for (qsizetype i = 0; i < fields_.size(); ++i)
         params.append({QString(QChar(char16_t(u'a' + i))), inputOf(fields_[i])});
-    db::exec(q_.connection(), sql, params);
+    return db::exec(q_.connection(), sql, params);
 }
 
 void GridForm::postInputs(bool trimmed)

@@ -165,7 +165,7 @@ protected:
     // (trimmed texts; numbers read strictly, db::Error naming the field
     // otherwise). The grid's query is left as it is, so that a refusal leaves
     // the grid on the stored rows; the caller reloads after a success.
-    void insertInputs(const QString& sql);
+    int insertInputs(const QString& sql);   // the rows inserted
     // Write the bound inputs, trimmed unless told otherwise, into the grid's
     // current row (edit, set, post; a query without rows starts a new one). A
     // bad number raises db::Error naming the field before the row is touched.
