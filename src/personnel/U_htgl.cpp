@@ -76,9 +76,16 @@ void Tfrm_htgl::editvalue()
 {
     // Each date is read before any input changes: a date the pickers cannot
     // show stops the load whole, rather than leaving inputs of two contracts
-    // for 修改 to write.
-    for (const QString& f : {QStringLiteral("登记日期"), QStringLiteral("合同开始日期"), QStringLiteral("合同结束日期")})
-        ui::DateTimePicker::dateOf(query().field(f).toText());
+    // for 修改 to write. The inputs are emptied then: what they showed is
+    // another contract, which 修改 would write over this one.
+    try {
+        for (const QString& f : {QStringLiteral("登记日期"), QStringLiteral("合同开始日期"), QStringLiteral("合同结束日期")})
+            ui::DateTimePicker::dateOf(query().field(f).toText());
+    } catch (...) {
+        editclear();
+        Edit1->clear();
+        throw;
+    }
     GridForm::editvalue();
 }
 

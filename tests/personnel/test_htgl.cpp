@@ -127,9 +127,15 @@ TEST_F(HtglTest, AContractWithMissingValuesIsShownWholeOrNotAtAllAndGoesByItsSta
     EXPECT_EQ(dlg->Edit1->text(), "");
 
     dlg->DBGrid1->clickRow(2);
-    dlg->DBGrid1->clickRow(1);   // refused whole: the inputs keep the contract shown
-    EXPECT_EQ(dlg->Edit1->text() + dlg->ComboBox1->text() + dlg->Edit4->text(), "2020003mr0013年");
-    EXPECT_EQ(dlg->DateTimePicker3->date(), QDate(2020, 1, 1));
+    dlg->DBGrid1->clickRow(1);   // refused whole, and nothing of the contract shown before stays for 修改 to write over it
+    EXPECT_EQ(dlg->Edit1->text() + dlg->ComboBox1->text() + dlg->Edit4->text() + dlg->Edit2->text(), "");
+    modal->clear();
+    modal->answerYes();
+    dlg->SpeedButton1Click();
+    EXPECT_EQ(modal->texts(), QStringList{"请完整添写信息"});
+    modal->answers.clear();
+    EXPECT_EQ(db->rows("select 合同编号, 员工编号, 合同期限 from 合同表 order by rowid"),
+              (QStringList{"2020001|mr001|3年", "2020002|mr002|2年", "2020003|mr001|3年"}));
 
     // Running, in service, no end: kept.
     modal->clear();
