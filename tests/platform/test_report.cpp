@@ -12,6 +12,9 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <csignal>
+#include <functional>
+#include <sys/resource.h>
 
 namespace {
 
@@ -118,6 +121,37 @@ TEST(ReportLayout, RowsPagesAndTotals)
     EXPECT_EQ(text(doc, BandKind::PageHeader, 0), "甲厂 名单");
     EXPECT_EQ(text(doc, BandKind::PageFooter, 1), "第 2 页 / 共 2 页");
     EXPECT_EQ(bands(report::Plan(l, 0).place(0)), "HCNF");   // no rows: the line saying so
+}
+
+// A summary taller than the rows before it: the rows that move on with it
+// must still leave it room above the footer, rows and cards alike.
+TEST(ReportLayout, TallSummaryStaysOnItsPage)
+{
+    // 280 mm inside the margins, 30 mm of header and footer: 25 rows of 10 mm,
+    // or 4 lines of 2 cards; the summary leaves room for 5 rows, or 1 line.
+    for (const char* detail : {R"({"height": 10})", R"({"height": 50, "cards": {"across": 2, "down": 4, "width": 90, "gapY": 10}})"}) {
+        const Layout l = parse(QStringLiteral(R"({"version": 1,
+          "page": {"paper": "A4", "margins": {"left": 10, "top": 10, "right": 10, "bottom": 7}},
+          "pageHeader": {"height": 20}, "detail": %1, "summary": {"height": 200}, "pageFooter": {"height": 10}})")
+                                   .arg(QString::fromUtf8(detail)));
+        const double footerTop = l.contentRect().bottom() - 10;
+        for (int rows = 1; rows <= 60; ++rows) {
+            const report::Plan plan(l, rows);
+            int next = 0;
+            for (int i = 0; i < plan.pageCount(); ++i) {
+                const std::string at = std::to_string(rows) + " rows, page " + std::to_string(i + 1);
+                EXPECT_EQ(plan.page(i).first, next) << at;
+                EXPECT_GT(plan.page(i).count, 0) << at;
+                next += plan.page(i).count;
+                for (const report::Placement& pl : plan.place(i)) {
+                    if (pl.band == BandKind::PageFooter) continue;
+                    EXPECT_LE(pl.rect.bottom(), footerTop + 1e-6) << at;
+                }
+            }
+            EXPECT_EQ(next, rows);
+            EXPECT_TRUE(plan.page(plan.pageCount() - 1).summary) << rows;
+        }
+    }
 }
 
 TEST(ReportLayout, CardGridAndPhotos)
@@ -396,6 +430,71 @@ TEST_F(ReportPdf, ExportAndPrintToFileReplaceOnlyAPdfFile)
         EXPECT_TRUE(report::writePdf(*doc, notes, &err)) << err.toStdString();
         EXPECT_TRUE(bytes(notes).startsWith("%PDF-"));
     }
+}
+
+// The disk fills while a PDF is written (here: the process may write no more
+// than a few kilobytes): the export and the print to a file both say so, and
+// the PDF written before stays whole under its name, with nothing left beside it.
+TEST_F(ReportPdf, AFullDiskLeavesTheEarlierPdfAsItWas)
+{
+    report::RvProject p;
+    p.ProjectFile = report::programFolder() + QStringLiteral("gzz");
+    const QString pdf = QDir(db->dir()).filePath(QStringLiteral("工作证.pdf"));
+    QString err;
+    ASSERT_TRUE(report::writePdf(*p.prepare(), pdf, &err)) << err.toStdString();
+    QFile f(pdf);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray before = f.readAll();
+    f.close();
+    ASSERT_GT(before.size(), 4096);
+    const QStringList files = QDir(db->dir()).entryList(QDir::Files | QDir::Hidden);
+
+    const auto underFullDisk = [](const std::function<void()>& run) {
+        rlimit old{};
+        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+        rlimit small = old;
+        small.rlim_cur = 2048;
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+        run();
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+    };
+    underFullDisk([&] { EXPECT_FALSE(report::writePdf(*p.prepare(), pdf, &err)); });
+    EXPECT_EQ(err, QStringLiteral("无法写入 %1：写入出错，磁盘可能已满").arg(pdf));
+
+    modal->onDialog = [&](QDialog* d) {
+        if (auto* print = qobject_cast<QPrintDialog*>(d)) {
+            print->printer()->setOutputFormat(QPrinter::PdfFormat);
+            print->printer()->setOutputFileName(pdf);
+            print->setResult(QDialog::Accepted);
+            print->hide();
+            return;
+        }
+        underFullDisk([&] { qobject_cast<report::PreviewDialog*>(d)->printDocument(); });
+    };
+    p.Execute();
+    EXPECT_EQ(modal->lastText(), QStringLiteral("打印失败：无法写入 %1：写入出错，磁盘可能已满").arg(pdf));
+
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(f.readAll() == before);
+    EXPECT_EQ(QDir(db->dir()).entryList(QDir::Files | QDir::Hidden), files);
+
+    // With room again, printing to the file writes the pages asked for.
+    modal->onDialog = [&](QDialog* d) {
+        if (auto* print = qobject_cast<QPrintDialog*>(d)) {
+            print->printer()->setOutputFormat(QPrinter::PdfFormat);
+            print->printer()->setOutputFileName(pdf);
+            print->setResult(QDialog::Accepted);
+            print->hide();
+            return;
+        }
+        qobject_cast<report::PreviewDialog*>(d)->printDocument();
+    };
+    const int shown = modal->messages.size();
+    p.Execute();
+    EXPECT_EQ(modal->messages.size(), shown) << modal->lastText().toStdString();
+    EXPECT_TRUE(pdfText(pdf).contains(QStringLiteral("无数据")));
 }
 
 // A card is painted long after its rows were read (pages are drawn as they

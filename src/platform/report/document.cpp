@@ -116,14 +116,16 @@ Plan::Plan(const Layout& layout, int rows) : content_(layout.contentRect()), car
     // to a page of their own so the totals never stand alone.
     const double sh = height_[size_t(BandKind::Summary)];
     PageSpan last = pages_.back();
-    int keep = last.count;
-    while (keep > 1 && rowsHeight(keep) + sh > avail + kEps) --keep;
-    if (keep == last.count) {
+    int fit = last.count;   // rows that fit above the summary
+    while (fit > 1 && rowsHeight(fit) + sh > avail + kEps) --fit;
+    if (fit == last.count) {
         pages_.back().summary = true;
         return;
     }
-    pages_.back().count = keep;
-    pages_.push_back({last.first + keep, last.count - keep, true});
+    // No more rows move than fit above the summary; the page before keeps the rest.
+    const int moved = std::min(last.count - fit, fit);
+    pages_.back().count = last.count - moved;
+    pages_.push_back({last.first + last.count - moved, moved, true});
 }
 
 double Plan::rowsHeight(int n) const
@@ -490,6 +492,11 @@ bool mayWritePdfTo(const QString& path, QString* error)
 
 bool writePdf(const Document& doc, const QString& path, QString* error)
 {
+    return writePdf(doc, path, 0, doc.pageCount() - 1, error);
+}
+
+bool writePdf(const Document& doc, const QString& path, int from, int to, QString* error)
+{
     // The export overwrites without asking.
     if (!mayWritePdfTo(path, error)) return false;
     QSaveFile f(path);
@@ -502,10 +509,16 @@ bool writePdf(const Document& doc, const QString& path, QString* error)
         w.setPageLayout(doc.pageLayout());
         w.setTitle(doc.layout().title);
         w.setCreator(ui::applicationTitle());
-        if (!doc.print(&w, 0, doc.pageCount() - 1, error)) {
+        if (!doc.print(&w, from, to, error)) {
             f.cancelWriting();
             return false;
         }
+    }
+    // A full disk shows only here: the commit would put the cut-off file in place.
+    if (!f.flush() || f.error() != QFileDevice::NoError) {
+        if (error) *error = QStringLiteral("无法写入 %1：%2").arg(path, fileProblem(f, path));
+        f.cancelWriting();
+        return false;
     }
     if (!f.commit()) {
         if (error) *error = QStringLiteral("无法写入 %1：%2").arg(path, fileProblem(f, path));

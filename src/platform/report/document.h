@@ -136,5 +136,7 @@ bool mayWritePdfTo(const QString& path, QString* error);
 // replaced only when writing succeeds, and only when mayWritePdfTo allows it.
 // False with *error set otherwise.
 bool writePdf(const Document& doc, const QString& path, QString* error);
+// Pages from..to (0-based, inclusive) only.
+bool writePdf(const Document& doc, const QString& path, int from, int to, QString* error);
 
 }

@@ -372,12 +372,6 @@ void PreviewDialog::printDocument()
     dlg.setMinMax(1, doc_->pageCount());
     dlg.setOption(QAbstractPrintDialog::PrintCurrentPage, true);
     if (ui::execDialog(&dlg) != QDialog::Accepted) return;
-    // Printing to a file truncates it when it starts: the same rule as the export.
-    QString refused;
-    if (!printer.outputFileName().isEmpty() && !mayWritePdfTo(printer.outputFileName(), &refused)) {
-        ui::info(QStringLiteral("打印失败：") + refused, this);
-        return;
-    }
     int from = 0, to = doc_->pageCount() - 1;
     if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
         from = printer.fromPage() - 1;
@@ -389,7 +383,13 @@ void PreviewDialog::printDocument()
     bool ok;
     {
         Busy busy;
-        ok = doc_->print(&printer, from, to, &err) && printer.printerState() != QPrinter::Error;
+        // Printing to a file goes the export's way: only a PDF is replaced, and
+        // only by a whole one (the printer's own writer truncates the file first
+        // and says nothing when the disk is full).
+        if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
+            ok = writePdf(*doc_, printer.outputFileName(), from, to, &err);
+        else
+            ok = doc_->print(&printer, from, to, &err) && printer.printerState() != QPrinter::Error;
     }
     if (!ok) {
         ui::info(QStringLiteral("打印失败") + (err.isEmpty() ? QString() : QStringLiteral("：") + err), this);
