@@ -14,7 +14,11 @@
 #include <QTemporaryDir>
 #include <csignal>
 #include <functional>
+#include <linux/capability.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -495,6 +499,45 @@ TEST_F(ReportPdf, AFullDiskLeavesTheEarlierPdfAsItWas)
     p.Execute();
     EXPECT_EQ(modal->messages.size(), shown) << modal->lastText().toStdString();
     EXPECT_TRUE(pdfText(pdf).contains(QStringLiteral("无数据")));
+}
+
+// Root may write anything; a thread that gives the override up for good (it
+// ends with the check) meets the files' modes as an operator does.
+void asOperator(const std::function<void()>& check)
+{
+    std::thread t([&] {
+        __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+        __user_cap_data_struct caps[2]{};
+        if (syscall(SYS_capget, &header, caps) == 0) {
+            caps[0].effective &= ~(1u << CAP_DAC_OVERRIDE);
+            caps[0].permitted &= ~(1u << CAP_DAC_OVERRIDE);
+            syscall(SYS_capset, &header, caps);
+        }
+        check();
+    });
+    t.join();
+}
+
+TEST_F(ReportPdf, AnExportRefusedByTheFileSystemSaysWhy)
+{
+    report::RvProject p;
+    p.ProjectFile = report::programFolder() + QStringLiteral("gzz");
+    const std::unique_ptr<report::Document> doc = p.prepare();
+    const QString old = QDir(db->dir()).filePath(QStringLiteral("old.pdf"));
+    QString err;
+    ASSERT_TRUE(report::writePdf(*doc, old, &err)) << err.toStdString();
+    QFile(old).setPermissions(QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    const QString shut = QDir(db->dir()).filePath(QStringLiteral("shut"));
+    ASSERT_TRUE(QDir().mkpath(shut));
+    QFile(shut).setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    asOperator([&] {
+        EXPECT_FALSE(report::writePdf(*doc, old, &err));
+        EXPECT_EQ(err, QStringLiteral("无法写入 %1：文件是只读的").arg(old));
+        const QString inShut = shut + QStringLiteral("/x.pdf");
+        EXPECT_FALSE(report::writePdf(*doc, inShut, &err));
+        EXPECT_EQ(err, QStringLiteral("无法写入 %1：无法打开，可能没有权限").arg(inShut));
+    });
+    QFile(shut).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
 // A card is painted long after its rows were read (pages are drawn as they

@@ -414,6 +414,9 @@ QString fileProblem(const QFileDevice& f, const QString& path)
     case QFileDevice::PermissionsError: return QStringLiteral("没有权限");
     case QFileDevice::ReadError: return QStringLiteral("读取出错");
     case QFileDevice::WriteError:
+        // Also how a file that may not be replaced is refused before anything is written.
+        if (fi.exists() && !fi.isWritable()) return QStringLiteral("文件是只读的");
+        return QStringLiteral("写入出错，磁盘可能已满");
     case QFileDevice::ResourceError: return QStringLiteral("写入出错，磁盘可能已满");
     default: return QStringLiteral("文件出错（%1）").arg(int(f.error()));
     }
