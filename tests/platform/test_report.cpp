@@ -540,6 +540,37 @@ TEST_F(ReportPdf, AnExportRefusedByTheFileSystemSaysWhy)
     QFile(shut).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
+// A remark pasted a hundred times over: a cell shows its beginning cut short,
+// and a month of such rows neither takes a gigabyte nor many seconds to write.
+TEST_F(ReportPdf, VeryLongTextsInCellsAreCutShortCheaply)
+{
+    const Layout l = report::loadLayout(report::programFolder() + QStringLiteral("gzt.rav"));
+    QStringList columns;
+    for (const auto& c : l.columns()) columns << c.first;
+    report::Table t(columns);
+    for (int r = 0; r < 1000; ++r) {
+        QVector<db::Value> row;
+        for (const QString& c : columns)
+            row << (c == QLatin1String("bz") ? db::Value::text(QStringLiteral("备注%1号").arg(r) + QString(20000, QChar(0x5907)))
+                                             : db::Value::integer(r));
+        t.addRow(row);
+    }
+    const report::Document doc(l, std::move(t), {});
+    const auto peakMb = [] {
+        rusage u{};
+        getrusage(RUSAGE_SELF, &u);
+        return u.ru_maxrss / 1024;
+    };
+    const long before = peakMb();
+    const QString pdf = QDir(db->dir()).filePath(QStringLiteral("long.pdf"));
+    QString err;
+    ASSERT_TRUE(report::writePdf(doc, pdf, &err)) << err.toStdString();
+    EXPECT_LT(peakMb() - before, 300);
+    const QString text = pdfText(pdf);
+    for (const QString& s : {QStringLiteral("备注0号备备"), QStringLiteral("备注999号备备"), QStringLiteral("备…")})
+        EXPECT_TRUE(text.contains(s)) << s.toStdString();
+}
+
 // A card is painted long after its rows were read (pages are drawn as they
 // come into view): a photo changed or gone meanwhile is no failure of the painting.
 TEST_F(ReportPdf, APhotoChangedSinceTheRowsWereReadLeavesItsFrameEmpty)

@@ -19,6 +19,11 @@ namespace report {
 namespace {
 
 constexpr double kEps = 1e-6;
+// No cell shows more characters than this, not across the widest page in the
+// smallest type: the rest of a longer text would cost time and memory for nothing.
+constexpr qsizetype kMaxShownChars = 2000;
+// Texts that repeat from cell to cell are short: amounts, months, departments.
+constexpr qsizetype kMaxKeptChars = 64;
 
 QString noDataText() { return QStringLiteral("无数据"); }
 
@@ -304,7 +309,6 @@ const Document::Shaped& Document::shape(Face& face, const QString& text, QPaintD
 {
     auto hit = face.shaped.constFind(text);
     if (hit != face.shaped.constEnd()) return *hit;
-    if (face.shaped.size() >= 4096) face.shaped.clear();
     QTextLayout layout(text, face.font, device);
     QTextOption o;
     o.setWrapMode(QTextOption::NoWrap);
@@ -312,7 +316,13 @@ const Document::Shaped& Document::shape(Face& face, const QString& text, QPaintD
     layout.beginLayout();
     const QTextLine line = layout.createLine();
     layout.endLayout();
-    return *face.shaped.insert(text, Shaped{layout.glyphRuns(), line.naturalTextWidth(), line.height()});
+    Shaped shaped{layout.glyphRuns(), line.naturalTextWidth(), line.height()};
+    if (text.size() > kMaxKeptChars) {
+        face.once = std::move(shaped);
+        return face.once;
+    }
+    if (face.shaped.size() >= 4096) face.shaped.clear();
+    return *face.shaped.insert(text, std::move(shaped));
 }
 
 void Document::paintItem(QPainter& p, Ink& ink, const Item& it, BandKind band, const QRectF& at, int page,
@@ -348,6 +358,10 @@ void Document::paintItem(QPainter& p, Ink& ink, const Item& it, BandKind band, c
     case Item::Type::Text: {
         QString text = itemText(it, band, page, row);
         if (text.isEmpty()) break;
+        if (text.size() > kMaxShownChars) {
+            const qsizetype n = text.at(kMaxShownChars - 1).isHighSurrogate() ? kMaxShownChars - 1 : kMaxShownChars;
+            text = text.left(n) + QStringLiteral("…");
+        }
         const QRectF inner = r.adjusted(it.padding * k, 0, -it.padding * k, 0);
         Face& face = faces_[&it];
         if (!face.metrics) face.metrics.emplace(face.font, p.device());

@@ -122,6 +122,7 @@ private:
         QFont font;
         std::optional<QFontMetricsF> metrics;
         QHash<QString, Shaped> shaped;
+        Shaped once;                // a long text, shaped for its one use
     };
     const Shaped& shape(Face& face, const QString& text, QPaintDevice* device) const;
     mutable QHash<const Item*, Face> faces_;
