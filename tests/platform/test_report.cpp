@@ -16,6 +16,7 @@
 #include <functional>
 #include <linux/capability.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <thread>
 #include <unistd.h>
@@ -233,6 +234,9 @@ TEST(ReportLayout, MistakesNameFileAndKey)
     big.write(QByteArray(report::kMaxLayoutBytes + 1, ' '));
     big.close();
     EXPECT_TRUE(loadError(big.fileName()).contains(QStringLiteral("过大"))) << loadError(big.fileName()).toStdString();
+    const QString pipe = dir.filePath(QStringLiteral("pipe.rav"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    EXPECT_EQ(loadError(pipe), QStringLiteral("报表文件 %1 不是普通文件").arg(pipe));
 }
 
 TEST(ReportProject, RavAddedByTheFileNameOnly)

@@ -426,6 +426,8 @@ Layout loadLayout(const QString& file)
 {
     const QFileInfo fi(file);
     if (!fi.exists() || fi.isDir()) throw Error(QStringLiteral("找不到报表文件 %1").arg(file));
+    // A pipe or a device would hold the program up before a byte is read.
+    if (!fi.isFile()) throw Error(QStringLiteral("报表文件 %1 不是普通文件").arg(file));
     if (fi.size() > kMaxLayoutBytes)
         throw Error(QStringLiteral("报表文件 %1 过大（%2 字节，最多 %3 字节）").arg(file).arg(fi.size()).arg(kMaxLayoutBytes));
     QFile f(file);
