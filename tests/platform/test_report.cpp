@@ -575,6 +575,41 @@ TEST_F(ReportPdf, VeryLongTextsInCellsAreCutShortCheaply)
         EXPECT_TRUE(text.contains(s)) << s.toStdString();
 }
 
+// Work cards for the whole staff, each with a photo of a few megabytes: every
+// photo is printed, and none stays in memory once its card is drawn.
+TEST_F(ReportPdf, AStaffsWorkCardsDoNotKeepTheirPhotosInMemory)
+{
+    QImage pic(1000, 1000, QImage::Format_RGB32);
+    pic.fill(Qt::blue);
+    db::Query& q = Data1->ADOpublic;
+    q.setSql(QStringLiteral("with recursive n(i) as (select 1 union all select i + 1 from n where i < 60) "
+                            "insert into 人事表 (bh, xm, zp) select printf('mr%03d', i), '张三', :b from n"));
+    q.setParam(QStringLiteral("b"), db::Value::blob(img::encodeBmp(pic)));
+    q.execSql();
+    Data1->ADOQuery1.setSql(QStringLiteral("select * from 人事表"));
+    Data1->ADOQuery1.open();
+    report::RvProject p;
+    p.ProjectFile = report::programFolder() + QStringLiteral("gzz");
+    p.setDataSet(&Data1->ADOQuery1);
+    const auto peakMb = [] {
+        rusage u{};
+        getrusage(RUSAGE_SELF, &u);
+        return u.ru_maxrss / 1024;
+    };
+    const long before = peakMb();
+    const QString pdf = QDir(db->dir()).filePath(QStringLiteral("cards.pdf"));
+    QString err;
+    ASSERT_TRUE(report::writePdf(*p.prepare(), pdf, &err)) << err.toStdString();
+#ifndef __SANITIZE_ADDRESS__   // which keeps freed memory back on purpose
+    EXPECT_LT(peakMb() - before, 100);   // 180 MB of photos
+#endif
+    QProcess images;
+    images.start(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf});
+    ASSERT_TRUE(images.waitForFinished(30000));
+    // A heading of two lines, then one line per picture.
+    EXPECT_EQ(QString::fromUtf8(images.readAllStandardOutput()).trimmed().split(QLatin1Char('\n')).size(), 2 + 60);
+}
+
 // A card is painted long after its rows were read (pages are drawn as they
 // come into view): a photo changed or gone meanwhile is no failure of the painting.
 TEST_F(ReportPdf, APhotoChangedSinceTheRowsWereReadLeavesItsFrameEmpty)
