@@ -85,6 +85,27 @@ QString pdfText(const QString& pdf)
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
+QByteArray fileBytes(const QString& f)
+{
+    QFile file(f);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+// Answers the preview with `act` and its print dialog with printing to the file.
+std::function<void(QDialog*)> printingTo(const QString& file, std::function<void(report::PreviewDialog*)> act)
+{
+    return [file, act](QDialog* d) {
+        if (auto* print = qobject_cast<QPrintDialog*>(d)) {
+            print->printer()->setOutputFormat(QPrinter::PdfFormat);
+            print->printer()->setOutputFileName(file);
+            print->setResult(QDialog::Accepted);
+            print->hide();
+            return;
+        }
+        act(qobject_cast<report::PreviewDialog*>(d));
+    };
+}
+
 TEST(ReportLayout, RowsPagesAndTotals)
 {
     const Layout l = parse(QString::fromUtf8(kList));
@@ -396,39 +417,26 @@ TEST_F(ReportPdf, ExportAndPrintToFileReplaceOnlyAPdfFile)
     report::RvProject p;
     p.ProjectFile = report::programFolder() + QStringLiteral("gzt");
     const std::unique_ptr<report::Document> doc = p.prepare();
-    const auto bytes = [](const QString& f) {
-        QFile file(f);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-    };
     const QString notes = QDir(db->dir()).filePath(QStringLiteral("notes.pdf"));
     QFile n(notes);
     ASSERT_TRUE(n.open(QIODevice::WriteOnly) && n.write("payroll notes") > 0);
     n.close();
     db->exec(QStringLiteral("insert into 操作员信息表 values ('x', 'y')"));   // the live database, in use
     for (const QString& target : {db->path(), notes}) {
-        const QByteArray before = bytes(target);
+        const QByteArray before = fileBytes(target);
         QString err;
         EXPECT_FALSE(report::writePdf(*doc, target, &err)) << target.toStdString();
         EXPECT_EQ(err, QStringLiteral("%1 不是PDF文件，没有覆盖它").arg(target));
-        EXPECT_EQ(bytes(target), before) << target.toStdString();
+        EXPECT_EQ(fileBytes(target), before) << target.toStdString();
     }
     EXPECT_EQ(db->scalar(QStringLiteral("select count(*) from 操作员信息表")), QStringLiteral("1"));
 
     // Printing to one of them through the print dialog is refused the same way.
-    modal->onDialog = [&](QDialog* d) {
-        if (auto* print = qobject_cast<QPrintDialog*>(d)) {
-            print->printer()->setOutputFormat(QPrinter::PdfFormat);
-            print->printer()->setOutputFileName(db->path());
-            print->setResult(QDialog::Accepted);
-            print->hide();
-            return;
-        }
-        qobject_cast<report::PreviewDialog*>(d)->printDocument();
-    };
-    const QByteArray database = bytes(db->path());
+    modal->onDialog = printingTo(db->path(), [](report::PreviewDialog* d) { d->printDocument(); });
+    const QByteArray database = fileBytes(db->path());
     p.Execute();
     EXPECT_EQ(modal->lastText(), QStringLiteral("打印失败：%1 不是PDF文件，没有覆盖它").arg(db->path()));
-    EXPECT_EQ(bytes(db->path()), database);
+    EXPECT_EQ(fileBytes(db->path()), database);
 
     // An empty file or an earlier PDF is replaced.
     ASSERT_TRUE(n.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -436,73 +444,8 @@ TEST_F(ReportPdf, ExportAndPrintToFileReplaceOnlyAPdfFile)
     for (int i = 0; i < 2; ++i) {
         QString err;
         EXPECT_TRUE(report::writePdf(*doc, notes, &err)) << err.toStdString();
-        EXPECT_TRUE(bytes(notes).startsWith("%PDF-"));
+        EXPECT_TRUE(fileBytes(notes).startsWith("%PDF-"));
     }
-}
-
-// The disk fills while a PDF is written (here: the process may write no more
-// than a few kilobytes): the export and the print to a file both say so, and
-// the PDF written before stays whole under its name, with nothing left beside it.
-TEST_F(ReportPdf, AFullDiskLeavesTheEarlierPdfAsItWas)
-{
-    report::RvProject p;
-    p.ProjectFile = report::programFolder() + QStringLiteral("gzz");
-    const QString pdf = QDir(db->dir()).filePath(QStringLiteral("工作证.pdf"));
-    QString err;
-    ASSERT_TRUE(report::writePdf(*p.prepare(), pdf, &err)) << err.toStdString();
-    QFile f(pdf);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const QByteArray before = f.readAll();
-    f.close();
-    ASSERT_GT(before.size(), 4096);
-    const QStringList files = QDir(db->dir()).entryList(QDir::Files | QDir::Hidden);
-
-    const auto underFullDisk = [](const std::function<void()>& run) {
-        rlimit old{};
-        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-        rlimit small = old;
-        small.rlim_cur = 2048;
-        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-        run();
-        setrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, oldHandler);
-    };
-    underFullDisk([&] { EXPECT_FALSE(report::writePdf(*p.prepare(), pdf, &err)); });
-    EXPECT_EQ(err, QStringLiteral("无法写入 %1：写入出错，磁盘可能已满").arg(pdf));
-
-    modal->onDialog = [&](QDialog* d) {
-        if (auto* print = qobject_cast<QPrintDialog*>(d)) {
-            print->printer()->setOutputFormat(QPrinter::PdfFormat);
-            print->printer()->setOutputFileName(pdf);
-            print->setResult(QDialog::Accepted);
-            print->hide();
-            return;
-        }
-        underFullDisk([&] { qobject_cast<report::PreviewDialog*>(d)->printDocument(); });
-    };
-    p.Execute();
-    EXPECT_EQ(modal->lastText(), QStringLiteral("打印失败：无法写入 %1：写入出错，磁盘可能已满").arg(pdf));
-
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(f.readAll() == before);
-    EXPECT_EQ(QDir(db->dir()).entryList(QDir::Files | QDir::Hidden), files);
-
-    // With room again, printing to the file writes the pages asked for.
-    modal->onDialog = [&](QDialog* d) {
-        if (auto* print = qobject_cast<QPrintDialog*>(d)) {
-            print->printer()->setOutputFormat(QPrinter::PdfFormat);
-            print->printer()->setOutputFileName(pdf);
-            print->setResult(QDialog::Accepted);
-            print->hide();
-            return;
-        }
-        qobject_cast<report::PreviewDialog*>(d)->printDocument();
-    };
-    const int shown = modal->messages.size();
-    p.Execute();
-    EXPECT_EQ(modal->messages.size(), shown) << modal->lastText().toStdString();
-    EXPECT_TRUE(pdfText(pdf).contains(QStringLiteral("无数据")));
 }
 
 // Root may write anything; a thread that gives the override up for good (it
@@ -522,26 +465,69 @@ void asOperator(const std::function<void()>& check)
     t.join();
 }
 
-TEST_F(ReportPdf, AnExportRefusedByTheFileSystemSaysWhy)
+// The process may write no more than a few kilobytes to a file while this runs.
+void underFullDisk(const std::function<void()>& run)
+{
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit small = old;
+    small.rlim_cur = 2048;
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    run();
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+}
+
+long peakMb()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss / 1024;
+}
+
+// A write that fails says why, and the PDF written before stays whole under
+// its name, with nothing left beside it: by the export and by printing to a file.
+TEST_F(ReportPdf, AFailedWriteSaysWhyAndLeavesTheEarlierPdf)
 {
     report::RvProject p;
     p.ProjectFile = report::programFolder() + QStringLiteral("gzz");
     const std::unique_ptr<report::Document> doc = p.prepare();
-    const QString old = QDir(db->dir()).filePath(QStringLiteral("old.pdf"));
+    const QString pdf = QDir(db->dir()).filePath(QStringLiteral("工作证.pdf"));
     QString err;
-    ASSERT_TRUE(report::writePdf(*doc, old, &err)) << err.toStdString();
-    QFile(old).setPermissions(QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    ASSERT_TRUE(report::writePdf(*doc, pdf, &err)) << err.toStdString();
+    const QByteArray before = fileBytes(pdf);
+    ASSERT_GT(before.size(), 4096);
+    const QStringList files = QDir(db->dir()).entryList(QDir::Files | QDir::Hidden);
+
+    underFullDisk([&] { EXPECT_FALSE(report::writePdf(*doc, pdf, &err)); });
+    EXPECT_EQ(err, QStringLiteral("无法写入 %1：写入出错，磁盘可能已满").arg(pdf));
+    modal->onDialog = printingTo(pdf, [](report::PreviewDialog* d) { underFullDisk([d] { d->printDocument(); }); });
+    p.Execute();
+    EXPECT_EQ(modal->lastText(), QStringLiteral("打印失败：无法写入 %1：写入出错，磁盘可能已满").arg(pdf));
+    EXPECT_TRUE(fileBytes(pdf) == before);
+    EXPECT_EQ(QDir(db->dir()).entryList(QDir::Files | QDir::Hidden), files);
+
+    // A read-only PDF, a folder that may not be written.
+    QFile(pdf).setPermissions(QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
     const QString shut = QDir(db->dir()).filePath(QStringLiteral("shut"));
     ASSERT_TRUE(QDir().mkpath(shut));
     QFile(shut).setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     asOperator([&] {
-        EXPECT_FALSE(report::writePdf(*doc, old, &err));
-        EXPECT_EQ(err, QStringLiteral("无法写入 %1：文件是只读的").arg(old));
-        const QString inShut = shut + QStringLiteral("/x.pdf");
-        EXPECT_FALSE(report::writePdf(*doc, inShut, &err));
-        EXPECT_EQ(err, QStringLiteral("无法写入 %1：无法打开，可能没有权限").arg(inShut));
+        EXPECT_FALSE(report::writePdf(*doc, pdf, &err));
+        EXPECT_EQ(err, QStringLiteral("无法写入 %1：文件是只读的").arg(pdf));
+        EXPECT_FALSE(report::writePdf(*doc, shut + QStringLiteral("/x.pdf"), &err));
+        EXPECT_EQ(err, QStringLiteral("无法写入 %1/x.pdf：无法打开，可能没有权限").arg(shut));
     });
     QFile(shut).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+
+    // With room again, printing to the file writes it.
+    QFile(pdf).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    modal->onDialog = printingTo(pdf, [](report::PreviewDialog* d) { d->printDocument(); });
+    const qsizetype shown = modal->messages.size();
+    p.Execute();
+    EXPECT_EQ(modal->messages.size(), shown) << modal->lastText().toStdString();
+    EXPECT_TRUE(pdfText(pdf).contains(QStringLiteral("无数据")));
 }
 
 // A remark pasted a hundred times over: a cell shows its beginning cut short,
@@ -560,11 +546,6 @@ TEST_F(ReportPdf, VeryLongTextsInCellsAreCutShortCheaply)
         t.addRow(row);
     }
     const report::Document doc(l, std::move(t), {});
-    const auto peakMb = [] {
-        rusage u{};
-        getrusage(RUSAGE_SELF, &u);
-        return u.ru_maxrss / 1024;
-    };
     const long before = peakMb();
     const QString pdf = QDir(db->dir()).filePath(QStringLiteral("long.pdf"));
     QString err;
@@ -591,11 +572,6 @@ TEST_F(ReportPdf, AStaffsWorkCardsDoNotKeepTheirPhotosInMemory)
     report::RvProject p;
     p.ProjectFile = report::programFolder() + QStringLiteral("gzz");
     p.setDataSet(&Data1->ADOQuery1);
-    const auto peakMb = [] {
-        rusage u{};
-        getrusage(RUSAGE_SELF, &u);
-        return u.ru_maxrss / 1024;
-    };
     const long before = peakMb();
     const QString pdf = QDir(db->dir()).filePath(QStringLiteral("cards.pdf"));
     QString err;
