@@ -11,6 +11,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <csignal>
 #include <functional>
@@ -258,6 +259,32 @@ TEST(ReportLayout, MistakesNameFileAndKey)
     const QString pipe = dir.filePath(QStringLiteral("pipe.rav"));
     ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
     EXPECT_EQ(loadError(pipe), QStringLiteral("报表文件 %1 不是普通文件").arg(pipe));
+}
+
+// Zoomed far in, a large page makes an image past the preview's store of
+// pages: it is drawn from a coarser one, in its place, never left blank.
+TEST(ReportPreview, ALargePageZoomedFarInIsStillDrawn)
+{
+    hrtest::ScriptedModal modal;
+    // A black square of 10 mm in the page's bottom right-hand corner.
+    const Layout l = parse(QStringLiteral(R"({"version": 1,
+      "page": {"paper": "A3", "margins": {"left": 0, "top": 0, "right": 0, "bottom": 0}},
+      "detail": {"height": 10}, "pageFooter": {"height": 10, "items": [{"x": 287, "w": 10, "fill": "#000000"}]}})"));
+    report::PreviewDialog preview(std::make_unique<report::Document>(l, report::Table(), QHash<QString, QString>{}), QString());
+    preview.resize(800, 600);
+    preview.show();
+    report::PageView* view = preview.view();
+    for (double zoom : {1.0, 5.0}) {
+        view->setZoom(zoom);
+        view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum());
+        view->horizontalScrollBar()->setValue(view->horizontalScrollBar()->maximum());
+        const QImage shot = view->viewport()->grab().toImage();
+        int dark = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x) dark += qGray(shot.pixel(x, y)) < 40;
+        const double side = 10 / 25.4 * view->logicalDpiX() * zoom;
+        EXPECT_NEAR(dark, side * side, side * 4) << "zoom " << zoom;
+    }
 }
 
 TEST(ReportProject, RavAddedByTheFileNameOnly)
