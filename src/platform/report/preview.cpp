@@ -390,7 +390,7 @@ void PreviewDialog::printDocument()
         // Printing to a file goes the export's way: only a PDF is replaced, and
         // only by a whole one (the printer's own writer truncates the file first
         // and says nothing when the disk is full).
-        if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
+        if (!printer.outputFileName().isEmpty())
             ok = writePdf(*doc_, printer.outputFileName(), from, to, &err);
         else
             ok = doc_->print(&printer, from, to, &err) && printer.printerState() != QPrinter::Error;
