@@ -30,11 +30,10 @@ QString noDataText() { return QStringLiteral("无数据"); }
 bool isBlank(QChar c) { return c == QLatin1Char(' ') || c == QChar(0x3000); }
 
 // A photo column holds BMP file bytes (or JPEG); anything unreadable shows as an empty frame.
-// The bytes are not kept: a card needs them once, and a whole staff's photos
-// would take gigabytes.
 // The bytes are read from the table when a page is painted, long after the
 // rows were: a photo changed or gone since is unreadable too, not a failure
-// thrown out of the painting.
+// thrown out of the painting. They are not kept: a card needs them once, and
+// a whole staff's photos would take gigabytes.
 QImage photo(const db::Value& v)
 {
     if (v.kind() != db::Value::Kind::Blob) return {};
