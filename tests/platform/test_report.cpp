@@ -11,7 +11,16 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
+#include <QScrollBar>
 #include <QTemporaryDir>
+#include <csignal>
+#include <functional>
+#include <linux/capability.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -77,6 +86,27 @@ QString pdfText(const QString& pdf)
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
+QByteArray fileBytes(const QString& f)
+{
+    QFile file(f);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+// Answers the preview with `act` and its print dialog with printing to the file.
+std::function<void(QDialog*)> printingTo(const QString& file, std::function<void(report::PreviewDialog*)> act)
+{
+    return [file, act](QDialog* d) {
+        if (auto* print = qobject_cast<QPrintDialog*>(d)) {
+            print->printer()->setOutputFormat(QPrinter::PdfFormat);
+            print->printer()->setOutputFileName(file);
+            print->setResult(QDialog::Accepted);
+            print->hide();
+            return;
+        }
+        act(qobject_cast<report::PreviewDialog*>(d));
+    };
+}
+
 TEST(ReportLayout, RowsPagesAndTotals)
 {
     const Layout l = parse(QString::fromUtf8(kList));
@@ -118,6 +148,37 @@ TEST(ReportLayout, RowsPagesAndTotals)
     EXPECT_EQ(text(doc, BandKind::PageHeader, 0), "甲厂 名单");
     EXPECT_EQ(text(doc, BandKind::PageFooter, 1), "第 2 页 / 共 2 页");
     EXPECT_EQ(bands(report::Plan(l, 0).place(0)), "HCNF");   // no rows: the line saying so
+}
+
+// A summary taller than the rows before it: the rows that move on with it
+// must still leave it room above the footer, rows and cards alike.
+TEST(ReportLayout, TallSummaryStaysOnItsPage)
+{
+    // 280 mm inside the margins, 30 mm of header and footer: 25 rows of 10 mm,
+    // or 4 lines of 2 cards; the summary leaves room for 5 rows, or 1 line.
+    for (const char* detail : {R"({"height": 10})", R"({"height": 50, "cards": {"across": 2, "down": 4, "width": 90, "gapY": 10}})"}) {
+        const Layout l = parse(QStringLiteral(R"({"version": 1,
+          "page": {"paper": "A4", "margins": {"left": 10, "top": 10, "right": 10, "bottom": 7}},
+          "pageHeader": {"height": 20}, "detail": %1, "summary": {"height": 200}, "pageFooter": {"height": 10}})")
+                                   .arg(QString::fromUtf8(detail)));
+        const double footerTop = l.contentRect().bottom() - 10;
+        for (int rows = 1; rows <= 60; ++rows) {
+            const report::Plan plan(l, rows);
+            int next = 0;
+            for (int i = 0; i < plan.pageCount(); ++i) {
+                const std::string at = std::to_string(rows) + " rows, page " + std::to_string(i + 1);
+                EXPECT_EQ(plan.page(i).first, next) << at;
+                EXPECT_GT(plan.page(i).count, 0) << at;
+                next += plan.page(i).count;
+                for (const report::Placement& pl : plan.place(i)) {
+                    if (pl.band == BandKind::PageFooter) continue;
+                    EXPECT_LE(pl.rect.bottom(), footerTop + 1e-6) << at;
+                }
+            }
+            EXPECT_EQ(next, rows);
+            EXPECT_TRUE(plan.page(plan.pageCount() - 1).summary) << rows;
+        }
+    }
 }
 
 TEST(ReportLayout, CardGridAndPhotos)
@@ -195,6 +256,35 @@ TEST(ReportLayout, MistakesNameFileAndKey)
     big.write(QByteArray(report::kMaxLayoutBytes + 1, ' '));
     big.close();
     EXPECT_TRUE(loadError(big.fileName()).contains(QStringLiteral("过大"))) << loadError(big.fileName()).toStdString();
+    const QString pipe = dir.filePath(QStringLiteral("pipe.rav"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    EXPECT_EQ(loadError(pipe), QStringLiteral("报表文件 %1 不是普通文件").arg(pipe));
+}
+
+// Zoomed far in, a large page makes an image past the preview's store of
+// pages: it is drawn from a coarser one, in its place, never left blank.
+TEST(ReportPreview, ALargePageZoomedFarInIsStillDrawn)
+{
+    hrtest::ScriptedModal modal;
+    // A black square of 10 mm in the page's bottom right-hand corner.
+    const Layout l = parse(QStringLiteral(R"({"version": 1,
+      "page": {"paper": "A3", "margins": {"left": 0, "top": 0, "right": 0, "bottom": 0}},
+      "detail": {"height": 10}, "pageFooter": {"height": 10, "items": [{"x": 287, "w": 10, "fill": "#000000"}]}})"));
+    report::PreviewDialog preview(std::make_unique<report::Document>(l, report::Table(), QHash<QString, QString>{}), QString());
+    preview.resize(800, 600);
+    preview.show();
+    report::PageView* view = preview.view();
+    for (double zoom : {1.0, 5.0}) {
+        view->setZoom(zoom);
+        view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum());
+        view->horizontalScrollBar()->setValue(view->horizontalScrollBar()->maximum());
+        const QImage shot = view->viewport()->grab().toImage();
+        int dark = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x) dark += qGray(shot.pixel(x, y)) < 40;
+        const double side = 10 / 25.4 * view->logicalDpiX() * zoom;
+        EXPECT_NEAR(dark, side * side, side * 4) << "zoom " << zoom;
+    }
 }
 
 TEST(ReportProject, RavAddedByTheFileNameOnly)
@@ -354,39 +444,26 @@ TEST_F(ReportPdf, ExportAndPrintToFileReplaceOnlyAPdfFile)
     report::RvProject p;
     p.ProjectFile = report::programFolder() + QStringLiteral("gzt");
     const std::unique_ptr<report::Document> doc = p.prepare();
-    const auto bytes = [](const QString& f) {
-        QFile file(f);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-    };
     const QString notes = QDir(db->dir()).filePath(QStringLiteral("notes.pdf"));
     QFile n(notes);
     ASSERT_TRUE(n.open(QIODevice::WriteOnly) && n.write("payroll notes") > 0);
     n.close();
     db->exec(QStringLiteral("insert into 操作员信息表 values ('x', 'y')"));   // the live database, in use
     for (const QString& target : {db->path(), notes}) {
-        const QByteArray before = bytes(target);
+        const QByteArray before = fileBytes(target);
         QString err;
         EXPECT_FALSE(report::writePdf(*doc, target, &err)) << target.toStdString();
         EXPECT_EQ(err, QStringLiteral("%1 不是PDF文件，没有覆盖它").arg(target));
-        EXPECT_EQ(bytes(target), before) << target.toStdString();
+        EXPECT_EQ(fileBytes(target), before) << target.toStdString();
     }
     EXPECT_EQ(db->scalar(QStringLiteral("select count(*) from 操作员信息表")), QStringLiteral("1"));
 
     // Printing to one of them through the print dialog is refused the same way.
-    modal->onDialog = [&](QDialog* d) {
-        if (auto* print = qobject_cast<QPrintDialog*>(d)) {
-            print->printer()->setOutputFormat(QPrinter::PdfFormat);
-            print->printer()->setOutputFileName(db->path());
-            print->setResult(QDialog::Accepted);
-            print->hide();
-            return;
-        }
-        qobject_cast<report::PreviewDialog*>(d)->printDocument();
-    };
-    const QByteArray database = bytes(db->path());
+    modal->onDialog = printingTo(db->path(), [](report::PreviewDialog* d) { d->printDocument(); });
+    const QByteArray database = fileBytes(db->path());
     p.Execute();
     EXPECT_EQ(modal->lastText(), QStringLiteral("打印失败：%1 不是PDF文件，没有覆盖它").arg(db->path()));
-    EXPECT_EQ(bytes(db->path()), database);
+    EXPECT_EQ(fileBytes(db->path()), database);
 
     // An empty file or an earlier PDF is replaced.
     ASSERT_TRUE(n.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -394,8 +471,146 @@ TEST_F(ReportPdf, ExportAndPrintToFileReplaceOnlyAPdfFile)
     for (int i = 0; i < 2; ++i) {
         QString err;
         EXPECT_TRUE(report::writePdf(*doc, notes, &err)) << err.toStdString();
-        EXPECT_TRUE(bytes(notes).startsWith("%PDF-"));
+        EXPECT_TRUE(fileBytes(notes).startsWith("%PDF-"));
     }
+}
+
+// Root may write anything; a thread that gives the override up for good (it
+// ends with the check) meets the files' modes as an operator does.
+void asOperator(const std::function<void()>& check)
+{
+    std::thread t([&] {
+        __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+        __user_cap_data_struct caps[2]{};
+        if (syscall(SYS_capget, &header, caps) == 0) {
+            caps[0].effective &= ~(1u << CAP_DAC_OVERRIDE);
+            caps[0].permitted &= ~(1u << CAP_DAC_OVERRIDE);
+            syscall(SYS_capset, &header, caps);
+        }
+        check();
+    });
+    t.join();
+}
+
+// The process may write no more than a few kilobytes to a file while this runs.
+void underFullDisk(const std::function<void()>& run)
+{
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit small = old;
+    small.rlim_cur = 2048;
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    run();
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+}
+
+long peakMb()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss / 1024;
+}
+
+// A write that fails says why, and the PDF written before stays whole under
+// its name, with nothing left beside it: by the export and by printing to a file.
+TEST_F(ReportPdf, AFailedWriteSaysWhyAndLeavesTheEarlierPdf)
+{
+    report::RvProject p;
+    p.ProjectFile = report::programFolder() + QStringLiteral("gzz");
+    const std::unique_ptr<report::Document> doc = p.prepare();
+    const QString pdf = QDir(db->dir()).filePath(QStringLiteral("工作证.pdf"));
+    QString err;
+    ASSERT_TRUE(report::writePdf(*doc, pdf, &err)) << err.toStdString();
+    const QByteArray before = fileBytes(pdf);
+    ASSERT_GT(before.size(), 4096);
+    const QStringList files = QDir(db->dir()).entryList(QDir::Files | QDir::Hidden);
+
+    underFullDisk([&] { EXPECT_FALSE(report::writePdf(*doc, pdf, &err)); });
+    EXPECT_EQ(err, QStringLiteral("无法写入 %1：写入出错，磁盘可能已满").arg(pdf));
+    modal->onDialog = printingTo(pdf, [](report::PreviewDialog* d) { underFullDisk([d] { d->printDocument(); }); });
+    p.Execute();
+    EXPECT_EQ(modal->lastText(), QStringLiteral("打印失败：无法写入 %1：写入出错，磁盘可能已满").arg(pdf));
+    EXPECT_TRUE(fileBytes(pdf) == before);
+    EXPECT_EQ(QDir(db->dir()).entryList(QDir::Files | QDir::Hidden), files);
+
+    // A read-only PDF, a folder that may not be written.
+    QFile(pdf).setPermissions(QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    const QString shut = QDir(db->dir()).filePath(QStringLiteral("shut"));
+    ASSERT_TRUE(QDir().mkpath(shut));
+    QFile(shut).setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    asOperator([&] {
+        EXPECT_FALSE(report::writePdf(*doc, pdf, &err));
+        EXPECT_EQ(err, QStringLiteral("无法写入 %1：文件是只读的").arg(pdf));
+        EXPECT_FALSE(report::writePdf(*doc, shut + QStringLiteral("/x.pdf"), &err));
+        EXPECT_EQ(err, QStringLiteral("无法写入 %1/x.pdf：无法打开，可能没有权限").arg(shut));
+    });
+    QFile(shut).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+
+    // With room again, printing to the file writes it.
+    QFile(pdf).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    modal->onDialog = printingTo(pdf, [](report::PreviewDialog* d) { d->printDocument(); });
+    const qsizetype shown = modal->messages.size();
+    p.Execute();
+    EXPECT_EQ(modal->messages.size(), shown) << modal->lastText().toStdString();
+    EXPECT_TRUE(pdfText(pdf).contains(QStringLiteral("无数据")));
+}
+
+// A remark pasted a hundred times over: a cell shows its beginning cut short,
+// and a month of such rows neither takes a gigabyte nor many seconds to write.
+TEST_F(ReportPdf, VeryLongTextsInCellsAreCutShortCheaply)
+{
+    const Layout l = report::loadLayout(report::programFolder() + QStringLiteral("gzt.rav"));
+    QStringList columns;
+    for (const auto& c : l.columns()) columns << c.first;
+    report::Table t(columns);
+    for (int r = 0; r < 1000; ++r) {
+        QVector<db::Value> row;
+        for (const QString& c : columns)
+            row << (c == QLatin1String("bz") ? db::Value::text(QStringLiteral("备注%1号").arg(r) + QString(20000, QChar(0x5907)))
+                                             : db::Value::integer(r));
+        t.addRow(row);
+    }
+    const report::Document doc(l, std::move(t), {});
+    const long before = peakMb();
+    const QString pdf = QDir(db->dir()).filePath(QStringLiteral("long.pdf"));
+    QString err;
+    ASSERT_TRUE(report::writePdf(doc, pdf, &err)) << err.toStdString();
+    EXPECT_LT(peakMb() - before, 300);
+    const QString text = pdfText(pdf);
+    for (const QString& s : {QStringLiteral("备注0号备备"), QStringLiteral("备注999号备备"), QStringLiteral("备…")})
+        EXPECT_TRUE(text.contains(s)) << s.toStdString();
+}
+
+// Work cards for the whole staff, each with a photo of a few megabytes: every
+// photo is printed, and none stays in memory once its card is drawn.
+TEST_F(ReportPdf, AStaffsWorkCardsDoNotKeepTheirPhotosInMemory)
+{
+    QImage pic(1000, 1000, QImage::Format_RGB32);
+    pic.fill(Qt::blue);
+    db::Query& q = Data1->ADOpublic;
+    q.setSql(QStringLiteral("with recursive n(i) as (select 1 union all select i + 1 from n where i < 60) "
+                            "insert into 人事表 (bh, xm, zp) select printf('mr%03d', i), '张三', :b from n"));
+    q.setParam(QStringLiteral("b"), db::Value::blob(img::encodeBmp(pic)));
+    q.execSql();
+    Data1->ADOQuery1.setSql(QStringLiteral("select * from 人事表"));
+    Data1->ADOQuery1.open();
+    report::RvProject p;
+    p.ProjectFile = report::programFolder() + QStringLiteral("gzz");
+    p.setDataSet(&Data1->ADOQuery1);
+    const long before = peakMb();
+    const QString pdf = QDir(db->dir()).filePath(QStringLiteral("cards.pdf"));
+    QString err;
+    ASSERT_TRUE(report::writePdf(*p.prepare(), pdf, &err)) << err.toStdString();
+#ifndef __SANITIZE_ADDRESS__   // which keeps freed memory back on purpose
+    EXPECT_LT(peakMb() - before, 100);   // 180 MB of photos
+#endif
+    QProcess images;
+    images.start(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf});
+    ASSERT_TRUE(images.waitForFinished(30000));
+    // A heading of two lines, then one line per picture.
+    EXPECT_EQ(QString::fromUtf8(images.readAllStandardOutput()).trimmed().split(QLatin1Char('\n')).size(), 2 + 60);
 }
 
 // A card is painted long after its rows were read (pages are drawn as they

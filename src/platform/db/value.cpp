@@ -31,6 +31,12 @@ const QByteArray& Value::asBlob() const
     return *lazy_->bytes;
 }
 
+QByteArray Value::readBlob() const
+{
+    if (!lazy_) return b_;
+    return lazy_->bytes ? *lazy_->bytes : lazy_->read();
+}
+
 int64_t Value::blobSize() const { if (kind_ != Kind::Blob) return 0; return lazy_ ? lazy_->size : b_.size(); }
 
 Value Value::integer(int64_t v) { return Value(Kind::Integer, v); }

@@ -45,6 +45,9 @@ public:
     double asReal() const { return d_; }
     const QString& asText() const { return s_; }   // a Date gives its ISO text, "" if invalid
     const QByteArray& asBlob() const;
+    // The bytes without keeping them: a lazy blob not read yet is read afresh
+    // (a report's photos, each wanted once, need not all stay in memory).
+    QByteArray readBlob() const;
 
     bool operator==(const Value& o) const;
     bool operator!=(const Value& o) const { return !(*this == o); }

@@ -19,6 +19,11 @@ namespace report {
 namespace {
 
 constexpr double kEps = 1e-6;
+// No cell shows more characters than this, not across the widest page in the
+// smallest type: the rest of a longer text would cost time and memory for nothing.
+constexpr qsizetype kMaxShownChars = 2000;
+// Texts that repeat from cell to cell are short: amounts, months, departments.
+constexpr qsizetype kMaxKeptChars = 64;
 
 QString noDataText() { return QStringLiteral("无数据"); }
 
@@ -27,12 +32,13 @@ bool isBlank(QChar c) { return c == QLatin1Char(' ') || c == QChar(0x3000); }
 // A photo column holds BMP file bytes (or JPEG); anything unreadable shows as an empty frame.
 // The bytes are read from the table when a page is painted, long after the
 // rows were: a photo changed or gone since is unreadable too, not a failure
-// thrown out of the painting.
+// thrown out of the painting. They are not kept: a card needs them once, and
+// a whole staff's photos would take gigabytes.
 QImage photo(const db::Value& v)
 {
     if (v.kind() != db::Value::Kind::Blob) return {};
     try {
-        const QByteArray& b = v.asBlob();
+        const QByteArray b = v.readBlob();
         if (b.startsWith("BM")) return img::decodeBmp(b);
         if (b.startsWith("\xFF\xD8")) return img::decodeJpeg(b);
     } catch (const img::Error&) {
@@ -116,14 +122,16 @@ Plan::Plan(const Layout& layout, int rows) : content_(layout.contentRect()), car
     // to a page of their own so the totals never stand alone.
     const double sh = height_[size_t(BandKind::Summary)];
     PageSpan last = pages_.back();
-    int keep = last.count;
-    while (keep > 1 && rowsHeight(keep) + sh > avail + kEps) --keep;
-    if (keep == last.count) {
+    int fit = last.count;   // rows that fit above the summary
+    while (fit > 1 && rowsHeight(fit) + sh > avail + kEps) --fit;
+    if (fit == last.count) {
         pages_.back().summary = true;
         return;
     }
-    pages_.back().count = keep;
-    pages_.push_back({last.first + keep, last.count - keep, true});
+    // No more rows move than fit above the summary; the page before keeps the rest.
+    const int moved = std::min(last.count - fit, fit);
+    pages_.back().count = last.count - moved;
+    pages_.push_back({last.first + last.count - moved, moved, true});
 }
 
 double Plan::rowsHeight(int n) const
@@ -302,7 +310,6 @@ const Document::Shaped& Document::shape(Face& face, const QString& text, QPaintD
 {
     auto hit = face.shaped.constFind(text);
     if (hit != face.shaped.constEnd()) return *hit;
-    if (face.shaped.size() >= 4096) face.shaped.clear();
     QTextLayout layout(text, face.font, device);
     QTextOption o;
     o.setWrapMode(QTextOption::NoWrap);
@@ -310,7 +317,13 @@ const Document::Shaped& Document::shape(Face& face, const QString& text, QPaintD
     layout.beginLayout();
     const QTextLine line = layout.createLine();
     layout.endLayout();
-    return *face.shaped.insert(text, Shaped{layout.glyphRuns(), line.naturalTextWidth(), line.height()});
+    Shaped shaped{layout.glyphRuns(), line.naturalTextWidth(), line.height()};
+    if (text.size() > kMaxKeptChars) {
+        face.once = std::move(shaped);
+        return face.once;
+    }
+    if (face.shaped.size() >= 4096) face.shaped.clear();
+    return *face.shaped.insert(text, std::move(shaped));
 }
 
 void Document::paintItem(QPainter& p, Ink& ink, const Item& it, BandKind band, const QRectF& at, int page,
@@ -346,6 +359,10 @@ void Document::paintItem(QPainter& p, Ink& ink, const Item& it, BandKind band, c
     case Item::Type::Text: {
         QString text = itemText(it, band, page, row);
         if (text.isEmpty()) break;
+        if (text.size() > kMaxShownChars) {
+            const qsizetype n = text.at(kMaxShownChars - 1).isHighSurrogate() ? kMaxShownChars - 1 : kMaxShownChars;
+            text = text.left(n) + QStringLiteral("…");
+        }
         const QRectF inner = r.adjusted(it.padding * k, 0, -it.padding * k, 0);
         Face& face = faces_[&it];
         if (!face.metrics) face.metrics.emplace(face.font, p.device());
@@ -490,6 +507,11 @@ bool mayWritePdfTo(const QString& path, QString* error)
 
 bool writePdf(const Document& doc, const QString& path, QString* error)
 {
+    return writePdf(doc, path, 0, doc.pageCount() - 1, error);
+}
+
+bool writePdf(const Document& doc, const QString& path, int from, int to, QString* error)
+{
     // The export overwrites without asking.
     if (!mayWritePdfTo(path, error)) return false;
     QSaveFile f(path);
@@ -502,10 +524,16 @@ bool writePdf(const Document& doc, const QString& path, QString* error)
         w.setPageLayout(doc.pageLayout());
         w.setTitle(doc.layout().title);
         w.setCreator(ui::applicationTitle());
-        if (!doc.print(&w, 0, doc.pageCount() - 1, error)) {
+        if (!doc.print(&w, from, to, error)) {
             f.cancelWriting();
             return false;
         }
+    }
+    // A full disk shows only here: the commit would put the cut-off file in place.
+    if (!f.flush() || f.error() != QFileDevice::NoError) {
+        if (error) *error = QStringLiteral("无法写入 %1：%2").arg(path, fileProblem(f, path));
+        f.cancelWriting();
+        return false;
     }
     if (!f.commit()) {
         if (error) *error = QStringLiteral("无法写入 %1：%2").arg(path, fileProblem(f, path));

@@ -122,6 +122,7 @@ private:
         QFont font;
         std::optional<QFontMetricsF> metrics;
         QHash<QString, Shaped> shaped;
+        Shaped once;                // a long text, shaped for its one use
     };
     const Shaped& shape(Face& face, const QString& text, QPaintDevice* device) const;
     mutable QHash<const Item*, Face> faces_;
@@ -136,5 +137,7 @@ bool mayWritePdfTo(const QString& path, QString* error);
 // replaced only when writing succeeds, and only when mayWritePdfTo allows it.
 // False with *error set otherwise.
 bool writePdf(const Document& doc, const QString& path, QString* error);
+// Pages from..to (0-based, inclusive) only.
+bool writePdf(const Document& doc, const QString& path, int from, int to, QString* error);
 
 }

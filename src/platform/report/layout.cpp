@@ -414,6 +414,9 @@ QString fileProblem(const QFileDevice& f, const QString& path)
     case QFileDevice::PermissionsError: return QStringLiteral("没有权限");
     case QFileDevice::ReadError: return QStringLiteral("读取出错");
     case QFileDevice::WriteError:
+        // Also how a file that may not be replaced is refused before anything is written.
+        if (fi.exists() && !fi.isWritable()) return QStringLiteral("文件是只读的");
+        return QStringLiteral("写入出错，磁盘可能已满");
     case QFileDevice::ResourceError: return QStringLiteral("写入出错，磁盘可能已满");
     default: return QStringLiteral("文件出错（%1）").arg(int(f.error()));
     }
@@ -423,6 +426,8 @@ Layout loadLayout(const QString& file)
 {
     const QFileInfo fi(file);
     if (!fi.exists() || fi.isDir()) throw Error(QStringLiteral("找不到报表文件 %1").arg(file));
+    // A pipe or a device would hold the program up before a byte is read.
+    if (!fi.isFile()) throw Error(QStringLiteral("报表文件 %1 不是普通文件").arg(file));
     if (fi.size() > kMaxLayoutBytes)
         throw Error(QStringLiteral("报表文件 %1 过大（%2 字节，最多 %3 字节）").arg(file).arg(fi.size()).arg(kMaxLayoutBytes));
     QFile f(file);

@@ -193,8 +193,11 @@ void PageView::scrollContentsBy(int, int)
 const QImage& PageView::page(int i)
 {
     if (QImage* hit = cache_.object(i)) return *hit;
-    const int dpi = renderDpi();
     const QSizeF mm = doc_.layout().pageSize();
+    // A page takes at most a quarter of the store: zoomed far in on a dense
+    // screen it is drawn a little coarser, not dropped and left blank.
+    const double maxPixels = cache_.maxCost() * 1024.0 / 4 / 4;
+    const int dpi = std::min(renderDpi(), int(std::sqrt(maxPixels / (mm.width() / 25.4 * mm.height() / 25.4))));
     auto* img = new QImage(int(std::lround(mm.width() * dpi / 25.4)), int(std::lround(mm.height() * dpi / 25.4)),
                            QImage::Format_RGB32);
     // The painter takes its scale from the image's resolution, fonts included.
@@ -205,7 +208,7 @@ const QImage& PageView::page(int i)
         QPainter p(img);
         doc_.paintPage(p, i);
     }
-    img->setDevicePixelRatio(devicePixelRatioF());
+    img->setDevicePixelRatio(dpi == renderDpi() ? devicePixelRatioF() : devicePixelRatioF() * dpi / renderDpi());
     const int cost = int(img->sizeInBytes() / 1024);
     cache_.insert(i, img, cost);
     ++rendered_;
@@ -230,7 +233,8 @@ void PageView::paintEvent(QPaintEvent*)
         p.fillRect(r.translated(3, 3), QColor(0, 0, 0, 90));
         const QImage& img = page(i);
         if (img.isNull()) p.fillRect(r, Qt::white);
-        else p.drawImage(r.topLeft(), img);
+        else if (img.devicePixelRatio() == devicePixelRatioF()) p.drawImage(r.topLeft(), img);
+        else p.drawImage(QRectF(r), img);   // a coarser page, stretched
     }
 }
 
@@ -372,12 +376,6 @@ void PreviewDialog::printDocument()
     dlg.setMinMax(1, doc_->pageCount());
     dlg.setOption(QAbstractPrintDialog::PrintCurrentPage, true);
     if (ui::execDialog(&dlg) != QDialog::Accepted) return;
-    // Printing to a file truncates it when it starts: the same rule as the export.
-    QString refused;
-    if (!printer.outputFileName().isEmpty() && !mayWritePdfTo(printer.outputFileName(), &refused)) {
-        ui::info(QStringLiteral("打印失败：") + refused, this);
-        return;
-    }
     int from = 0, to = doc_->pageCount() - 1;
     if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
         from = printer.fromPage() - 1;
@@ -389,7 +387,13 @@ void PreviewDialog::printDocument()
     bool ok;
     {
         Busy busy;
-        ok = doc_->print(&printer, from, to, &err) && printer.printerState() != QPrinter::Error;
+        // Printing to a file goes the export's way: only a PDF is replaced, and
+        // only by a whole one (the printer's own writer truncates the file first
+        // and says nothing when the disk is full).
+        if (!printer.outputFileName().isEmpty())
+            ok = writePdf(*doc_, printer.outputFileName(), from, to, &err);
+        else
+            ok = doc_->print(&printer, from, to, &err) && printer.printerState() != QPrinter::Error;
     }
     if (!ok) {
         ui::info(QStringLiteral("打印失败") + (err.isEmpty() ? QString() : QStringLiteral("：") + err), this);
