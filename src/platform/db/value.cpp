@@ -31,12 +31,6 @@ const QByteArray& Value::asBlob() const
     return *lazy_->bytes;
 }
 
-QByteArray Value::readBlob() const
-{
-    if (!lazy_) return b_;
-    return lazy_->bytes ? *lazy_->bytes : lazy_->read();
-}
-
 int64_t Value::blobSize() const { if (kind_ != Kind::Blob) return 0; return lazy_ ? lazy_->size : b_.size(); }
 
 Value Value::integer(int64_t v) { return Value(Kind::Integer, v); }
@@ -77,7 +71,7 @@ QByteArray Value::toBlob() const
 {
     switch (kind_) {
     case Kind::Null: return QByteArray();
-    case Kind::Blob: return asBlob();
+    case Kind::Blob: return lazy_ && !lazy_->bytes ? lazy_->read() : asBlob();
     case Kind::Text: return s_.toUtf8();
     default: cannotConvert(kind_, texts::blobKind());
     }

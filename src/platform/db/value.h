@@ -37,7 +37,8 @@ public:
     QString toText() const;
     // Numeric reading; Null and non-numeric text raise Error (parsed as parseNumber does).
     double toReal() const;
-    QByteArray toBlob() const;   // Null -> empty; a lazy blob reads its bytes
+    // Null -> empty; a lazy blob not read yet is read afresh, not kept (photos printed once).
+    QByteArray toBlob() const;
     int64_t blobSize() const;    // bytes of a blob without reading them; 0 for any other kind
 
     // Raw access
@@ -45,9 +46,6 @@ public:
     double asReal() const { return d_; }
     const QString& asText() const { return s_; }   // a Date gives its ISO text, "" if invalid
     const QByteArray& asBlob() const;
-    // The bytes without keeping them: a lazy blob not read yet is read afresh
-    // (a report's photos, each wanted once, need not all stay in memory).
-    QByteArray readBlob() const;
 
     bool operator==(const Value& o) const;
     bool operator!=(const Value& o) const { return !(*this == o); }

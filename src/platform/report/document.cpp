@@ -38,7 +38,7 @@ QImage photo(const db::Value& v)
 {
     if (v.kind() != db::Value::Kind::Blob) return {};
     try {
-        const QByteArray b = v.readBlob();
+        const QByteArray b = v.toBlob();
         if (b.startsWith("BM")) return img::decodeBmp(b);
         if (b.startsWith("\xFF\xD8")) return img::decodeJpeg(b);
     } catch (const img::Error&) {
