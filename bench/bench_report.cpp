@@ -330,7 +330,14 @@ int main(int argc, char** argv)
             }
             return sample(mode, project, out);
         }
-        return figures(argc > 1 ? std::atoi(argv[1]) : 10000, !(argc > 2 && qstrcmp(argv[2], "--no-reference") == 0));
+        // The row count and --no-reference in either order: "--no-reference" alone is no count of 0.
+        int rows = 10000;
+        bool reference = true;
+        for (int i = 1; i < argc; ++i) {
+            if (qstrcmp(argv[i], "--no-reference") == 0) reference = false;
+            else rows = std::atoi(argv[i]);
+        }
+        return figures(rows, reference);
     } catch (const db::Error& e) {
         std::fprintf(stderr, "%s\n", qPrintable(e.message()));
     } catch (const report::Error& e) {
