@@ -31,7 +31,7 @@ QString nextKey(const QString& prefix, const db::Value& largestKey, const QStrin
 QString proposeKey(db::Connection& conn, const QString& table, const QString& column, const QString& prefix);
 
 // The next employee number: as proposeKey on 人事表.bh, but never a number that
-// a deleted employee's templates, assessments, contracts or salary rows still hold.
+// a deleted employee's template, assessments or contracts still hold.
 QString proposeEmployeeNumber(db::Connection& conn);
 
 // The birth date "yyyy-mm-dd" held in an identity-card number: characters
