@@ -8,18 +8,19 @@
 #include "payroll/U_gzda.h"
 #include "payroll/U_gzsz.h"
 #include "personnel/U_khgl.h"
+#include "personnel/U_ygdd.h"
 #include "personnel/U_xygdj.h"
 #include "personnel/U_yp.h"
 #include "personnel/U_ypll.h"
 #include "personnel/U_yglz.h"
 #include "personnel/U_ygxxll.h"
-#include "platform/report/report.h"
+#include "platform/report/preview.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dbgrid.h"
 #include "print.h"
 #include "settings/U_bmxx.h"
 #include <QCheckBox>
-#include <QScopeGuard>
+#include <QProcess>
 #include <QTreeWidget>
 
 namespace {
@@ -92,6 +93,18 @@ TEST_F(MonthTest, AMonthFromTheMenusWithARenamedDepartmentAResignationADeleteAnd
     EXPECT_EQ(db->rows("select * from 部门表"), (QStringList{"001|技术部", "002|财务部"}));
     EXPECT_EQ(db->scalar("select count(*) from 人事表 where ssbm = '研发部'"), "2");
 
+    // 李四 transferred into the renamed department, which the transfer offers.
+    run<Tfrm_ygdd>("N28", [&](Tfrm_ygdd& d) {
+        EXPECT_EQ(d.ComboBox1->items(), (QStringList{"技术部", "财务部"}));
+        d.DBGrid1->clickRow(1);
+        ASSERT_EQ(d.Edit2->text(), "李四");
+        d.BitBtn3->click();
+        d.ComboBox1->setText("技术部");
+        d.BitBtn2->click();
+    });
+    EXPECT_EQ(modal->texts(), QStringList{"修改成功"});
+    EXPECT_EQ(db->rows("select bh, ssbm from 人事表"), (QStringList{"mr001|研发部", "mr002|技术部", "mr003|财务部"}));
+
     // The month's assessments and the templates, typed into their dialogs.
     run<Tfrm_khgl>("N36", [&](Tfrm_khgl& d) {
         for (const char* bh : {"mr001", "mr002", "mr003"}) {
@@ -155,7 +168,7 @@ TEST_F(MonthTest, AMonthFromTheMenusWithARenamedDepartmentAResignationADeleteAnd
     main->runMenuItem("N33");
     modal->onDialog = nullptr;
     EXPECT_EQ(modal->texts(), QStringList{"保存成功！"});
-    EXPECT_EQ(db->rows("select bh, xm, ssbm from 人事表"), (QStringList{"mr001|张三|研发部", "mr002|李四|研发部", "mr004|赵六|技术部"}));
+    EXPECT_EQ(db->rows("select bh, xm, ssbm from 人事表"), (QStringList{"mr001|张三|研发部", "mr002|李四|技术部", "mr004|赵六|技术部"}));
     EXPECT_EQ(db->count("应聘信息表"), 0);
 
     // Generated and settled: the resigned and deleted 王五 is paid for his month.
@@ -179,18 +192,27 @@ TEST_F(MonthTest, AMonthFromTheMenusWithARenamedDepartmentAResignationADeleteAnd
     // A template changed afterwards leaves the settled month as it was.
     db->exec("update 工资模板 set 基本工资 = 1 where 员工编号 = 'mr001'");
 
-    // The browse prints exactly the settled rows.
-    QStringList printed;
-    report::RvProject::executeHook = [&](const report::RvProject& p) {
-        for (db::Query* q = p.dataSet(); !q->eof(); q->next()) printed << q->fieldText("ygbh") + " " + q->fieldText("sfgz");
-        printed << p.params().value("单位名称") + p.params().value("月份");
+    // The browse prints the settled month to a PDF file.
+    const QString pdf = db->dir() + "/工资.pdf";
+    modal->clear();
+    modal->files << pdf;
+    modal->onDialog = [&](QDialog* d) {
+        if (auto* b = qobject_cast<Tfrm_gzll*>(d)) {
+            b->ComboBox1->setText("2026-11");
+            b->BitBtn2->click();
+        } else if (auto* preview = qobject_cast<report::PreviewDialog*>(d)) {
+            preview->exportPdf();
+        }
     };
-    const auto unhook = qScopeGuard([] { report::RvProject::executeHook = nullptr; });
-    run<Tfrm_gzll>("N32", [&](Tfrm_gzll& d) {
-        d.ComboBox1->setText("2026-11");
-        d.BitBtn2->click();
-    });
-    EXPECT_EQ(printed, (QStringList{"mr001 2430", "mr002 4260", "mr003 8735", "澄岚公司2026-11"}));
+    main->runMenuItem("N32");
+    modal->onDialog = nullptr;
+    EXPECT_TRUE(modal->messages.isEmpty()) << modal->lastText().toStdString();
+    QProcess text;
+    text.start("pdftotext", {"-layout", pdf, "-"});
+    ASSERT_TRUE(text.waitForFinished(30000));
+    const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+    for (const char* s : {"澄岚公司 2026-11 工资表", "张三", "李四", "王五", "奖金", "2430", "4260", "8735", "15425"})
+        EXPECT_TRUE(printed.contains(QString::fromUtf8(s))) << s << "\n" << printed.toStdString();
 
     // A backup, the month cancelled, then the restore brings it back whole.
     const QString bak = db->dir() + "/月末.bak";
