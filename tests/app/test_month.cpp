@@ -110,7 +110,7 @@ TEST_F(MonthTest, AMonthFromTheMenusWithARenamedDepartmentAResignationADeleteAnd
         for (const char* bh : {"mr001", "mr002", "mr003"}) {
             d.ComboBox1->setText(bh);
             setTexts({{d.Edit1, "22"}, {d.Edit3, "0"}, {d.Edit4, "0"}, {d.Edit5, "0"}, {d.Edit6, "10"},
-                              {d.Edit9, "2026-11"}});
+                      {d.Edit9, "2026-11"}});
             d.SpeedButton4->click();
         }
     });
@@ -120,7 +120,7 @@ TEST_F(MonthTest, AMonthFromTheMenusWithARenamedDepartmentAResignationADeleteAnd
             d.ComboBox1->setText(bh);
             d.ComboBox1Change();
             setTexts({{d.Edit1, pay}, {d.Edit2, "200"}, {d.Edit3, "300"}, {d.Edit4, "0.08"}, {d.Edit5, "0.02"},
-                              {d.Edit6, "0.01"}});
+                      {d.Edit6, "0.01"}});
             d.BitBtn1->click();
         }
     });
