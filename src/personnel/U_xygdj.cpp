@@ -339,8 +339,7 @@ void Tfrm_xygdj::FormClose()
 
 void Tfrm_xygdj::BitBtn2Click()
 {
-    Edit1->setText(personnel::proposeKey(Data1->ADOConnection2, QStringLiteral("人事表"), QStringLiteral("bh"),
-                                         QStringLiteral("mr")));
+    Edit1->setText(personnel::proposeEmployeeNumber(Data1->ADOConnection2));
 }
 
 db::Value Tfrm_xygdj::photoValue() const

@@ -52,6 +52,26 @@ QString proposeKey(db::Connection& conn, const QString& table, const QString& co
     return nextKey(prefix, largest, stored);
 }
 
+QString proposeEmployeeNumber(db::Connection& conn)
+{
+    const QString prefix = QStringLiteral("mr");
+    const QString own = proposeKey(conn, QStringLiteral("人事表"), QStringLiteral("bh"), prefix);
+    // Those rows find their employee by number alone: a new employee given a
+    // deleted one's number would take over his template, and so his pay.
+    // Salary rows are left out: generation reads none, and each month's
+    // copies a number its assessments held.
+    const db::Rows held = db::select(conn, QStringLiteral(
+        "select 员工编号 from 工资模板 where 员工编号 glob 'mr[0-9]*' "
+        "union select 员工编号 from 考核表 where 员工编号 glob 'mr[0-9]*' "
+        "union select 员工编号 from 合同表 where 员工编号 glob 'mr[0-9]*'"));
+    QStringList keys;
+    for (int r = 0; r < held.count(); ++r) keys << held.value(r, 0).toText();
+    const auto taken = largestSerial(prefix, keys);
+    if (!taken) return own;
+    const auto ownSerial = keys::digits(QStringView(own).mid(prefix.size()));
+    return ownSerial && *ownSerial > *taken ? own : keys::next(prefix, *taken);
+}
+
 std::optional<QString> birthDateFromIdCard(const QString& idCard)
 {
     // Counted in characters, not UTF-16 units.

@@ -30,6 +30,10 @@ QString nextKey(const QString& prefix, const db::Value& largestKey, const QStrin
 // From <table> ", then the numeric one.
 QString proposeKey(db::Connection& conn, const QString& table, const QString& column, const QString& prefix);
 
+// The next employee number: as proposeKey on 人事表.bh, but never a number that
+// a deleted employee's template, assessments or contracts still hold.
+QString proposeEmployeeNumber(db::Connection& conn);
+
 // The birth date "yyyy-mm-dd" held in an identity-card number: characters
 // 7 to 14 of an 18-character number, "19" and characters 7 to 12 of a
 // 15-character one; blanks around the number do not count. Other lengths

@@ -129,6 +129,32 @@ TEST_F(XygdjTest, ProposesNumbersFromTheStoredOnes)
     EXPECT_TRUE(modal->messages[0].text.contains("x1"));
 }
 
+// A deleted employee's rows keep his number; given again, the newcomer
+// would be paid from his template.
+TEST_F(XygdjTest, ADeletedEmployeesNumberIsNotProposedWhileHisRecordsHoldIt)
+{
+    db->exec("insert into 人事表 (bh) values ('mr001'),('mr002')");
+    const std::pair<const char*, const char*> cases[] = {
+        {"insert into 工资模板 (员工编号, 员工姓名, 基本工资) values ('mr003','王五',9000)", "mr004"},
+        {"insert into 考核表 (员工编号, 考核月份) values ('mr005','2026-11'),('mr3000x','2026-11'),('MR4000','2026-11')",
+         "mr006"},
+        {"insert into 合同表 (合同编号, 员工编号) values ('2026001','mr2000')", "mr2001"}};
+    for (const auto& [sql, expected] : cases) {
+        db->exec(QString::fromUtf8(sql));
+        open(0, [&](Tfrm_xygdj* f) {
+            f->BitBtn2->click();
+            EXPECT_EQ(f->Edit1->text(), QString::fromLatin1(expected)) << sql;
+        });
+    }
+    // Employees still on the books above every such number go on as before.
+    db->exec("insert into 人事表 (bh) values ('mr2500')");
+    open(0, [&](Tfrm_xygdj* f) {
+        f->BitBtn2->click();
+        EXPECT_EQ(f->Edit1->text(), "mr2501");
+    });
+    EXPECT_TRUE(modal->messages.isEmpty());
+}
+
 TEST_F(XygdjTest, SaveInsertsEveryColumnAndClearsTheInputs)
 {
     EXPECT_TRUE(open(0, [&](Tfrm_xygdj* f) {
