@@ -40,9 +40,16 @@ qsizetype twoLineCut(const QFontMetricsF& fm, const QString& text, double width)
         if (fm.horizontalAdvance(text.left(mid)) < half) lo = mid + 1;
         else hi = mid;
     }
-    for (qsizetype cut : {lo, lo - 1}) {
-        if (cut <= 0 || cut >= text.size() || text.at(cut).isLowSurrogate()) continue;
-        if (fm.horizontalAdvance(text.left(cut)) <= width && fm.horizontalAdvance(text.mid(cut)) <= width) return cut;
+    // A line does not start with a separating dot or closing punctuation
+    // ("阿卜杜热合曼·" "买买提艾力") while another place will do.
+    static const QString noStart = QStringLiteral("·・、，。：；！？）》」』】,.;:!?)");
+    const bool dotAtLo = lo < text.size() && noStart.contains(text.at(lo));
+    for (bool strict : {true, false}) {
+        for (qsizetype cut : {dotAtLo ? lo + 1 : lo, lo, lo - 1, lo + 1}) {
+            if (cut <= 0 || cut >= text.size() || text.at(cut).isLowSurrogate()) continue;
+            if (strict && noStart.contains(text.at(cut))) continue;
+            if (fm.horizontalAdvance(text.left(cut)) <= width && fm.horizontalAdvance(text.mid(cut)) <= width) return cut;
+        }
     }
     return 0;
 }
