@@ -4,8 +4,11 @@
 #include "platform/db/query.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/errors.h"
+#include <QHeaderView>
 #include <QMouseEvent>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+#include <algorithm>
 
 namespace personnel {
 
@@ -62,7 +65,20 @@ void EmployeeTreeList::buildTree(bool clearFirst, ui::ComboBox* departments)
     }
 }
 
-void EmployeeTreeList::expand() { TreeView1->expandAll(); }
+void EmployeeTreeList::expand()
+{
+    TreeView1->expandAll();
+    // The column fills the tree but never hides a long company or department
+    // name behind "…": wider than the tree, it scrolls sideways.
+    const QFontMetrics fm = TreeView1->fontMetrics();
+    int widest = 0;
+    for (QTreeWidgetItemIterator it(TreeView1); *it; ++it) {
+        int depth = 1;   // the root is decorated too
+        for (QTreeWidgetItem* up = (*it)->parent(); up; up = up->parent()) ++depth;
+        widest = std::max(widest, depth * TreeView1->indentation() + fm.horizontalAdvance((*it)->text(0)));
+    }
+    TreeView1->header()->setMinimumSectionSize(widest + fm.averageCharWidth());
+}
 
 void EmployeeTreeList::run(const QString& sql, const QString* node)
 {

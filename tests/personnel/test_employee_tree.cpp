@@ -2,7 +2,9 @@
 // employee is in test_ygxxll, the inputs that follow the list in test_moves.
 #include "employees.h"
 #include "personnel/employee_tree.h"
+#include <QScrollBar>
 #include <QTest>
+#include <QTreeWidget>
 
 namespace {
 
@@ -85,4 +87,32 @@ TEST_F(EmployeeTreeTest, ClickOnTheEmptyAreaListsTheSelectedNode)
     const int all = q.recordCount();
     QTest::mouseClick(vp, Qt::RightButton, Qt::NoModifier, below);
     EXPECT_EQ(q.recordCount(), all);
+}
+
+// A department name longer than the tree is wide is shown whole (the tree
+// scrolls sideways) instead of ending in "…"; short names still fill the
+// row, so a click right of them picks their node.
+TEST_F(EmployeeTreeTest, LongDepartmentNamesAreShownWhole)
+{
+    const QString longName = QStringLiteral("研究与开发中心（软件与系统集成事业部）第二项目组");
+    db->exec(QStringLiteral("insert into 部门表 values ('009', '%1')").arg(longName));
+    QWidget owner;
+    owner.resize(600, 400);
+    personnel::EmployeeTreeList t(&owner, inService());
+    t.TreeView1->setGeometry(0, 0, 209, 400);
+    t.buildTree(true);
+    t.expand();
+    owner.show();
+    QApplication::processEvents();
+
+    QTreeWidgetItem* item = t.TreeView1->findItems(longName, Qt::MatchExactly | Qt::MatchRecursive).value(0);
+    ASSERT_TRUE(item);
+    EXPECT_GE(t.TreeView1->columnWidth(0),
+              t.TreeView1->indentation() + t.TreeView1->fontMetrics().horizontalAdvance(longName));
+    EXPECT_GT(t.TreeView1->horizontalScrollBar()->maximum(), 0);
+
+    QTreeWidgetItem* shortOne = t.TreeView1->findItems(QStringLiteral("研发部"), Qt::MatchExactly | Qt::MatchRecursive).value(0);
+    ASSERT_TRUE(shortOne);
+    const QRect r = t.TreeView1->visualItemRect(shortOne);
+    EXPECT_EQ(t.TreeView1->itemAt(QPoint(t.TreeView1->viewport()->width() - 5, r.center().y())), shortOne);
 }

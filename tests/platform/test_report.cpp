@@ -11,6 +11,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <csignal>
@@ -581,6 +582,51 @@ TEST_F(ReportPdf, VeryLongTextsInCellsAreCutShortCheaply)
     const QString text = pdfText(pdf);
     for (const QString& s : {QStringLiteral("备注0号备备"), QStringLiteral("备注999号备备"), QStringLiteral("备…")})
         EXPECT_TRUE(text.contains(s)) << s.toStdString();
+}
+
+// A name or department too long for its narrow cell stays whole and readable:
+// on two lines where the row is tall enough, never shrunk to a few points and cut.
+// Amounts stay on one line.
+TEST_F(ReportPdf, LongNamesInNarrowCellsStayWholeAndReadable)
+{
+    const Layout l = parse(QStringLiteral(R"({"version": 1, "font": {"size": 8},
+      "page": {"margins": {"left": 10, "top": 10, "right": 10, "bottom": 10}},
+      "detail": {"height": 5.8, "items": [
+        {"w": 16, "field": "mc", "align": "center", "shrink": true},
+        {"w": 30, "field": "mc", "shrink": true},
+        {"w": 14, "field": "je", "format": "number", "decimals": 2, "shrink": true}]}})"));
+    report::Table t({QStringLiteral("je"), QStringLiteral("mc")});
+    t.addRow({db::Value::real(12345678.5), db::Value::text(QStringLiteral("阿卜杜热合曼·买买提艾力"))});
+    t.addRow({db::Value::real(1), db::Value::text(QStringLiteral("王五"))});
+    const report::Document doc(l, std::move(t), {});
+    const QString pdf = QDir(db->dir()).filePath(QStringLiteral("names.pdf"));
+    QString err;
+    ASSERT_TRUE(report::writePdf(doc, pdf, &err)) << err.toStdString();
+
+    // Each word's box on the page, in points: its text and height.
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    const QString html = QString::fromUtf8(p.readAllStandardOutput());
+    static const QRegularExpression word(QStringLiteral(R"re(yMin="([\d.]+)" xMax="[\d.]+" yMax="([\d.]+)">([^<]*)<)re"));
+    QString all;
+    double lowest = 1e9;
+    int nameParts = 0;
+    for (auto m = word.globalMatch(html); m.hasNext();) {
+        const auto w = m.next();
+        all += w.captured(3);
+        if (w.captured(3).contains(QStringLiteral("买")) || w.captured(3).contains(QStringLiteral("阿"))) {
+            ++nameParts;
+            lowest = std::min(lowest, w.captured(2).toDouble() - w.captured(1).toDouble());
+        }
+    }
+    EXPECT_EQ(all.count(QStringLiteral("阿卜杜热合曼")), 2) << all.toStdString();
+    EXPECT_EQ(all.count(QStringLiteral("买买提艾力")), 2) << all.toStdString();
+    EXPECT_FALSE(all.contains(QStringLiteral("…"))) << all.toStdString();
+    EXPECT_GE(nameParts, 2);
+    EXPECT_GE(lowest, 5.5) << "points high";
+    EXPECT_TRUE(all.contains(QStringLiteral("12345678.50"))) << all.toStdString();
+    EXPECT_TRUE(all.contains(QStringLiteral("王五")));
 }
 
 // Work cards for the whole staff, each with a photo of a few megabytes: every

@@ -312,13 +312,14 @@ TEST(UiModal, BoxesHaveTheSystemsCaptionsIconsAndChineseButtons)
         EXPECT_FALSE(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
         EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
     }
-    // A fixed failure text with its cause one click away, as wide.
+    // A fixed failure text with its cause one click away.
     answer(QStringLiteral("确定"));
     ui::failedBecause(QStringLiteral("恢复失败"), QStringLiteral("所选文件不是本系统的数据库"), nullptr,
                       ui::applicationTitle(), ui::Icon::None);
     EXPECT_TRUE(shown.startsWith(QStringLiteral("人力资源管理系统|%1|").arg(QMessageBox::NoIcon))) << shown.toStdString();
     EXPECT_EQ(detail, QStringLiteral("所选文件不是本系统的数据库"));
-    EXPECT_GE(width, ui::kMessageBoxMinWidth);
+    // Wider, for the cause's pane: a long cause reads in lines, not in words.
+    EXPECT_GE(width, ui::kMessageBoxDetailWidth);
     EXPECT_EQ(ui::toQtFilter(QStringLiteral("BMP|*.bmp|图片|*.bmp;*.jpg")),
               QStringLiteral("BMP (*.bmp);;图片 (*.bmp *.jpg)"));
     EXPECT_EQ(ui::toQtFilter(QStringLiteral("All")), QStringLiteral("All (*)"));

@@ -24,6 +24,35 @@ constexpr double kEps = 1e-6;
 constexpr qsizetype kMaxShownChars = 2000;
 // Texts that repeat from cell to cell are short: amounts, months, departments.
 constexpr qsizetype kMaxKeptChars = 64;
+// A shrinking text keeps at least this size on one line before it tries two,
+// and is never set smaller than the last.
+constexpr double kReadablePt = 6;
+constexpr double kSmallestPt = 4;
+
+// Where text splits into two lines of nearly even width that each fit `width`
+// (never inside a surrogate pair); 0 when there is no such place.
+qsizetype twoLineCut(const QFontMetricsF& fm, const QString& text, double width)
+{
+    const double half = fm.horizontalAdvance(text) / 2;
+    qsizetype lo = 1, hi = text.size() - 1;
+    while (lo < hi) {   // the shortest first line at least half the width
+        const qsizetype mid = (lo + hi) / 2;
+        if (fm.horizontalAdvance(text.left(mid)) < half) lo = mid + 1;
+        else hi = mid;
+    }
+    // A line does not start with a separating dot or closing punctuation
+    // ("阿卜杜热合曼·" "买买提艾力") while another place will do.
+    static const QString noStart = QStringLiteral("·・、，。：；！？）》」』】,.;:!?)");
+    const bool dotAtLo = lo < text.size() && noStart.contains(text.at(lo));
+    for (bool strict : {true, false}) {
+        for (qsizetype cut : {dotAtLo ? lo + 1 : lo, lo, lo - 1, lo + 1}) {
+            if (cut <= 0 || cut >= text.size() || text.at(cut).isLowSurrogate()) continue;
+            if (strict && noStart.contains(text.at(cut))) continue;
+            if (fm.horizontalAdvance(text.left(cut)) <= width && fm.horizontalAdvance(text.mid(cut)) <= width) return cut;
+        }
+    }
+    return 0;
+}
 
 QString noDataText() { return QStringLiteral("无数据"); }
 
@@ -388,11 +417,43 @@ void Document::paintItem(QPainter& p, Ink& ink, const Item& it, BandKind band, c
         QFontMetricsF fm = *face.metrics;
         double w = sh.width;
         if (it.shrink) {
-            for (double pt = font.pointSizeF() - 0.5; pt >= 4 && w > inner.width(); pt -= 0.5) {
-                font.setPointSizeF(pt);
-                fm = QFontMetricsF(font, p.device());
-                w = fm.horizontalAdvance(text);
+            // Smaller type down to a size still read at a glance; past it a
+            // text (a long name or department) goes on two lines where the box
+            // is tall enough and that keeps it larger than one line would.
+            const double readable = std::min(font.pointSizeF(), kReadablePt);
+            double pt = font.pointSizeF();
+            auto smaller = [&](double floor) {
+                while (w > inner.width() && pt - 0.5 >= floor - kEps) {
+                    pt -= 0.5;
+                    font.setPointSizeF(pt);
+                    fm = QFontMetricsF(font, p.device());
+                    w = fm.horizontalAdvance(text);
+                }
+            };
+            smaller(readable);
+            if (w > inner.width() && it.format == Item::Format::Text) {
+                smaller(kSmallestPt);
+                const double oneLine = w <= inner.width() ? pt : 0;
+                QFont two = face.font;
+                bool drawn = false;
+                for (double t = face.font.pointSizeF(); t > oneLine + kEps && t >= kSmallestPt - kEps; t -= 0.5) {
+                    two.setPointSizeF(t);
+                    const QFontMetricsF tm(two, p.device());
+                    if (2 * tm.height() > inner.height() + kEps || tm.horizontalAdvance(text) > 2 * inner.width()) continue;
+                    const qsizetype cut = twoLineCut(tm, text, inner.width());
+                    if (cut <= 0) continue;
+                    p.setFont(two);
+                    double base = middle - tm.height() + tm.ascent();
+                    for (const QString& line : {text.left(cut), text.mid(cut)}) {
+                        p.drawText(QPointF(left(tm.horizontalAdvance(line)), base), line);
+                        base += tm.height();
+                    }
+                    drawn = true;
+                    break;
+                }
+                if (drawn) break;
             }
+            smaller(kSmallestPt);
         }
         if (w > inner.width()) {
             text = fm.elidedText(text, Qt::ElideRight, inner.width());

@@ -172,7 +172,11 @@ std::unique_ptr<QMessageBox> makeMessageBox(const MessageRequest& r, QWidget* pa
     // cuts the caption ("人…统"): the box keeps room for the caption and the
     // frame's buttons. The grid takes the width as a spacer below everything.
     if (auto* grid = qobject_cast<QGridLayout*>(box->layout())) {
-        const int width = std::max(kMessageBoxMinWidth, box->fontMetrics().horizontalAdvance(r.caption) + 160);
+        int width = std::max(kMessageBoxMinWidth, box->fontMetrics().horizontalAdvance(r.caption) + 160);
+        // The cause behind a failure is often a long sentence or the engine's
+        // words: its pane shares the box's width, and a narrow pane shows a few
+        // words a line.
+        if (!r.detail.isEmpty()) width = std::max(width, kMessageBoxDetailWidth);
         grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
                       grid->columnCount());
     }

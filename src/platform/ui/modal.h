@@ -78,8 +78,9 @@ void quitApplication();
 bool quitRequested();
 
 // The box the default handler shows for r, not yet shown: Chinese buttons, a
-// dialog's frame, at least kMessageBoxMinWidth wide. answerOf reads it after exec.
+// dialog's frame, at least kMessageBoxMinWidth wide (kMessageBoxDetailWidth with a detail). answerOf reads it after exec.
 inline constexpr int kMessageBoxMinWidth = 260;
+inline constexpr int kMessageBoxDetailWidth = 420;   // a box with a detail, for its pane
 std::unique_ptr<QMessageBox> makeMessageBox(const MessageRequest& r, QWidget* parent = nullptr);
 Answer answerOf(const QMessageBox& box, Buttons buttons);
 
