@@ -27,6 +27,15 @@ protected:
         s.deptSql = "select * from 人事表 where ssbm = :a and sflz=:b ";
         return s;
     }
+    // The tree 209 px wide, as the dialogs place it, built, expanded and on screen.
+    static void show(QWidget& owner, personnel::EmployeeTreeList& t)
+    {
+        t.TreeView1->setGeometry(0, 0, 209, 400);
+        t.buildTree(true);
+        t.expand();
+        owner.show();
+        QApplication::processEvents();
+    }
 };
 
 }
@@ -61,12 +70,8 @@ TEST_F(EmployeeTreeTest, ClickOnTheEmptyAreaListsTheSelectedNode)
     QWidget owner;
     owner.resize(400, 400);
     personnel::EmployeeTreeList t(&owner, inService());
-    t.TreeView1->setGeometry(0, 0, 209, 400);
-    t.buildTree(true);
-    t.expand();
+    show(owner, t);
     t.openPopulation();
-    owner.show();
-    QApplication::processEvents();
 
     db::Query& q = Data1->ADOpublic;
     hrtest::clickNode(t.TreeView1, "研发部");
@@ -99,11 +104,7 @@ TEST_F(EmployeeTreeTest, LongDepartmentNamesAreShownWhole)
     QWidget owner;
     owner.resize(600, 400);
     personnel::EmployeeTreeList t(&owner, inService());
-    t.TreeView1->setGeometry(0, 0, 209, 400);
-    t.buildTree(true);
-    t.expand();
-    owner.show();
-    QApplication::processEvents();
+    show(owner, t);
 
     QTreeWidgetItem* item = t.TreeView1->findItems(longName, Qt::MatchExactly | Qt::MatchRecursive).value(0);
     ASSERT_TRUE(item);
