@@ -10,7 +10,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <csignal>
+#include <functional>
 #include <sqlite3.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <sys/time.h>
 #include <unistd.h>
 
@@ -196,8 +200,37 @@ TEST_F(ArchiveTest, RestoreRefusesAnythingButASoundDatabaseOfThisSystem)
 TEST_F(ArchiveTest, BackupReplacesAnOldFileOnlyWithACompleteCheckedCopy)
 {
     const QString bak = file("daily.bak");
+    live("insert into 人事表 (bh, zp) values ('2024005', randomblob(1 << 20))");
     data::backupDatabase(*Data1, bak);
-    live("delete from 人事表 where bh = '2024003'");
+    const QByteArray first = bytesOf(bak);
+    const QStringList before = entries();
+    // A full disk (a file size limit in a child with a connection of its own):
+    // both fail, leaving the old backup, the data and the folder as they were.
+    const pid_t child = ::fork();
+    if (child == 0) {
+        (void)Data1->ADOConnection2.takeHandle();   // the parent's locks are not the child's
+        ::signal(SIGXFSZ, SIG_IGN);
+        const struct rlimit limit = {512 * 1024, 512 * 1024};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        int refused = 0;
+        for (const auto& step : {std::function<void()>([&] { data::backupDatabase(*Data1, bak); }),
+                                 std::function<void()>([&] { data::restoreDatabase(*Data1, bak); })}) {
+            try {
+                step();
+            } catch (const db::Error& e) {
+                refused += e.message().contains("File too large");
+            }
+        }
+        ::_exit(refused);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << status;
+    EXPECT_EQ(bytesOf(bak), first);
+    EXPECT_EQ(entries(), before);
+    EXPECT_EQ(db->count("人事表"), 4);
+
+    live("delete from 人事表 where bh in ('2024003', '2024005')");
     data::backupDatabase(*Data1, bak);   // over the existing file, unasked
     {
         db::Handle h = db::openReadOnly(bak);
@@ -287,7 +320,8 @@ QByteArray schemaWithoutChecks(bool strict)
 // row breaks its rules.
 TEST_F(ArchiveTest, RestoreBringsAFileToTheProgramsSchemaOrRefusesItsRows)
 {
-    const QString lookalike = file("lookalike.bak"), older = file("older.bak");
+    // Characters a file URI gives a meaning of its own in one name.
+    const QString lookalike = file("lookalike.bak"), older = file("older 100%?#'\n.bak");
     sql(lookalike, schemaWithoutChecks(false).constData());
     sql(older, schemaWithoutChecks(true).constData());
     for (const QString& f : {lookalike, older})
