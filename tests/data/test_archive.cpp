@@ -10,7 +10,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <functional>
 #include <sqlite3.h>
 #include <sys/resource.h>
@@ -218,7 +220,7 @@ TEST_F(ArchiveTest, BackupReplacesAnOldFileOnlyWithACompleteCheckedCopy)
             try {
                 step();
             } catch (const db::Error& e) {
-                refused += e.message().contains("File too large");
+                refused += e.message().contains(QString::fromLocal8Bit(std::strerror(EFBIG)));
             }
         }
         ::_exit(refused);
