@@ -6,12 +6,16 @@
 #include "platform/ui/modal.h"
 #include "platform/text/text.h"
 #include <cmath>
+#include <cstdint>
 
 Tfrm_sl* frm_sl = nullptr;
 
 QString nextLevelNumber(const db::Value& maxLevel)
 {
     if (maxLevel.isNull()) return QStringLiteral("0");
+    // Exactly: a double holds no more than 53 bits of a large level.
+    if (maxLevel.kind() == db::Value::Kind::Integer && maxLevel.asInteger() < INT64_MAX)
+        return QString::number(maxLevel.asInteger() + 1);
     // A stored text counts as its number; the sum is kept whole.
     return db::formatNumber(std::nearbyint(maxLevel.toReal() + 1));
 }
@@ -29,8 +33,9 @@ Tfrm_sl::Tfrm_sl(QWidget* owner)
     p->line({{Edit1, "Edit1", "级别号："}, {Edit4, "Edit4", "税率："}});
     p->line({{Edit2, "Edit2", "应纳所得税金额下限："}}, true);
     p->line({{Edit3, "Edit3", "应纳所得税金额上限："}}, true);
-    // 级别号 sits in an INTEGER column: read strictly too, the table keeps only whole numbers.
-    bindFields({{"级别号", Edit1, ui::As::Number}, {"应纳所得税金额下限", Edit2, ui::As::Number},
+    // 级别号 goes as its text, checked on saving, so that the INTEGER column
+    // gets every digit (a double would round 9007199254740993).
+    bindFields({{"级别号", Edit1}, {"应纳所得税金额下限", Edit2, ui::As::Number},
                 {"应纳所得税金额上限", Edit3, ui::As::Number}, {"税率", Edit4, ui::As::Number}});
     DBGrid1->setDecimals(QStringLiteral("税率"), 6);   // a factor: 0.035 is no 0.04
 
@@ -92,13 +97,18 @@ void Tfrm_sl::SpeedButton4Click()
             return;
         }
     }
-    if (!acceptNumbers()) return;
-    // The level goes into an INTEGER column, which takes no fraction.
-    if (const double level = db::toNumber(text::trim(Edit1->text())); level != std::trunc(level) || std::fabs(level) >= 9.2e18) {
-        ui::info(QStringLiteral("级别号必须是整数！"), this);
+    // The level goes into an INTEGER column, which takes no fraction. A whole
+    // number written otherwise ("3.0", "1e3") is taken only where a double is
+    // exact; the database converts the text as this reads it.
+    const QString typed = text::trim(Edit1->text());
+    const std::optional<double> level = db::parseNumber(typed);
+    const bool whole = db::parseInteger(typed) || (level && *level == std::trunc(*level) && std::fabs(*level) < 0x1p53);
+    if (!whole) {
+        ui::info(level ? QStringLiteral("级别号必须是整数！") : QStringLiteral("级别号必须是有效的数字！"), this);
         Edit1->setFocus(Qt::OtherFocusReason);
         return;
     }
+    if (!acceptNumbers()) return;
     if (xgflag == 0) {
         try {
             // Proposed when 添加 was pressed: another copy of the program may have added that level since.

@@ -94,7 +94,7 @@ TEST_F(SlTest, ModifyAndDeleteReachOnlyTheClickedOfIdenticalRows)
     EXPECT_EQ(dlg->xgflag, 1);
     // The level column holds whole numbers only.
     dlg->Edit4->setText("0.05");
-    for (const char* level : {"2.5", "1e19"}) {
+    for (const char* level : {"2.5", "1e19", "9007199254740992.5", "9223372036854775808"}) {
         dlg->Edit1->setText(QString::fromUtf8(level));
         dlg->SpeedButton4->click();
         EXPECT_EQ(modal->lastText(), "级别号必须是整数！") << level;
@@ -106,6 +106,20 @@ TEST_F(SlTest, ModifyAndDeleteReachOnlyTheClickedOfIdenticalRows)
     EXPECT_EQ(dlg->Edit4->text(), "0.05");
     EXPECT_TRUE(dlg->xgflag == 0 && dlg->Edit4->isReadOnly());
 
+    // Every digit of a large level reaches the table, and 添加 proposes the
+    // exact next one; a whole number written otherwise is taken as its value.
+    for (const auto& [typed, level] : {std::pair{" 9007199254740993 ", "9007199254740993"}, {"3.0", "3"}, {"+1e3", "1000"}}) {
+        click(dlg->SpeedButton2, 1);
+        dlg->Edit1->setText(QString::fromUtf8(typed));
+        dlg->SpeedButton4->click();
+        EXPECT_EQ(modal->lastText(), "修改成功") << typed;
+        EXPECT_EQ(stored(kTable).value(1), QString::fromUtf8(level) + "|3000.0|4000.0|0.05");
+        if (QLatin1String(level).size() > 4) {
+            dlg->SpeedButton1->click();
+            EXPECT_EQ(dlg->Edit1->text(), "9007199254740994");
+            dlg->SpeedButton5->click();
+        }
+    }
     click(dlg->SpeedButton2, 1);
     dlg->Edit1->setText(" 7 ");
     dlg->Edit4->setText("0.5");
