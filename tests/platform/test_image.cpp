@@ -1,5 +1,7 @@
 #include "picture_samples.h"
+#include "pipe.h"
 #include "platform/image/image.h"
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -202,6 +204,14 @@ TEST(Picture, FilesLoadByTheirExtensionProblemsNameTheFileAndEveryAssetDecodesAt
     EXPECT_TRUE(refusal.contains(missing));
     EXPECT_TRUE(speaksChinese(refusal, missing)) << refusal.toStdString();
     EXPECT_THROW(img::loadPicture(write("x.png", "PNG")), img::Error);
+    // A pipe is refused without waiting for a writer, a folder as no file either.
+    const QString pipe = dir.filePath(QStringLiteral("pipe.jpg"));
+    hrtest::NamedPipe named(pipe);
+    ASSERT_TRUE(named.made);
+    EXPECT_EQ(imgError([&] { img::loadPicture(pipe); }), QStringLiteral("图片文件 %1 不是普通文件").arg(pipe));
+    EXPECT_FALSE(named.finish());
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.bmp")));
+    EXPECT_TRUE(imgError([&] { img::loadPicture(dir.filePath(QStringLiteral("folder.bmp"))); }).contains(QStringLiteral("不是普通文件")));
     EXPECT_THROW(img::loadJpegResource(QStringLiteral(":/assets/no_such_picture.jpg")), img::Error);
 
     std::vector<std::pair<QString, QSize>> wants = {

@@ -465,6 +465,9 @@ void put16(uchar* p, quint16 v)
 
 QByteArray readWholeFile(const QString& path)
 {
+    // A pipe would keep the program waiting at its opening; a folder or a device holds no picture.
+    const QFileInfo fi(path);
+    if (fi.exists() && !fi.isFile()) throw Error(QStringLiteral("图片文件 %1 不是普通文件").arg(path));
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         throw Error(QStringLiteral("无法打开图片文件 %1：%2").arg(path, texts::fileError(f)));
