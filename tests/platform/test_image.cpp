@@ -1,10 +1,13 @@
 #include "picture_samples.h"
+#include "pipe.h"
 #include "platform/image/image.h"
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 using namespace samples;
 
@@ -202,6 +205,34 @@ TEST(Picture, FilesLoadByTheirExtensionProblemsNameTheFileAndEveryAssetDecodesAt
     EXPECT_TRUE(refusal.contains(missing));
     EXPECT_TRUE(speaksChinese(refusal, missing)) << refusal.toStdString();
     EXPECT_THROW(img::loadPicture(write("x.png", "PNG")), img::Error);
+    // A pipe is refused without waiting for a writer, a folder as no file either.
+    const QString pipe = dir.filePath(QStringLiteral("pipe.jpg"));
+    hrtest::NamedPipe named(pipe);
+    ASSERT_TRUE(named.made);
+    EXPECT_EQ(imgError([&] { img::loadPicture(pipe); }), QStringLiteral("图片文件 %1 不是普通文件").arg(pipe));
+    EXPECT_FALSE(named.finish());
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.bmp")));
+    EXPECT_TRUE(imgError([&] { img::loadPicture(dir.filePath(QStringLiteral("folder.bmp"))); }).contains(QStringLiteral("不是普通文件")));
+    // A file too large for any photo is refused by its size, with no memory spent reading it.
+    QFile huge(dir.filePath(QStringLiteral("huge.jpg")));
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(300) << 20));
+    huge.close();
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    ASSERT_TRUE(statm.open(QIODevice::ReadOnly));
+    const rlim_t mapped = statm.readAll().split(' ').value(0).toULongLong() * rlim_t(::sysconf(_SC_PAGESIZE));
+    rlimit old{};
+    ::getrlimit(RLIMIT_AS, &old);
+    rlimit tight = old;
+    tight.rlim_cur = mapped + (rlim_t(64) << 20);
+    ::setrlimit(RLIMIT_AS, &tight);
+    QString tooBig;
+    try {
+        tooBig = imgError([&] { img::loadPicture(huge.fileName()); });
+    } catch (const std::bad_alloc&) {
+        tooBig = QStringLiteral("out of memory");
+    }
+    ::setrlimit(RLIMIT_AS, &old);
+    EXPECT_TRUE(tooBig.contains(QStringLiteral("太大"))) << tooBig.toStdString();
     EXPECT_THROW(img::loadJpegResource(QStringLiteral(":/assets/no_such_picture.jpg")), img::Error);
 
     std::vector<std::pair<QString, QSize>> wants = {

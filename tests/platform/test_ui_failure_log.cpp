@@ -1,4 +1,5 @@
 #include "harness.h"
+#include "pipe.h"
 #include "platform/diag/error.h"
 #include "platform/diag/log.h"
 #include "platform/ui/errors.h"
@@ -82,6 +83,13 @@ TEST_F(FailureLogFile, StaysBoundedKeepingOneOlderFile)
     diag::logFailure(QStringLiteral("巨大"), QString(int(diag::kLogFileLimit), QLatin1Char('x')));
     EXPECT_LE(QFileInfo(path).size(), diag::kLogFileLimit);
     EXPECT_TRUE(readAll(path).contains(QStringLiteral("巨大 : xxx")));
+
+    // A pipe in the file's place drops the line at once instead of stalling the program.
+    ASSERT_TRUE(QFile::remove(path));
+    hrtest::NamedPipe pipe(path);
+    ASSERT_TRUE(pipe.made);
+    diag::logFailure(QStringLiteral("管道"), QStringLiteral("无人读取"));
+    EXPECT_FALSE(pipe.finish());
 }
 
 // Without a file the log goes on as before, and a folder that cannot be made

@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMutex>
 #include <QStandardPaths>
 #include <new>
@@ -27,7 +28,10 @@ void appendToFile(const QString& line)
     QByteArray bytes = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss ")).toUtf8()
                        + line.left(kMaxLineChars).toUtf8() + '\n';
     // Failing to write the log must never become a failure of its own: it is dropped.
-    if (QFile::exists(g_file) && QFile(g_file).size() + bytes.size() > kLogFileLimit) {
+    // So is a line for a name that is no plain file: a pipe would keep the program waiting.
+    const QFileInfo fi(g_file);
+    if (fi.exists() && !fi.isFile()) return;
+    if (fi.exists() && fi.size() + bytes.size() > kLogFileLimit) {
         const QString older = g_file + QStringLiteral(".1");
         QFile::remove(older);
         if (!QFile::rename(g_file, older)) QFile::remove(g_file);

@@ -465,10 +465,18 @@ void put16(uchar* p, quint16 v)
 
 QByteArray readWholeFile(const QString& path)
 {
+    // A pipe would keep the program waiting at its opening; a folder or a device holds no picture.
+    const QFileInfo fi(path);
+    if (fi.exists() && !fi.isFile()) throw Error(QStringLiteral("图片文件 %1 不是普通文件").arg(path));
+    const auto tooBig = [&] {
+        return Error(QStringLiteral("图片文件 %1 太大，不能用作照片（最多 %2 MB）").arg(path).arg(kMaxFileBytes >> 20));
+    };
+    // Its size says so before a byte is read.
+    if (fi.size() > kMaxFileBytes) throw tooBig();
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         throw Error(QStringLiteral("无法打开图片文件 %1：%2").arg(path, texts::fileError(f)));
-    // Read up to the bound only: the name may even belong to a device that never ends.
+    // Read up to the bound only: the file may have grown since it was measured.
     QByteArray bytes;
     if (!f.isSequential()) bytes.reserve(qsizetype(qMin(f.size(), kMaxFileBytes + 1)));
     while (bytes.size() <= kMaxFileBytes) {
@@ -478,8 +486,7 @@ QByteArray readWholeFile(const QString& path)
     }
     if (f.error() != QFileDevice::NoError)
         throw Error(QStringLiteral("无法读取图片文件 %1：%2").arg(path, texts::fileError(f)));
-    if (bytes.size() > kMaxFileBytes)
-        throw Error(QStringLiteral("图片文件 %1 太大，不能用作照片（最多 %2 MB）").arg(path).arg(kMaxFileBytes >> 20));
+    if (bytes.size() > kMaxFileBytes) throw tooBig();
     return bytes;
 }
 
